@@ -1,0 +1,10 @@
+# One place for the warning flags every target of the project uses.
+add_library(zelfin_warnings INTERFACE)
+if(MSVC)
+  target_compile_options(zelfin_warnings INTERFACE /W4)
+else()
+  target_compile_options(zelfin_warnings INTERFACE -Wall -Wextra)
+  if(ZELFIN_WARNINGS_AS_ERRORS)
+    target_compile_options(zelfin_warnings INTERFACE -Werror)
+  endif()
+endif()
