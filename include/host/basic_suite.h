@@ -24,11 +24,11 @@ struct SPBasicSuite {
 };
 
 ZELFIN_HOST_RECORD(SPBasicSuite, 56, 8);
-ZELFIN_HOST_OFFSET(SPBasicSuite, AcquireSuite, 0);
-ZELFIN_HOST_OFFSET(SPBasicSuite, ReleaseSuite, 8);
-ZELFIN_HOST_OFFSET(SPBasicSuite, IsEqual, 16);
-ZELFIN_HOST_OFFSET(SPBasicSuite, AllocateBlock, 24);
-ZELFIN_HOST_OFFSET(SPBasicSuite, FreeBlock, 32);
-ZELFIN_HOST_OFFSET(SPBasicSuite, ReallocateBlock, 40);
-ZELFIN_HOST_OFFSET(SPBasicSuite, Undefined, 48);
+ZELFIN_HOST_MEMBER(SPBasicSuite, AcquireSuite, 0, 8);
+ZELFIN_HOST_MEMBER(SPBasicSuite, ReleaseSuite, 8, 8);
+ZELFIN_HOST_MEMBER(SPBasicSuite, IsEqual, 16, 8);
+ZELFIN_HOST_MEMBER(SPBasicSuite, AllocateBlock, 24, 8);
+ZELFIN_HOST_MEMBER(SPBasicSuite, FreeBlock, 32, 8);
+ZELFIN_HOST_MEMBER(SPBasicSuite, ReallocateBlock, 40, 8);
+ZELFIN_HOST_MEMBER(SPBasicSuite, Undefined, 48, 8);
 }  // extern "C"

@@ -109,36 +109,36 @@ typedef PF_PixelFloat PF_Pixel32;
 typedef PF_Pixel* PF_PixelPtr;
 
 ZELFIN_HOST_RECORD(PF_Point, 8, 4);
-ZELFIN_HOST_OFFSET(PF_Point, h, 0);
-ZELFIN_HOST_OFFSET(PF_Point, v, 4);
+ZELFIN_HOST_MEMBER(PF_Point, h, 0, 4);
+ZELFIN_HOST_MEMBER(PF_Point, v, 4, 4);
 ZELFIN_HOST_RECORD(PF_LRect, 16, 4);
-ZELFIN_HOST_OFFSET(PF_LRect, left, 0);
-ZELFIN_HOST_OFFSET(PF_LRect, top, 4);
-ZELFIN_HOST_OFFSET(PF_LRect, right, 8);
-ZELFIN_HOST_OFFSET(PF_LRect, bottom, 12);
+ZELFIN_HOST_MEMBER(PF_LRect, left, 0, 4);
+ZELFIN_HOST_MEMBER(PF_LRect, top, 4, 4);
+ZELFIN_HOST_MEMBER(PF_LRect, right, 8, 4);
+ZELFIN_HOST_MEMBER(PF_LRect, bottom, 12, 4);
 ZELFIN_HOST_RECORD(PF_RationalScale, 8, 4);
-ZELFIN_HOST_OFFSET(PF_RationalScale, num, 0);
-ZELFIN_HOST_OFFSET(PF_RationalScale, den, 4);
+ZELFIN_HOST_MEMBER(PF_RationalScale, num, 0, 4);
+ZELFIN_HOST_MEMBER(PF_RationalScale, den, 4, 4);
 ZELFIN_HOST_RECORD(PF_Pixel, 4, 1);
-ZELFIN_HOST_OFFSET(PF_Pixel, alpha, 0);
-ZELFIN_HOST_OFFSET(PF_Pixel, red, 1);
-ZELFIN_HOST_OFFSET(PF_Pixel, green, 2);
-ZELFIN_HOST_OFFSET(PF_Pixel, blue, 3);
+ZELFIN_HOST_MEMBER(PF_Pixel, alpha, 0, 1);
+ZELFIN_HOST_MEMBER(PF_Pixel, red, 1, 1);
+ZELFIN_HOST_MEMBER(PF_Pixel, green, 2, 1);
+ZELFIN_HOST_MEMBER(PF_Pixel, blue, 3, 1);
 ZELFIN_HOST_RECORD(PF_FixedPoint, 8, 4);
-ZELFIN_HOST_OFFSET(PF_FixedPoint, x, 0);
-ZELFIN_HOST_OFFSET(PF_FixedPoint, y, 4);
+ZELFIN_HOST_MEMBER(PF_FixedPoint, x, 0, 4);
+ZELFIN_HOST_MEMBER(PF_FixedPoint, y, 4, 4);
 
 ZELFIN_HOST_RECORD(PF_Pixel16, 8, 2);
-ZELFIN_HOST_OFFSET(PF_Pixel16, alpha, 0);
-ZELFIN_HOST_OFFSET(PF_Pixel16, red, 2);
-ZELFIN_HOST_OFFSET(PF_Pixel16, green, 4);
-ZELFIN_HOST_OFFSET(PF_Pixel16, blue, 6);
+ZELFIN_HOST_MEMBER(PF_Pixel16, alpha, 0, 2);
+ZELFIN_HOST_MEMBER(PF_Pixel16, red, 2, 2);
+ZELFIN_HOST_MEMBER(PF_Pixel16, green, 4, 2);
+ZELFIN_HOST_MEMBER(PF_Pixel16, blue, 6, 2);
 
 ZELFIN_HOST_RECORD(PF_PixelFloat, 16, 4);
-ZELFIN_HOST_OFFSET(PF_PixelFloat, alpha, 0);
-ZELFIN_HOST_OFFSET(PF_PixelFloat, red, 4);
-ZELFIN_HOST_OFFSET(PF_PixelFloat, green, 8);
-ZELFIN_HOST_OFFSET(PF_PixelFloat, blue, 12);
+ZELFIN_HOST_MEMBER(PF_PixelFloat, alpha, 0, 4);
+ZELFIN_HOST_MEMBER(PF_PixelFloat, red, 4, 4);
+ZELFIN_HOST_MEMBER(PF_PixelFloat, green, 8, 4);
+ZELFIN_HOST_MEMBER(PF_PixelFloat, blue, 12, 4);
 
 }  // extern "C"
 
