@@ -45,10 +45,10 @@ PF_Err Event(PF_InData*, PF_OutData*, PF_ParamDef* params[], PF_LayerDef* output
   return 15;
 }
 
-constexpr ZelfinCommandTable kFull = {zelfin::kCameraControl, Setup, Setdown, Params, ParamsUI,
-                                      Event};
-constexpr ZelfinCommandTable kEmpty = {zelfin::kBezierControl, nullptr, nullptr, nullptr,
-                                       nullptr, nullptr};
+constexpr ZelfinCommandTable kFull = {
+    zelfin::kCameraControl, Setup, Setdown, Params, ParamsUI, Event};
+constexpr ZelfinCommandTable kEmpty = {
+    zelfin::kBezierControl, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 class DispatchGuardTest : public ::testing::Test {
  protected:
@@ -74,8 +74,10 @@ TEST_F(DispatchGuardTest, EachCommandReachesItsHandlerWithItsArguments) {
     PF_Err result;
   };
   const Case cases[] = {
-      {PF_Cmd_GLOBAL_SETUP, "setup Camera Control", 11}, {PF_Cmd_GLOBAL_SETDOWN, "setdown", 12},
-      {PF_Cmd_PARAMS_SETUP, "params", 13},               {PF_Cmd_UPDATE_PARAMS_UI, "params ui", 14},
+      {PF_Cmd_GLOBAL_SETUP, "setup Camera Control", 11},
+      {PF_Cmd_GLOBAL_SETDOWN, "setdown", 12},
+      {PF_Cmd_PARAMS_SETUP, "params", 13},
+      {PF_Cmd_UPDATE_PARAMS_UI, "params ui", 14},
       {PF_Cmd_EVENT, "event", 15},
   };
   for (const Case& c : cases) {
@@ -108,14 +110,14 @@ TEST_F(DispatchGuardTest, NoExceptionLeavesTheEntryPoint) {
     PF_Err result;
   };
   const Case cases[] = {
-      {"error code", [] () -> PF_Err { throw PF_Err{PF_Err_BAD_CALLBACK_PARAM}; },
+      {"error code", []() -> PF_Err { throw PF_Err{PF_Err_BAD_CALLBACK_PARAM}; },
        PF_Err_BAD_CALLBACK_PARAM},
-      {"other error code", [] () -> PF_Err { throw PF_Err{-7}; }, -7},
-      {"out of memory", [] () -> PF_Err { throw std::bad_alloc(); }, PF_Err_OUT_OF_MEMORY},
-      {"standard exception", [] () -> PF_Err { throw std::runtime_error("drawing failed"); },
+      {"other error code", []() -> PF_Err { throw PF_Err{-7}; }, -7},
+      {"out of memory", []() -> PF_Err { throw std::bad_alloc(); }, PF_Err_OUT_OF_MEMORY},
+      {"standard exception", []() -> PF_Err { throw std::runtime_error("drawing failed"); },
        PF_Err_INTERNAL_STRUCT_DAMAGED},
-      {"foreign type", [] () -> PF_Err { throw 3.5; }, PF_Err_INTERNAL_STRUCT_DAMAGED},
-      {"unsigned code", [] () -> PF_Err { throw 516u; }, PF_Err_INTERNAL_STRUCT_DAMAGED},
+      {"foreign type", []() -> PF_Err { throw 3.5; }, PF_Err_INTERNAL_STRUCT_DAMAGED},
+      {"unsigned code", []() -> PF_Err { throw 516u; }, PF_Err_INTERNAL_STRUCT_DAMAGED},
   };
   for (const Case& c : cases) {
     thrower = c.handler;

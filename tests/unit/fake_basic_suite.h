@@ -2,8 +2,6 @@
 // acquire and release suites without a host.
 #pragma once
 
-#include "host/host.h"
-
 #include <array>
 #include <cstddef>
 #include <map>
@@ -12,6 +10,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "host/host.h"
 
 using SuiteIdentity = std::pair<std::string, int>;
 

@@ -30,10 +30,9 @@ TEST(IsEmptyRect, NoAreaWhenAnEdgeDoesNotPassItsOpposite) {
     bool empty;
   };
   const Case cases[] = {
-      {Rect(0, 0, 1, 1), false},        {Rect(-5, -5, 5, 5), false},
-      {Rect(0, 0, 0, 0), true},         {Rect(10, 0, 10, 50), true},
-      {Rect(0, 10, 50, 10), true},      {Rect(20, 0, 10, 50), true},
-      {Rect(0, 20, 50, 10), true},      {Rect(100, 100, -100, -100), true},
+      {Rect(0, 0, 1, 1), false},   {Rect(-5, -5, 5, 5), false},        {Rect(0, 0, 0, 0), true},
+      {Rect(10, 0, 10, 50), true}, {Rect(0, 10, 50, 10), true},        {Rect(20, 0, 10, 50), true},
+      {Rect(0, 20, 50, 10), true}, {Rect(100, 100, -100, -100), true},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IsEmptyRect(&c.rect), c.empty) << Show(c.rect);

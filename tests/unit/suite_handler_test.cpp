@@ -1,10 +1,9 @@
-#include "Util/AEGP_SuiteHandler.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 
+#include "Util/AEGP_SuiteHandler.h"
 #include "fake_basic_suite.h"
 
 namespace {
@@ -214,9 +213,9 @@ TEST_F(SuiteHandlerTest, MissingSuiteThrowsAndReleasesTheOthersInListOrder) {
     });
     failure->clear();
     EXPECT_EQ(code, PF_Err_BAD_CALLBACK_PARAM);
-    EXPECT_EQ(host.released, (std::vector<SuiteIdentity>{{"PF Param Utils Suite", 2},
-                                                          {"PF Handle Suite", 2},
-                                                          {"DRAWBOT Path Suite", 1}}));
+    EXPECT_EQ(host.released,
+              (std::vector<SuiteIdentity>{
+                  {"PF Param Utils Suite", 2}, {"PF Handle Suite", 2}, {"DRAWBOT Path Suite", 1}}));
   }
 }
 
@@ -235,8 +234,7 @@ TEST_F(SuiteHandlerTest, RefusedSuiteIsAskedForAgainNextTime) {
 
 TEST_F(SuiteHandlerTest, IdentityNotOnTheListThrowsWithoutAskingTheHost) {
   AEGP_SuiteHandler suites(host.basic());
-  EXPECT_EQ(ThrownCode([&] { suites.Suite("AEGP Utility Suite", 99); }),
-            PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(ThrownCode([&] { suites.Suite("AEGP Utility Suite", 99); }), PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_EQ(ThrownCode([&] { suites.Suite("PF Handle Suite ", 2); }), PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_TRUE(host.acquired.empty());
 }

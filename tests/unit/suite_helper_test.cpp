@@ -1,11 +1,10 @@
-#include "Util/AEFX_SuiteHelper.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
+#include "Util/AEFX_SuiteHelper.h"
 #include "fake_basic_suite.h"
 
 namespace {
@@ -83,7 +82,7 @@ TEST_F(SuiteHelperTest, AcquireFailureReportsTheGivenOrTheGenericMessage) {
 
 TEST_F(SuiteHelperTest, ReleaseGoesToTheHostOrReportsTheMissingBasicSuite) {
   EXPECT_EQ(AEFX_ReleaseSuite(&in_data, &out_data, "PF ANSI Suite", 1, nullptr), PF_Err_NONE);
-  EXPECT_EQ(host.released, std::vector<SuiteIdentity>{{"PF ANSI Suite", 1}});
+  EXPECT_EQ(host.released, (std::vector<SuiteIdentity>{{"PF ANSI Suite", 1}}));
   EXPECT_FALSE(ShowsError());
 
   in_data.pica_basicP = nullptr;
