@@ -356,6 +356,31 @@ TEST_F(HostTest, ReportsTextThatDoesNotFitAndComparesOutData) {
   EXPECT_EQ(host.log().named("PF_SPRINTF").back().args[0], "%300s");
 }
 
+TEST_F(HostTest, EventsMapPointsThroughThePanelViewAndCarryTheDragState) {
+  std::vector<double> seen;
+  gScript = [&](PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef**, void* extra) {
+    auto* e = static_cast<PF_EventExtra*>(extra);
+    seen.push_back((*e->contextH)->w_type);
+    PF_FixedPoint p{e->u.do_click.screen_point.h * 65536, e->u.do_click.screen_point.v * 65536};
+    if (PF_Err err = e->cbs.frame_to_source(e->cbs.refcon, e->contextH, &p)) return err;
+    if (PF_Err err = e->cbs.comp_to_layer(e->cbs.refcon, e->contextH, 0, 30, &p)) return err;
+    seen.push_back(p.x / 65536.0);
+    seen.push_back(static_cast<double>(e->u.do_click.continue_refcon[0]));
+    e->u.do_click.continue_refcon[0] += 1;
+    return PF_Err_NONE;
+  };
+  host.view() = {PF_Window_LAYER, 2.0, 10.0, 0.0, 3.0, 0.0};
+  EXPECT_TRUE(host.click(30, 0).clean());
+  EXPECT_TRUE(host.drag(50, 0, false).clean());
+  EXPECT_TRUE(host.click(50, 0).clean());
+  // Panel x 30 is source x 10, layer x 7; the drag carries the refcon the click left.
+  EXPECT_EQ(seen, (std::vector<double>{PF_Window_LAYER, 7, 0, PF_Window_LAYER, 17, 1,
+                                       PF_Window_LAYER, 17, 0}));
+
+  host.faults().failAt("frame_to_source", 1, Fault::fail(PF_Err_OUT_OF_MEMORY));
+  EXPECT_EQ(host.click(0, 0).err, PF_Err_OUT_OF_MEMORY);
+}
+
 TEST(PluginModuleTest, NamesWhatIsMissing) {
   try {
     testhost::PluginModule missing("/nonexistent/ZelfinControls.so");
