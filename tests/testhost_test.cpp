@@ -1,8 +1,5 @@
 // The stand-in host's own behaviour that the plug-in tests rely on, exercised through small
 // scripted entry points instead of the plug-in.
-#include "testhost/Host.h"
-#include "testhost/PluginModule.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +7,9 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "testhost/Host.h"
+#include "testhost/PluginModule.h"
 
 namespace {
 
@@ -35,9 +35,9 @@ PF_Err PassThrough(PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void* 
   if (cmd == PF_Cmd_SMART_PRE_RENDER) {
     auto* e = static_cast<PF_PreRenderExtra*>(extra);
     PF_CheckoutResult result{};
-    const PF_Err err = e->cb->checkout_layer(in->effect_ref, 0, 0, &e->input->output_request,
-                                             in->current_time, in->time_step, in->time_scale,
-                                             &result);
+    const PF_Err err =
+        e->cb->checkout_layer(in->effect_ref, 0, 0, &e->input->output_request, in->current_time,
+                              in->time_step, in->time_scale, &result);
     e->output->result_rect = result.result_rect;
     return err;
   }
@@ -45,7 +45,8 @@ PF_Err PassThrough(PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void* 
     auto* e = static_cast<PF_SmartRenderExtra*>(extra);
     PF_EffectWorld* src = nullptr;
     PF_EffectWorld* dst = nullptr;
-    if (PF_Err err = e->cb->checkout_layer_pixels(in->effect_ref, gRenderCheckoutId, &src)) return err;
+    if (PF_Err err = e->cb->checkout_layer_pixels(in->effect_ref, gRenderCheckoutId, &src))
+      return err;
     if (PF_Err err = e->cb->checkout_output(in->effect_ref, &dst)) return err;
     return in->utils->copy(in->effect_ref, src, dst, nullptr, nullptr);
   }
@@ -128,11 +129,11 @@ TEST_P(CopyTest, CopiesEveryPixelAndNothingElse) {
   EXPECT_TRUE(part.guardsIntact());
 }
 
-INSTANTIATE_TEST_SUITE_P(DepthsAndStrides, CopyTest,
-                         ::testing::Values(CopyCase{Depth::Bits8, 3, 3}, CopyCase{Depth::Bits8, 0, 5},
-                                           CopyCase{Depth::Bits16, 3, 3}, CopyCase{Depth::Bits16, 2, 0},
-                                           CopyCase{Depth::Float32, 3, 3},
-                                           CopyCase{Depth::Float32, 1, 4}));
+INSTANTIATE_TEST_SUITE_P(
+    DepthsAndStrides, CopyTest,
+    ::testing::Values(CopyCase{Depth::Bits8, 3, 3}, CopyCase{Depth::Bits8, 0, 5},
+                      CopyCase{Depth::Bits16, 3, 3}, CopyCase{Depth::Bits16, 2, 0},
+                      CopyCase{Depth::Float32, 3, 3}, CopyCase{Depth::Float32, 1, 4}));
 
 TEST(WorldTest, PatternsDifferAndPoisonShows) {
   for (Depth d : {Depth::Bits8, Depth::Bits16, Depth::Float32}) {
@@ -204,7 +205,8 @@ TEST_F(HostTest, FaultPlanHitsExactlyTheKthCall) {
 
 TEST_F(HostTest, ThrowingFaultsAreCaughtAtTheEntryPoint) {
   gScript = [](PF_Cmd, PF_InData* in, PF_OutData* out, PF_ParamDef**, void*) {
-    return in->utils->ansi.sprintf(out->return_msg, "x") < 0 ? PF_Err_BAD_CALLBACK_PARAM : PF_Err_NONE;
+    return in->utils->ansi.sprintf(out->return_msg, "x") < 0 ? PF_Err_BAD_CALLBACK_PARAM
+                                                             : PF_Err_NONE;
   };
   const std::pair<Fault, std::string> cases[] = {
       {Fault::throwBadAlloc(), "std::exception"},
@@ -279,10 +281,10 @@ TEST_F(HostTest, LedgerReportsSuiteMisuse) {
     return PF_Err_NONE;
   };
   const CommandResult r = host.about();
-  EXPECT_EQ(r.suiteProblems,
-            (std::vector<std::string>{"\"PF Handle Suite\" 2 acquired more than once",
-                                      "\"PF ANSI Suite\" 2 released but not acquired",
-                                      "\"PF Handle Suite\" 2 still acquired when the command ended"}));
+  EXPECT_EQ(r.suiteProblems, (std::vector<std::string>{
+                                 "\"PF Handle Suite\" 2 acquired more than once",
+                                 "\"PF ANSI Suite\" 2 released but not acquired",
+                                 "\"PF Handle Suite\" 2 still acquired when the command ended"}));
   EXPECT_EQ(r.liveSuites, 1);
   const auto order = host.ledger().releaseOrder(r.serial);
   ASSERT_EQ(order.size(), 2u);

@@ -10,10 +10,17 @@ std::string Call::str() const {
   for (std::size_t i = 0; i < args.size(); ++i) s << (i ? ", " : "") << args[i];
   s << ')';
   switch (returns) {
-    case Returns::Error: s << " -> " << result; break;
-    case Returns::Pointer: s << (result ? " -> ptr" : " -> null"); break;
-    case Returns::Value: s << " -> " << result; break;
-    case Returns::Nothing: break;
+    case Returns::Error:
+      s << " -> " << result;
+      break;
+    case Returns::Pointer:
+      s << (result ? " -> ptr" : " -> null");
+      break;
+    case Returns::Value:
+      s << " -> " << result;
+      break;
+    case Returns::Nothing:
+      break;
   }
   if (faulted) s << " [fault]";
   return s.str();

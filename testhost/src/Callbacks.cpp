@@ -1,15 +1,17 @@
 // The callbacks the host passes in PF_InData, its utility table and the smart-render extras.
-#include "Internal.h"
-
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
+
+#include "Internal.h"
 
 namespace testhost {
 
 using detail::Arg;
+using detail::Finish;
+using detail::ParamName;
 
 namespace {
 
@@ -18,19 +20,16 @@ constexpr std::size_t kReturnMsgSize = sizeof(PF_OutData{}.return_msg);
 // Larger handle requests are refused as a host out of memory would.
 constexpr A_HandleSize kMaxHandleSize = A_HandleSize{1} << 30;
 
-std::string Name(const A_char (&name)[32]) { return std::string(name, strnlen(name, sizeof name)); }
-
-PF_Err Finish(Host* h, PF_Err err) {
-  h->leave(err);
-  return err;
-}
-
 const char* CommandName(PF_Cmd cmd) {
   switch (cmd) {
-    case PF_Cmd_PARAMS_SETUP: return "PF_Cmd_PARAMS_SETUP";
-    case PF_Cmd_SMART_PRE_RENDER: return "PF_Cmd_SMART_PRE_RENDER";
-    case PF_Cmd_SMART_RENDER: return "PF_Cmd_SMART_RENDER";
-    default: return "another command";
+    case PF_Cmd_PARAMS_SETUP:
+      return "PF_Cmd_PARAMS_SETUP";
+    case PF_Cmd_SMART_PRE_RENDER:
+      return "PF_Cmd_SMART_PRE_RENDER";
+    case PF_Cmd_SMART_RENDER:
+      return "PF_Cmd_SMART_RENDER";
+    default:
+      return "another command";
   }
 }
 
@@ -56,7 +55,8 @@ struct HostCallbacks {
   static PF_Err AddParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDefPtr def) {
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("add_param", {Arg(index), def ? Name(def->name) : "(null)"}, Returns::Error))
+    if (auto f = h->enter("add_param", {Arg(index), def ? ParamName(def->name) : "(null)"},
+                          Returns::Error))
       return Finish(h, f->code);
     if (!Mine(h, ref, "add_param") || !During(h, PF_Cmd_PARAMS_SETUP, "add_param"))
       return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
@@ -121,7 +121,8 @@ struct HostCallbacks {
   static PF_Err Progress(PF_ProgPtr ref, A_long count, A_long total) {
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("progress", {Arg(count), Arg(total)}, Returns::Error)) return Finish(h, f->code);
+    if (auto f = h->enter("progress", {Arg(count), Arg(total)}, Returns::Error))
+      return Finish(h, f->code);
     return Finish(h, Mine(h, ref, "progress") ? PF_Err_NONE : PF_Err_BAD_CALLBACK_PARAM);
   }
 
@@ -236,7 +237,8 @@ struct HostCallbacks {
   static PF_Err ResizeHandle(A_HandleSize size, PF_Handle* handle) {
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("host_resize_handle", {Arg(size)}, Returns::Error)) return Finish(h, f->code);
+    if (auto f = h->enter("host_resize_handle", {Arg(size)}, Returns::Error))
+      return Finish(h, f->code);
     if (size > kMaxHandleSize) return Finish(h, PF_Err_OUT_OF_MEMORY);
     return Finish(h, h->handles_.resize(size, handle));
   }
@@ -253,8 +255,7 @@ struct HostCallbacks {
                            Arg(step), Arg(scale)},
                           Returns::Error))
       return Finish(h, f->code);
-    if (!Mine(h, ref, "checkout_layer") ||
-        !During(h, PF_Cmd_SMART_PRE_RENDER, "checkout_layer"))
+    if (!Mine(h, ref, "checkout_layer") || !During(h, PF_Cmd_SMART_PRE_RENDER, "checkout_layer"))
       return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
     if (!request || !result) {
       h->violation("checkout_layer with a null request or result");
@@ -273,7 +274,8 @@ struct HostCallbacks {
   static PF_Err CheckoutLayerPixels(PF_ProgPtr ref, A_long id, PF_EffectWorld** pixels) {
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("checkout_layer_pixels", {Arg(id)}, Returns::Error)) return Finish(h, f->code);
+    if (auto f = h->enter("checkout_layer_pixels", {Arg(id)}, Returns::Error))
+      return Finish(h, f->code);
     if (!Mine(h, ref, "checkout_layer_pixels") ||
         !During(h, PF_Cmd_SMART_RENDER, "checkout_layer_pixels"))
       return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
@@ -295,8 +297,10 @@ struct HostCallbacks {
   static PF_Err CheckinLayerPixels(PF_ProgPtr ref, A_long id) {
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("checkin_layer_pixels", {Arg(id)}, Returns::Error)) return Finish(h, f->code);
-    return Finish(h, Mine(h, ref, "checkin_layer_pixels") ? PF_Err_NONE : PF_Err_BAD_CALLBACK_PARAM);
+    if (auto f = h->enter("checkin_layer_pixels", {Arg(id)}, Returns::Error))
+      return Finish(h, f->code);
+    return Finish(h,
+                  Mine(h, ref, "checkin_layer_pixels") ? PF_Err_NONE : PF_Err_BAD_CALLBACK_PARAM);
   }
 
   static PF_Err CheckoutOutput(PF_ProgPtr ref, PF_EffectWorld** output) {

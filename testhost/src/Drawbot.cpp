@@ -4,18 +4,15 @@
 namespace testhost {
 
 using detail::Arg;
+using detail::Finish;
 using Kind = DrawObjects::Kind;
 
 namespace {
 
-SPErr Finish(Host* h, SPErr err) {
-  h->leave(err);
-  return err;
-}
-
 std::string Colour(const DRAWBOT_ColorRGBA* c) {
   if (!c) return "(null)";
-  return "rgba(" + Arg(c->red) + ", " + Arg(c->green) + ", " + Arg(c->blue) + ", " + Arg(c->alpha) + ")";
+  return "rgba(" + Arg(c->red) + ", " + Arg(c->green) + ", " + Arg(c->blue) + ", " + Arg(c->alpha) +
+         ")";
 }
 
 // Records the call; false when there is no host or a fault answers it (then `err` is the result).
@@ -58,7 +55,8 @@ SPErr Use(Host* h, const char* name, std::initializer_list<std::pair<void*, Kind
 PF_Err GetDrawingReference(const PF_ContextH context, DRAWBOT_DrawRef* ref) {
   Host* h;
   SPErr err;
-  if (!Begin(h, "PF_GetDrawingReference", {Arg(static_cast<const void*>(context))}, err)) return err;
+  if (!Begin(h, "PF_GetDrawingReference", {Arg(static_cast<const void*>(context))}, err))
+    return err;
   if (!ref || !context) {
     h->violation("PF_GetDrawingReference with a null context or result pointer");
     return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
@@ -71,14 +69,16 @@ SPErr GetSupplier(DRAWBOT_DrawRef draw, DRAWBOT_SupplierRef* supplier) {
   Host* h;
   SPErr err;
   if (!Begin(h, "GetSupplier", {}, err)) return err;
-  return Create(h, "GetSupplier", draw, Kind::DrawRef, Kind::Supplier, reinterpret_cast<void**>(supplier));
+  return Create(h, "GetSupplier", draw, Kind::DrawRef, Kind::Supplier,
+                reinterpret_cast<void**>(supplier));
 }
 
 SPErr GetSurface(DRAWBOT_DrawRef draw, DRAWBOT_SurfaceRef* surface) {
   Host* h;
   SPErr err;
   if (!Begin(h, "GetSurface", {}, err)) return err;
-  return Create(h, "GetSurface", draw, Kind::DrawRef, Kind::Surface, reinterpret_cast<void**>(surface));
+  return Create(h, "GetSurface", draw, Kind::DrawRef, Kind::Surface,
+                reinterpret_cast<void**>(surface));
 }
 
 SPErr NewPen(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA* colour, float width,
@@ -89,11 +89,13 @@ SPErr NewPen(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA* colour, floa
   return Create(h, "NewPen", supplier, Kind::Supplier, Kind::Pen, reinterpret_cast<void**>(pen));
 }
 
-SPErr NewBrush(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA* colour, DRAWBOT_BrushRef* brush) {
+SPErr NewBrush(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA* colour,
+               DRAWBOT_BrushRef* brush) {
   Host* h;
   SPErr err;
   if (!Begin(h, "NewBrush", {Colour(colour)}, err)) return err;
-  return Create(h, "NewBrush", supplier, Kind::Supplier, Kind::Brush, reinterpret_cast<void**>(brush));
+  return Create(h, "NewBrush", supplier, Kind::Supplier, Kind::Brush,
+                reinterpret_cast<void**>(brush));
 }
 
 SPErr NewPath(DRAWBOT_SupplierRef supplier, DRAWBOT_PathRef* path) {
@@ -150,7 +152,8 @@ SPErr FillPath(DRAWBOT_SurfaceRef surface, DRAWBOT_BrushRef brush, DRAWBOT_PathR
   return Use(h, "FillPath", {{surface, Kind::Surface}, {brush, Kind::Brush}, {path, Kind::Path}});
 }
 
-SPErr PaintRect(DRAWBOT_SurfaceRef surface, const DRAWBOT_ColorRGBA* colour, const DRAWBOT_RectF32* rect) {
+SPErr PaintRect(DRAWBOT_SurfaceRef surface, const DRAWBOT_ColorRGBA* colour,
+                const DRAWBOT_RectF32* rect) {
   Host* h;
   SPErr err;
   std::vector<std::string> args{Colour(colour)};

@@ -1,7 +1,7 @@
 // The event callbacks of PF_EventExtra: point conversions of the host's panel view.
-#include "Internal.h"
-
 #include <cmath>
+
+#include "Internal.h"
 
 namespace testhost {
 
@@ -46,31 +46,35 @@ struct HostEvents {
   }
 
   static PF_Err LayerToComp(void* refcon, PF_ContextH context, A_long, A_long, PF_FixedPoint* pt) {
-    return Convert("layer_to_comp", refcon, context, pt, [](const PanelView& v, double& x, double& y) {
-      x += v.layerX;
-      y += v.layerY;
-    });
+    return Convert("layer_to_comp", refcon, context, pt,
+                   [](const PanelView& v, double& x, double& y) {
+                     x += v.layerX;
+                     y += v.layerY;
+                   });
   }
 
   static PF_Err CompToLayer(void* refcon, PF_ContextH context, A_long, A_long, PF_FixedPoint* pt) {
-    return Convert("comp_to_layer", refcon, context, pt, [](const PanelView& v, double& x, double& y) {
-      x -= v.layerX;
-      y -= v.layerY;
-    });
+    return Convert("comp_to_layer", refcon, context, pt,
+                   [](const PanelView& v, double& x, double& y) {
+                     x -= v.layerX;
+                     y -= v.layerY;
+                   });
   }
 
   static PF_Err SourceToFrame(void* refcon, PF_ContextH context, PF_FixedPoint* pt) {
-    return Convert("source_to_frame", refcon, context, pt, [](const PanelView& v, double& x, double& y) {
-      x = x * v.zoom + v.scrollX;
-      y = y * v.zoom + v.scrollY;
-    });
+    return Convert("source_to_frame", refcon, context, pt,
+                   [](const PanelView& v, double& x, double& y) {
+                     x = x * v.zoom + v.scrollX;
+                     y = y * v.zoom + v.scrollY;
+                   });
   }
 
   static PF_Err FrameToSource(void* refcon, PF_ContextH context, PF_FixedPoint* pt) {
-    return Convert("frame_to_source", refcon, context, pt, [](const PanelView& v, double& x, double& y) {
-      x = (x - v.scrollX) / v.zoom;
-      y = (y - v.scrollY) / v.zoom;
-    });
+    return Convert("frame_to_source", refcon, context, pt,
+                   [](const PanelView& v, double& x, double& y) {
+                     x = (x - v.scrollX) / v.zoom;
+                     y = (y - v.scrollY) / v.zoom;
+                   });
   }
 };
 

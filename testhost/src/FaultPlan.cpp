@@ -32,11 +32,21 @@ std::optional<Fault> FaultPlan::match(const Call& call) {
     if (due && !chosen) chosen = rule.fault;
   }
   if (!chosen) return std::nullopt;
-  const bool applies = chosen->throws() || call.returns == Returns::Error ||
-                       call.returns == Returns::Pointer;
+  const bool applies =
+      chosen->throws() || call.returns == Returns::Error || call.returns == Returns::Pointer;
   if (!applies) return std::nullopt;
   ++hits_;
   return chosen;
+}
+
+std::vector<FaultSite> FaultSites(const CallLog& log) {
+  std::vector<FaultSite> sites;
+  for (std::size_t i = 0; i < log.size(); ++i) {
+    const Call& c = log[i];
+    sites.push_back(
+        {c.name, log.occurrence(i), c.args.empty() ? std::string() : c.args.front(), c.returns});
+  }
+  return sites;
 }
 
 }  // namespace testhost

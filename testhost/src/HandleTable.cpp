@@ -120,8 +120,8 @@ const void* HandleTable::peek(PF_Handle h) const {
 }
 
 int HandleTable::live() const {
-  return static_cast<int>(std::count_if(entries_.begin(), entries_.end(),
-                                        [](const Entry& e) { return e.live; }));
+  return static_cast<int>(
+      std::count_if(entries_.begin(), entries_.end(), [](const Entry& e) { return e.live; }));
 }
 
 std::vector<PF_Handle> HandleTable::liveHandles() const {
@@ -138,12 +138,13 @@ std::vector<std::string> HandleTable::checkGuards() {
     const auto& s = e->storage;
     const std::size_t end = kGuard + static_cast<std::size_t>(e->size);
     const bool intact =
-        std::all_of(s.begin(), s.begin() + kGuard, [](unsigned char b) { return b == kGuardByte; }) &&
+        std::all_of(s.begin(), s.begin() + kGuard,
+                    [](unsigned char b) { return b == kGuardByte; }) &&
         std::all_of(s.begin() + end, s.end(), [](unsigned char b) { return b == kGuardByte; });
     if (!intact) {
       e->guardReported = true;
-      out.push_back("write outside the block of " + Describe(h) + " (" +
-                    std::to_string(e->size) + " bytes)");
+      out.push_back("write outside the block of " + Describe(h) + " (" + std::to_string(e->size) +
+                    " bytes)");
     }
   }
   return out;

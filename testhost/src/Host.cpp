@@ -1,12 +1,12 @@
 #include "testhost/Host.h"
 
-#include "Internal.h"
-#include "testhost/PluginModule.h"
-
 #include <cstring>
 #include <new>
 #include <sstream>
 #include <stdexcept>
+
+#include "Internal.h"
+#include "testhost/PluginModule.h"
 
 namespace testhost {
 
@@ -73,8 +73,10 @@ Host::Host(PF_EntryFunc entry)
   if (!entry_) throw std::invalid_argument("Host: null entry point");
   initRecords();
   resetParams();
-  for (const detail::SuiteEntry& s : detail::DefaultSuites()) suites_[{s.name, s.version}] = s.table;
-  for (const detail::SuiteEntry& s : detail::DrawingSuites()) suites_[{s.name, s.version}] = s.table;
+  for (const detail::SuiteEntry& s : detail::DefaultSuites())
+    suites_[{s.name, s.version}] = s.table;
+  for (const detail::SuiteEntry& s : detail::DrawingSuites())
+    suites_[{s.name, s.version}] = s.table;
 }
 
 Host::Host(const PluginModule& module, const std::string& entryName)
@@ -303,7 +305,9 @@ void Host::setCheckbox(int index, bool on) {
   typedParam(index, PF_Param_CHECKBOX).u.bd.value = on ? 1 : 0;
 }
 
-void Host::setPopup(int index, A_long value) { typedParam(index, PF_Param_POPUP).u.pd.value = value; }
+void Host::setPopup(int index, A_long value) {
+  typedParam(index, PF_Param_POPUP).u.pd.value = value;
+}
 
 void Host::setPoint(int index, PF_Fixed x, PF_Fixed y) {
   PF_ParamDef& p = typedParam(index, PF_Param_POINT);
@@ -326,9 +330,13 @@ void Host::setFixedSlider(int index, PF_Fixed value) {
   typedParam(index, PF_Param_FIX_SLIDER).u.fd.value = value;
 }
 
-void Host::setAngle(int index, PF_Fixed value) { typedParam(index, PF_Param_ANGLE).u.ad.value = value; }
+void Host::setAngle(int index, PF_Fixed value) {
+  typedParam(index, PF_Param_ANGLE).u.ad.value = value;
+}
 
-void Host::setColor(int index, PF_Pixel value) { typedParam(index, PF_Param_COLOR).u.cd.value = value; }
+void Host::setColor(int index, PF_Pixel value) {
+  typedParam(index, PF_Param_COLOR).u.cd.value = value;
+}
 
 void Host::addWorld(World* world) {
   if (world) extraWorlds_.push_back(world);
@@ -360,10 +368,14 @@ std::optional<Fault> Host::enter(std::string name, std::vector<std::string> args
   log_.append(std::move(call));
   if (fault) {
     switch (fault->kind) {
-      case Fault::Kind::ThrowBadAlloc: throw std::bad_alloc();
-      case Fault::Kind::ThrowUnknown: throw ForeignException{};
-      case Fault::Kind::ThrowErrorCode: throw static_cast<PF_Err>(fault->code);
-      case Fault::Kind::Fail: break;
+      case Fault::Kind::ThrowBadAlloc:
+        throw std::bad_alloc();
+      case Fault::Kind::ThrowUnknown:
+        throw ForeignException{};
+      case Fault::Kind::ThrowErrorCode:
+        throw static_cast<PF_Err>(fault->code);
+      case Fault::Kind::Fail:
+        break;
     }
   }
   return fault;

@@ -1,13 +1,14 @@
 // Shared by the host's callback and suite implementations.
 #pragma once
 
-#include "testhost/Host.h"
-
 #include <cstdint>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <type_traits>
 #include <vector>
+
+#include "testhost/Host.h"
 
 namespace testhost::detail {
 
@@ -31,6 +32,17 @@ inline std::string Arg(const void* p) {
 }
 inline std::string Arg(const PF_LRect& r) {
   return "(" + Arg(r.left) + ", " + Arg(r.top) + ", " + Arg(r.right) + ", " + Arg(r.bottom) + ")";
+}
+
+// A parameter name as recorded: at most the 32 bytes of the field, even without a terminator.
+inline std::string ParamName(const A_char (&name)[32]) {
+  return std::string(name, strnlen(name, sizeof name));
+}
+
+// Sets the result of the call just entered and returns it.
+inline PF_Err Finish(Host* h, PF_Err err) {
+  h->leave(err);
+  return err;
 }
 
 // The value a host function returns when a Fail fault applies, or when it cannot run at all.

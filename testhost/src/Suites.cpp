@@ -1,22 +1,13 @@
 // The basic suite and the default suite tables the host serves.
-#include "Internal.h"
-
 #include <cstring>
+
+#include "Internal.h"
 
 namespace testhost {
 
 using detail::Arg;
-
-namespace {
-
-PF_Err Finish(Host* h, PF_Err err) {
-  h->leave(err);
-  return err;
-}
-
-std::string Name(const A_char (&name)[32]) { return std::string(name, strnlen(name, sizeof name)); }
-
-}  // namespace
+using detail::Finish;
+using detail::ParamName;
 
 struct HostSuites {
   static SPErr AcquireSuite(const char* name, int version, const void** suite) {
@@ -47,7 +38,8 @@ struct HostSuites {
     Host* h = Host::current();
     if (!h) return kSuiteNotFound;
     const std::string n = Arg(name);
-    if (auto f = h->enter("ReleaseSuite", {n, Arg(version)}, Returns::Error)) return Finish(h, f->code);
+    if (auto f = h->enter("ReleaseSuite", {n, Arg(version)}, Returns::Error))
+      return Finish(h, f->code);
     if (!h->ledger_.released(h->serial_, {n, version})) {
       h->violation("ReleaseSuite of \"" + n + "\" " + Arg(version) + ", which is not acquired");
       return Finish(h, kSuiteNotFound);
@@ -77,7 +69,7 @@ struct HostSuites {
   static PF_Err UpdateParamUI(PF_ProgPtr ref, PF_ParamIndex index, const PF_ParamDef* def) {
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("PF_UpdateParamUI", {Arg(index), def ? Name(def->name) : "(null)"},
+    if (auto f = h->enter("PF_UpdateParamUI", {Arg(index), def ? ParamName(def->name) : "(null)"},
                           Returns::Error))
       return Finish(h, f->code);
     if (ref != h->effectRef()) {

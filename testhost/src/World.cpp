@@ -36,18 +36,24 @@ PF_Rect Clip(PF_Rect r, const World& w) {
 
 int PixelSize(Depth depth) {
   switch (depth) {
-    case Depth::Bits8: return static_cast<int>(sizeof(PF_Pixel));
-    case Depth::Bits16: return static_cast<int>(sizeof(PF_Pixel16));
-    case Depth::Float32: return static_cast<int>(sizeof(PF_PixelFloat));
+    case Depth::Bits8:
+      return static_cast<int>(sizeof(PF_Pixel));
+    case Depth::Bits16:
+      return static_cast<int>(sizeof(PF_Pixel16));
+    case Depth::Float32:
+      return static_cast<int>(sizeof(PF_PixelFloat));
   }
   return 0;
 }
 
 const char* DepthName(Depth depth) {
   switch (depth) {
-    case Depth::Bits8: return "8-bit";
-    case Depth::Bits16: return "16-bit";
-    case Depth::Float32: return "32-bit float";
+    case Depth::Bits8:
+      return "8-bit";
+    case Depth::Bits16:
+      return "16-bit";
+    case Depth::Float32:
+      return "32-bit float";
   }
   return "?";
 }
@@ -76,7 +82,9 @@ void World::fillPattern(std::uint32_t seed) {
       for (int c = 0; c < 4; ++c) {
         const std::uint32_t h = Mix(seed, x, y, c);
         switch (depth_) {
-          case Depth::Bits8: p[c] = static_cast<unsigned char>(h & 0xFF); break;
+          case Depth::Bits8:
+            p[c] = static_cast<unsigned char>(h & 0xFF);
+            break;
           case Depth::Bits16: {
             const auto v = static_cast<A_u_short>(h % 32769u);
             std::memcpy(p + c * sizeof v, &v, sizeof v);
@@ -167,8 +175,8 @@ PF_Err CopyPixels(const World& src, World& dst, const PF_Rect* srcRect, const PF
   }
   const PF_Rect s = Clip(srcRect ? *srcRect : Whole(src), src);
   const PF_Rect d0 = dstRect ? *dstRect : Whole(dst);
-  const PF_Rect d = Clip({d0.left, d0.top, d0.left + (s.right - s.left), d0.top + (s.bottom - s.top)},
-                         dst);
+  const PF_Rect d =
+      Clip({d0.left, d0.top, d0.left + (s.right - s.left), d0.top + (s.bottom - s.top)}, dst);
   const int width = std::min(s.right - s.left, d.right - d.left);
   const int height = std::min(s.bottom - s.top, d.bottom - d.top);
   if (width <= 0 || height <= 0) return PF_Err_NONE;

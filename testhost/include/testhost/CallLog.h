@@ -21,9 +21,9 @@ struct Call {
   std::string name;               // the callback's or suite function's name, e.g. "add_param"
   std::vector<std::string> args;  // its arguments in readable form (strings are unquoted)
   Returns returns = Returns::Error;
-  long long result = 0;           // the code returned; for Returns::Pointer 1 = non-null, 0 = null
-  bool faulted = false;           // the fault plan changed what this call did
-  int command = 0;                // serial number of the command during which it was made
+  long long result = 0;  // the code returned; for Returns::Pointer 1 = non-null, 0 = null
+  bool faulted = false;  // the fault plan changed what this call did
+  int command = 0;       // serial number of the command during which it was made
 
   // "add_param(-1, Position) -> 0", for failure messages.
   std::string str() const;

@@ -1,12 +1,12 @@
 // Faults on purpose: make chosen host calls fail, return null or throw.
 #pragma once
 
-#include "testhost/CallLog.h"
-
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "testhost/CallLog.h"
 
 namespace testhost {
 
@@ -73,5 +73,18 @@ class FaultPlan {
   std::vector<Rule> rules_;
   int hits_ = 0;
 };
+
+// One call of a recorded run, as a fault plan addresses it.
+struct FaultSite {
+  std::string call;
+  int occurrence = 0;  // 1-based, among the calls of the same name
+  std::string firstArg;
+  Returns returns = Returns::Error;
+};
+
+// Every call of the log, in order. Running the same commands again on a fresh host with
+// failAt(site.call, site.occurrence, fault) armed before the first of them faults exactly that
+// call: a fault sweep.
+std::vector<FaultSite> FaultSites(const CallLog& log);
 
 }  // namespace testhost

@@ -1,13 +1,13 @@
 // The host's memory handles: what "PF Handle Suite" and the handle callbacks hand out.
 #pragma once
 
-#include "host/host.h"
-
 #include <deque>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "host/host.h"
 
 namespace testhost {
 

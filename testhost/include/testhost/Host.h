@@ -2,14 +2,6 @@
 // called with, the host-side state kept between commands, and everything the plug-in did.
 #pragma once
 
-#include "host/host.h"
-#include "testhost/CallLog.h"
-#include "testhost/Drawing.h"
-#include "testhost/FaultPlan.h"
-#include "testhost/HandleTable.h"
-#include "testhost/SuiteLedger.h"
-#include "testhost/World.h"
-
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -18,6 +10,14 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "host/host.h"
+#include "testhost/CallLog.h"
+#include "testhost/Drawing.h"
+#include "testhost/FaultPlan.h"
+#include "testhost/HandleTable.h"
+#include "testhost/SuiteLedger.h"
+#include "testhost/World.h"
 
 namespace testhost {
 
@@ -82,7 +82,7 @@ struct FrameResult {
   CommandResult render;
   PF_PreRenderOutput preRenderOutput{};
   std::vector<LayerCheckout> checkouts;
-  bool identical = false;              // output pixels equal input pixels
+  bool identical = false;  // output pixels equal input pixels
   std::optional<std::string> difference;
 };
 
@@ -92,7 +92,7 @@ struct PanelView {
   double zoom = 1.0;     // panel pixels per source pixel
   double scrollX = 0.0;  // panel position of the source's origin
   double scrollY = 0.0;
-  double layerX = 0.0;   // composition position of the layer's origin
+  double layerX = 0.0;  // composition position of the layer's origin
   double layerY = 0.0;
 };
 

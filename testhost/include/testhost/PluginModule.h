@@ -1,10 +1,10 @@
 // Loading the plug-in library and finding its entry points by their exported names.
 #pragma once
 
-#include "host/host.h"
-
 #include <stdexcept>
 #include <string>
+
+#include "host/host.h"
 
 namespace testhost {
 

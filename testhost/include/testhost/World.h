@@ -2,13 +2,13 @@
 // rows padded past their last pixel, guard bytes before and after the buffer.
 #pragma once
 
-#include "host/host.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "host/host.h"
 
 namespace testhost {
 
