@@ -50,9 +50,9 @@ TEST(PluginSmokeTest, EveryEffectSetsUpRendersAndSetsDown) {
     }
 
     for (Depth depth : {Depth::Bits8, Depth::Bits16, Depth::Float32}) {
-      testhost::FrameSpec spec;
-      spec.depth = depth;
-      const testhost::FrameResult frame = host.renderFrame(spec);
+      testhost::FrameSetup setup;
+      setup.depth = depth;
+      const testhost::FrameResult frame = host.renderFrame(setup);
       ASSERT_TRUE(frame.rendered) << frame.preRender.describe();
       EXPECT_EQ(frame.render.err, PF_Err_NONE);
       EXPECT_TRUE(frame.identical)

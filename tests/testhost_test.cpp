@@ -16,7 +16,7 @@ namespace {
 using testhost::CommandResult;
 using testhost::Depth;
 using testhost::Fault;
-using testhost::FrameSpec;
+using testhost::FrameSetup;
 using testhost::Host;
 using testhost::World;
 
@@ -151,18 +151,18 @@ TEST(WorldTest, PatternsDifferAndPoisonShows) {
 TEST_F(HostTest, RendersThroughCopyAtEveryDepthAndReportsGuardDamage) {
   gScript = PassThrough;
   for (Depth d : {Depth::Bits8, Depth::Bits16, Depth::Float32}) {
-    FrameSpec spec;
-    spec.depth = d;
-    spec.checkout = PF_CheckoutResult{};
-    spec.checkout->result_rect = {10, 20, 110, 220};
-    const testhost::FrameResult f = host.renderFrame(spec);
+    FrameSetup setup;
+    setup.depth = d;
+    setup.checkout = PF_CheckoutResult{};
+    setup.checkout->result_rect = {10, 20, 110, 220};
+    const testhost::FrameResult f = host.renderFrame(setup);
     ASSERT_TRUE(f.rendered);
     EXPECT_EQ(f.render.err, PF_Err_NONE);
     EXPECT_TRUE(f.identical) << testhost::DepthName(d);
     EXPECT_TRUE(f.render.clean()) << f.render.describe();
     EXPECT_EQ(f.preRenderOutput.result_rect.bottom, 220);
     ASSERT_EQ(f.checkouts.size(), 1u);
-    EXPECT_EQ(f.checkouts[0].request.rect.right, spec.width);
+    EXPECT_EQ(f.checkouts[0].request.rect.right, setup.width);
   }
   *host.output()->guardAfter() = 0;
   const CommandResult r = host.about();
@@ -173,11 +173,11 @@ TEST_F(HostTest, RendersThroughCopyAtEveryDepthAndReportsGuardDamage) {
 TEST_F(HostTest, PixelCheckoutMustBePairedWithThePreRender) {
   gScript = PassThrough;
   gRenderCheckoutId = 1;
-  const testhost::FrameResult f = host.renderFrame(FrameSpec{});
+  const testhost::FrameResult f = host.renderFrame(FrameSetup{});
   EXPECT_EQ(f.render.err, PF_Err_BAD_CALLBACK_PARAM);
   ASSERT_EQ(f.render.violations.size(), 1u);
   EXPECT_NE(f.render.violations[0].find("did not check out"), std::string::npos);
-  EXPECT_EQ(host.output()->poisonedPixels(), FrameSpec{}.width * FrameSpec{}.height);
+  EXPECT_EQ(host.output()->poisonedPixels(), FrameSetup{}.width * FrameSetup{}.height);
 }
 
 TEST_F(HostTest, FaultPlanHitsExactlyTheKthCall) {

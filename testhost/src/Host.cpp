@@ -35,20 +35,20 @@ constexpr A_long kDefaultTimeScale = 30;
 
 A_short BitDepth(Depth d) { return static_cast<A_short>(d); }
 
-PF_RenderRequest WholeFrame(const FrameSpec& spec) {
+PF_RenderRequest WholeFrame(const FrameSetup& setup) {
   PF_RenderRequest r{};
-  r.rect = {0, 0, spec.width, spec.height};
+  r.rect = {0, 0, setup.width, setup.height};
   r.channel_mask = 0xF;  // alpha, red, green and blue
   return r;
 }
 
-PF_CheckoutResult WholeFrameCheckout(const FrameSpec& spec) {
+PF_CheckoutResult WholeFrameCheckout(const FrameSetup& setup) {
   PF_CheckoutResult c{};
-  c.result_rect = {0, 0, spec.width, spec.height};
+  c.result_rect = {0, 0, setup.width, setup.height};
   c.max_result_rect = c.result_rect;
   c.par = {1, 1};
-  c.ref_width = spec.width;
-  c.ref_height = spec.height;
+  c.ref_width = setup.width;
+  c.ref_height = setup.height;
   return c;
 }
 
@@ -100,9 +100,9 @@ void Host::initRecords() {
   in_.local_time_step = 1;
   in_.total_time = 10 * kDefaultTimeScale;
   in_.time_scale = kDefaultTimeScale;
-  in_.width = worldSpec_.width;
-  in_.height = worldSpec_.height;
-  in_.extent_hint = {0, 0, worldSpec_.width, worldSpec_.height};
+  in_.width = worldSetup_.width;
+  in_.height = worldSetup_.height;
+  in_.extent_hint = {0, 0, worldSetup_.width, worldSetup_.height};
   in_.downsample_x = {1, 1};
   in_.downsample_y = {1, 1};
   in_.pixel_aspect_ratio = {1, 1};
@@ -237,51 +237,51 @@ CommandResult Host::draw() {
   return sendEvent();
 }
 
-bool Host::worldsMatch(const FrameSpec& spec) const {
-  return input_ && output_ && worldSpec_.depth == spec.depth && worldSpec_.width == spec.width &&
-         worldSpec_.height == spec.height && worldSpec_.paddingPixels == spec.paddingPixels &&
-         worldSpec_.seed == spec.seed;
+bool Host::worldsMatch(const FrameSetup& setup) const {
+  return input_ && output_ && worldSetup_.depth == setup.depth &&
+         worldSetup_.width == setup.width && worldSetup_.height == setup.height &&
+         worldSetup_.paddingPixels == setup.paddingPixels && worldSetup_.seed == setup.seed;
 }
 
-void Host::prepareWorlds(const FrameSpec& spec) {
-  input_ = std::make_unique<World>(spec.width, spec.height, spec.depth, spec.paddingPixels);
-  input_->fillPattern(spec.seed);
-  output_ = std::make_unique<World>(spec.width, spec.height, spec.depth, spec.paddingPixels);
-  worldSpec_ = spec;
-  in_.width = spec.width;
-  in_.height = spec.height;
-  in_.extent_hint = {0, 0, spec.width, spec.height};
+void Host::prepareWorlds(const FrameSetup& setup) {
+  input_ = std::make_unique<World>(setup.width, setup.height, setup.depth, setup.paddingPixels);
+  input_->fillPattern(setup.seed);
+  output_ = std::make_unique<World>(setup.width, setup.height, setup.depth, setup.paddingPixels);
+  worldSetup_ = setup;
+  in_.width = setup.width;
+  in_.height = setup.height;
+  in_.extent_hint = {0, 0, setup.width, setup.height};
 }
 
-CommandResult Host::smartPreRender(const FrameSpec& spec) {
-  prepareWorlds(spec);
-  checkoutResult_ = spec.checkout.value_or(WholeFrameCheckout(spec));
+CommandResult Host::smartPreRender(const FrameSetup& setup) {
+  prepareWorlds(setup);
+  checkoutResult_ = setup.checkout.value_or(WholeFrameCheckout(setup));
   preInput_ = PF_PreRenderInput{};
-  preInput_.output_request = spec.request.value_or(WholeFrame(spec));
-  preInput_.bitdepth = BitDepth(spec.depth);
+  preInput_.output_request = setup.request.value_or(WholeFrame(setup));
+  preInput_.bitdepth = BitDepth(setup.depth);
   preOutput_ = PF_PreRenderOutput{};
-  preOutput_.result_rect = spec.initialResultRect;
-  preOutput_.max_result_rect = spec.initialMaxResultRect;
+  preOutput_.result_rect = setup.initialResultRect;
+  preOutput_.max_result_rect = setup.initialMaxResultRect;
   return send(PF_Cmd_SMART_PRE_RENDER, &preExtra_);
 }
 
-CommandResult Host::smartRender(const FrameSpec& spec) {
-  if (!worldsMatch(spec)) prepareWorlds(spec);
+CommandResult Host::smartRender(const FrameSetup& setup) {
+  if (!worldsMatch(setup)) prepareWorlds(setup);
   output_->fillPoison();
   smartInput_ = PF_SmartRenderInput{};
-  smartInput_.output_request = spec.request.value_or(WholeFrame(spec));
-  smartInput_.bitdepth = BitDepth(spec.depth);
+  smartInput_.output_request = setup.request.value_or(WholeFrame(setup));
+  smartInput_.bitdepth = BitDepth(setup.depth);
   return send(PF_Cmd_SMART_RENDER, &smartExtra_);
 }
 
-FrameResult Host::renderFrame(const FrameSpec& spec) {
+FrameResult Host::renderFrame(const FrameSetup& setup) {
   FrameResult f;
-  f.preRender = smartPreRender(spec);
+  f.preRender = smartPreRender(setup);
   f.preRenderOutput = preOutput_;
   f.checkouts = checkouts_;
   if (f.preRender.err != PF_Err_NONE || f.preRender.escaped) return f;
   f.rendered = true;
-  f.render = smartRender(spec);
+  f.render = smartRender(setup);
   f.difference = output_->firstDifference(*input_);
   f.identical = !f.difference;
   return f;

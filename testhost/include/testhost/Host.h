@@ -61,7 +61,7 @@ struct LayerCheckout {
 };
 
 // A frame for the smart pre-render and render.
-struct FrameSpec {
+struct FrameSetup {
   Depth depth = Depth::Bits8;
   int width = 32;
   int height = 24;
@@ -145,11 +145,11 @@ class Host {
   CommandResult draw();
   PanelView& view() { return view_; }
   // Allocates the input (pattern) and output worlds for the frame, then sends SMART_PRE_RENDER.
-  CommandResult smartPreRender(const FrameSpec& spec);
-  // Poisons the output (allocating both worlds when the spec changed), then sends SMART_RENDER.
-  CommandResult smartRender(const FrameSpec& spec);
+  CommandResult smartPreRender(const FrameSetup& setup);
+  // Poisons the output (allocating both worlds when the setup changed), then sends SMART_RENDER.
+  CommandResult smartRender(const FrameSetup& setup);
   // Pre-render, then render when the pre-render returned 0, then compares output with input.
-  FrameResult renderFrame(const FrameSpec& spec);
+  FrameResult renderFrame(const FrameSetup& setup);
 
   // --- The records.
   // Persistent: tests may change fields between commands (pica_basicP, times, appl_id).
@@ -239,8 +239,8 @@ class Host {
 
   void initRecords();
   void resetParams();
-  void prepareWorlds(const FrameSpec& spec);
-  bool worldsMatch(const FrameSpec& spec) const;
+  void prepareWorlds(const FrameSetup& setup);
+  bool worldsMatch(const FrameSetup& setup) const;
   PF_ParamDef& typedParam(int index, PF_ParamType type);
   void afterCommand(CommandResult& r, std::size_t violationMark);
 
@@ -263,7 +263,7 @@ class Host {
   std::unique_ptr<World> input_;
   std::unique_ptr<World> output_;
   std::vector<World*> extraWorlds_;
-  FrameSpec worldSpec_;
+  FrameSetup worldSetup_;
   PF_CheckoutResult checkoutResult_{};
   std::vector<A_long> declaredCheckoutIds_;
   std::vector<LayerCheckout> checkouts_;
