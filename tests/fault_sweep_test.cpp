@@ -496,7 +496,13 @@ void RunAndCheck(const testhost::PluginModule& plugin, const Effect& effect, con
   const Snapshot before = Take(h);
   const CommandResult r = s.send(h);
   EXPECT_FALSE(r.escaped) << r.exception;
-  EXPECT_TRUE(r.violations.empty()) << r.describe();
+  // A release the host failed leaves its object on the host's books; the plug-in did its part.
+  const bool releaseFaulted = Faulted(h, r, "ReleaseObject");
+  for (const std::string& v : r.violations) {
+    if (!(releaseFaulted && v.find("unreleased") != std::string::npos)) {
+      ADD_FAILURE() << "violation: " << v;
+    }
+  }
   PF_InData in = before.in;  // the host hands over its current global data and list length
   in.global_data = h.inData().global_data;
   in.num_params = h.inData().num_params;
@@ -511,7 +517,7 @@ void RunAndCheck(const testhost::PluginModule& plugin, const Effect& effect, con
   CheckParams(s, before, h);
   if (s.cmd == PF_Cmd_EVENT) CheckEventRecord(before, h);
   CheckSuites(h, r, Faulted(h, r, "ReleaseSuite"));
-  CheckDrawObjects(h, r, Faulted(h, r, "ReleaseObject"));
+  CheckDrawObjects(h, r, releaseFaulted);
   CheckHandles(s, h, r);
   CheckFrame(s, h, r);
   more(h, r);
