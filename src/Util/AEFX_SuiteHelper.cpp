@@ -18,6 +18,18 @@ PF_Err AcquireInto(PF_InData* in_data, PF_OutData* out_data, const char* name, A
   return err;
 }
 
+// The four drawing suites in the order they are acquired and released.
+struct SuiteName {
+  const char* name;
+  A_long version;
+};
+constexpr SuiteName kDrawbotSuites[] = {
+    {kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1},
+    {kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1},
+    {kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1},
+    {kDRAWBOT_PathSuite, kDRAWBOT_PathSuite_Version1},
+};
+
 }  // namespace
 
 PF_Err AEFX_AcquireSuite(PF_InData* in_data, PF_OutData* out_data, const char* name, A_long version,
@@ -55,29 +67,41 @@ PF_Err AEFX_AcquireDrawbotSuites(PF_InData* in_data, PF_OutData* out_data,
     ReportError(in_data, out_data, "NULL suite pointer passed to AEFX_AcquireDrawbotSuites");
     return PF_Err_UNRECOGNIZED_PARAM_TYPE;
   }
-  PF_Err err = AcquireInto(in_data, out_data, kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1,
-                           &suitesP->drawbot_suiteP);
-  if (!err) {
-    err = AcquireInto(in_data, out_data, kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1,
-                      &suitesP->supplier_suiteP);
-  }
-  if (!err) {
-    err = AcquireInto(in_data, out_data, kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1,
-                      &suitesP->surface_suiteP);
-  }
-  if (!err) {
-    err = AcquireInto(in_data, out_data, kDRAWBOT_PathSuite, kDRAWBOT_PathSuite_Version1,
-                      &suitesP->path_suiteP);
+  // Counted as they are handed out, so that a host that throws out of a later acquisition gets
+  // back the ones before it: the exception leaves nothing acquired for the caller to find.
+  int acquired = 0;
+  PF_Err err = PF_Err_NONE;
+  try {
+    err = AcquireInto(in_data, out_data, kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1,
+                      &suitesP->drawbot_suiteP);
+    if (!err) {
+      ++acquired;
+      err = AcquireInto(in_data, out_data, kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1,
+                        &suitesP->supplier_suiteP);
+    }
+    if (!err) {
+      ++acquired;
+      err = AcquireInto(in_data, out_data, kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1,
+                        &suitesP->surface_suiteP);
+    }
+    if (!err) {
+      ++acquired;
+      err = AcquireInto(in_data, out_data, kDRAWBOT_PathSuite, kDRAWBOT_PathSuite_Version1,
+                        &suitesP->path_suiteP);
+    }
+  } catch (...) {
+    for (int i = 0; i < acquired; ++i) {
+      AEFX_ReleaseSuite(in_data, out_data, kDrawbotSuites[i].name, kDrawbotSuites[i].version,
+                        nullptr);
+    }
+    throw;
   }
   return err;
 }
 
 PF_Err AEFX_ReleaseDrawbotSuites(PF_InData* in_data, PF_OutData* out_data) {
-  AEFX_ReleaseSuite(in_data, out_data, kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1, nullptr);
-  AEFX_ReleaseSuite(in_data, out_data, kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1,
-                    nullptr);
-  AEFX_ReleaseSuite(in_data, out_data, kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1,
-                    nullptr);
-  AEFX_ReleaseSuite(in_data, out_data, kDRAWBOT_PathSuite, kDRAWBOT_PathSuite_Version1, nullptr);
+  for (const SuiteName& suite : kDrawbotSuites) {
+    AEFX_ReleaseSuite(in_data, out_data, suite.name, suite.version, nullptr);
+  }
   return PF_Err_NONE;
 }

@@ -1,5 +1,7 @@
 #include "fake_basic_suite.h"
 
+#include <new>
+
 namespace {
 FakeBasicSuite* current = nullptr;
 constexpr SPErr kRefused = 1;
@@ -24,6 +26,9 @@ const void* FakeBasicSuite::TableFor(const SuiteIdentity& identity) {
 SPErr FakeBasicSuite::Acquire(const char* name, int version, const void** suiteP) {
   const SuiteIdentity identity{name, version};
   current->acquired.push_back(identity);
+  if (current->throwing.count(identity)) {
+    throw std::bad_alloc();
+  }
   if (current->silent.count(identity)) {
     return kRefused;
   }

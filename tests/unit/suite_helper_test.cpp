@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "Util/AEFX_SuiteHelper.h"
 #include "fake_basic_suite.h"
@@ -119,6 +120,13 @@ TEST_F(SuiteHelperTest, RefusedSurfaceSuiteStopsTheDrawbotAcquisition) {
   EXPECT_EQ(static_cast<const void*>(suites.supplier_suiteP), host.TableFor(kSupplier));
   EXPECT_EQ(suites.path_suiteP, untouched);
   EXPECT_TRUE(host.released.empty());
+}
+
+TEST_F(SuiteHelperTest, HostThrowingDuringDrawbotAcquisitionGetsBackWhatItGaveOut) {
+  host.throwing.insert(kSurface);
+  DRAWBOT_Suites suites{};
+  EXPECT_THROW(AEFX_AcquireDrawbotSuites(&in_data, &out_data, &suites), std::bad_alloc);
+  EXPECT_EQ(host.released, (std::vector<SuiteIdentity>{kDraw, kSupplier}));
 }
 
 TEST_F(SuiteHelperTest, NullDrawbotRecordIsRejected) {
