@@ -313,8 +313,12 @@ class Session {
     for (const Call& c : host_.log().ofCommand(r.serial))
       if (c.name == "ReleaseSuite") given.insert({c.args.at(0), std::stoi(c.args.at(1))});
     if (taken != given) Finding("suites taken and given back differ", r);
-    if (!faulted(r, "ReleaseObject") && host_.drawObjects().live() != 0)
+    // Objects whose release the host failed stay on its books; nothing else may.
+    if (releaseFaulted) {
+      keptObjects_ = host_.drawObjects().live();
+    } else if (host_.drawObjects().live() != keptObjects_) {
       Finding("drawing objects left", r);
+    }
     const int held = host_.globalData() && host_.handles().isLive(host_.globalData()) ? 1 : 0;
     if (r.liveHandles != held + orphans_) Finding("handles left", r);
 
@@ -336,6 +340,7 @@ class Session {
 
   Host& host_;
   int orphans_ = 0;
+  int keptObjects_ = 0;
   bool paramsReady_ = false;
   bool preRendered_ = false;
   FrameSetup frame_;
