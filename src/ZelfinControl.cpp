@@ -58,26 +58,44 @@ PF_Err DispatchCommand(const ZelfinCommandTable& table, PF_Cmd cmd, PF_InData* i
                        PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output,
                        void* extra) noexcept {
   const zelfin::EffectDescription& effect = zelfin::kEffects[table.effect];
+  // The records a handler reads. A host that leaves one of them out gets an error, not a crash.
+  enum : unsigned { kIn = 1, kOut = 2, kParams = 4, kExtra = 8 };
+  auto missing = [&](unsigned reads) {
+    return ((reads & kIn) && in_data == nullptr) || ((reads & kOut) && out_data == nullptr) ||
+           ((reads & kParams) && params == nullptr) || ((reads & kExtra) && extra == nullptr);
+  };
+  constexpr PF_Err kMissingRecord = PF_Err_BAD_CALLBACK_PARAM;
   try {
     switch (cmd) {
       case PF_Cmd_ABOUT:
-        return About(in_data, out_data, effect);
+        return missing(kIn | kOut) ? kMissingRecord : About(in_data, out_data, effect);
       case PF_Cmd_GLOBAL_SETUP:
-        return table.globalSetup ? table.globalSetup(in_data, out_data, effect) : PF_Err_NONE;
+        if (!table.globalSetup) return PF_Err_NONE;
+        return missing(kIn | kOut) ? kMissingRecord : table.globalSetup(in_data, out_data, effect);
       case PF_Cmd_GLOBAL_SETDOWN:
-        return table.globalSetdown ? table.globalSetdown(in_data) : PF_Err_NONE;
+        if (!table.globalSetdown) return PF_Err_NONE;
+        return missing(kIn) ? kMissingRecord : table.globalSetdown(in_data);
       case PF_Cmd_PARAMS_SETUP:
-        return table.paramsSetup ? table.paramsSetup(in_data, out_data) : PF_Err_NONE;
+        if (!table.paramsSetup) return PF_Err_NONE;
+        return missing(kIn | kOut) ? kMissingRecord : table.paramsSetup(in_data, out_data);
       case PF_Cmd_UPDATE_PARAMS_UI:
-        return table.updateParamsUI ? table.updateParamsUI(in_data, out_data, params) : PF_Err_NONE;
+        if (!table.updateParamsUI) return PF_Err_NONE;
+        return missing(kIn | kOut | kParams) ? kMissingRecord
+                                             : table.updateParamsUI(in_data, out_data, params);
       case PF_Cmd_EVENT:
-        return table.event ? table.event(in_data, out_data, params, output,
-                                         static_cast<PF_EventExtra*>(extra))
-                           : PF_Err_NONE;
+        if (!table.event) return PF_Err_NONE;
+        return missing(kIn | kOut | kParams | kExtra)
+                   ? kMissingRecord
+                   : table.event(in_data, out_data, params, output,
+                                 static_cast<PF_EventExtra*>(extra));
       case PF_Cmd_SMART_PRE_RENDER:
-        return PreRender(in_data, out_data, static_cast<PF_PreRenderExtra*>(extra));
+        return missing(kIn | kExtra)
+                   ? kMissingRecord
+                   : PreRender(in_data, out_data, static_cast<PF_PreRenderExtra*>(extra));
       case PF_Cmd_SMART_RENDER:
-        return SmartRender(in_data, out_data, static_cast<PF_SmartRenderExtra*>(extra));
+        return missing(kIn | kExtra)
+                   ? kMissingRecord
+                   : SmartRender(in_data, out_data, static_cast<PF_SmartRenderExtra*>(extra));
       default:
         return PF_Err_NONE;
     }

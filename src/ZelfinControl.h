@@ -23,7 +23,9 @@ struct ZelfinCommandTable {
   PF_Err (*event)(PF_InData*, PF_OutData*, PF_ParamDef*[], PF_LayerDef*, PF_EventExtra*);
 };
 
-// Routes cmd through the table and returns the handler's result. Never lets an exception out:
+// Routes cmd through the table and returns the handler's result; PF_Err_BAD_CALLBACK_PARAM
+// without calling it when a record the handler reads (in_data, out_data, params, extra) is null.
+// Never lets an exception out:
 // a thrown PF_Err becomes the result, std::bad_alloc PF_Err_OUT_OF_MEMORY and anything else
 // PF_Err_INTERNAL_STRUCT_DAMAGED.
 PF_Err DispatchCommand(const ZelfinCommandTable& table, PF_Cmd cmd, PF_InData* in_data,

@@ -103,6 +103,45 @@ TEST_F(DispatchGuardTest, CommandsWithoutHandlerSucceedAndTouchNothing) {
   EXPECT_EQ(std::memcmp(&before, &out_data, sizeof before), 0);
 }
 
+// Each command with each record it reads left out: an error, and no handler runs. A command
+// without a handler still succeeds.
+TEST_F(DispatchGuardTest, MissingRecordsAreRefusedBeforeAnyHandlerRuns) {
+  struct Case {
+    PF_Cmd cmd;
+    bool in, out, params, extra;  // the records the command reads
+  };
+  const Case cases[] = {
+      {PF_Cmd_ABOUT, true, true, false, false},
+      {PF_Cmd_GLOBAL_SETUP, true, true, false, false},
+      {PF_Cmd_GLOBAL_SETDOWN, true, false, false, false},
+      {PF_Cmd_PARAMS_SETUP, true, true, false, false},
+      {PF_Cmd_UPDATE_PARAMS_UI, true, true, true, false},
+      {PF_Cmd_EVENT, true, true, true, true},
+      {PF_Cmd_SMART_PRE_RENDER, true, false, false, true},
+      {PF_Cmd_SMART_RENDER, true, false, false, true},
+  };
+  for (const Case& c : cases) {
+    for (int left = 0; left < 4; ++left) {
+      const bool read[] = {c.in, c.out, c.params, c.extra};
+      if (!read[left]) continue;
+      SCOPED_TRACE("command " + std::to_string(c.cmd) + " without record " + std::to_string(left));
+      seen = Seen{};
+      auto dispatch = [&](const ZelfinCommandTable& table) {
+        return DispatchCommand(table, c.cmd, left == 0 ? nullptr : &in_data,
+                               left == 1 ? nullptr : &out_data, left == 2 ? nullptr : params,
+                               &output, left == 3 ? nullptr : &event);
+      };
+      EXPECT_EQ(dispatch(kFull), PF_Err_BAD_CALLBACK_PARAM);
+      EXPECT_EQ(seen.handler, "");
+      const bool shared = c.cmd == PF_Cmd_ABOUT || c.cmd == PF_Cmd_SMART_PRE_RENDER ||
+                          c.cmd == PF_Cmd_SMART_RENDER;
+      if (!shared) {
+        EXPECT_EQ(dispatch(kEmpty), PF_Err_NONE);
+      }
+    }
+  }
+}
+
 TEST_F(DispatchGuardTest, NoExceptionLeavesTheEntryPoint) {
   struct Case {
     const char* what;
