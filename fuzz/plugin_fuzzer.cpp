@@ -408,13 +408,13 @@ void Run(const testhost::PluginModule& plugin, Reader& in) {
         SetView(in, host);
         break;
       default: {
-        // Selectors the plug-in has no handler for; they come without any extra record.
-        static const std::set<PF_Cmd> kAnswered = {
-            PF_Cmd_ABOUT,           PF_Cmd_GLOBAL_SETUP, PF_Cmd_GLOBAL_SETDOWN,
-            PF_Cmd_PARAMS_SETUP,    PF_Cmd_UPDATE_PARAMS_UI, PF_Cmd_EVENT,
-            PF_Cmd_SMART_PRE_RENDER, PF_Cmd_SMART_RENDER};
+        // Selectors the plug-in has no handler for, and the three that read an extra record
+        // sent without it.
+        static const std::set<PF_Cmd> kSentByOwnSteps = {PF_Cmd_ABOUT, PF_Cmd_GLOBAL_SETUP,
+                                                       PF_Cmd_GLOBAL_SETDOWN, PF_Cmd_PARAMS_SETUP,
+                                                       PF_Cmd_UPDATE_PARAMS_UI};
         const PF_Cmd cmd = in.i32();
-        if (!kAnswered.count(cmd)) session.send([&] { return host.send(cmd); });
+        if (!kSentByOwnSteps.count(cmd)) session.send([&] { return host.send(cmd); });
         break;
       }
     }

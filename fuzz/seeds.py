@@ -12,7 +12,8 @@ CALLS = ["AcquireSuite", "ReleaseSuite", "add_param", "register_ui", "PF_UpdateP
          "source_to_frame", "frame_to_source", "PF_GetDrawingReference", "GetSurface",
          "GetSupplier", "NewPath", "NewPen", "MoveTo", "LineTo", "StrokePath", "PaintRect",
          "ReleaseObject", "fabs", "PF_STRCPY", "PF_SPRINTF"]
-ABOUT, SETUP, SETDOWN, PARAMS, UPDATE_UI, EVENT, PRE_RENDER, RENDER, SET_PARAM, FAULT, VIEW = range(11)
+ABOUT, SETUP, SETDOWN, PARAMS, UPDATE_UI, EVENT, PRE_RENDER, RENDER, SET_PARAM, FAULT, VIEW, \
+    SELECTOR = range(12)
 CLICK, DRAG, DRAW = 0, 2, 4
 
 
@@ -79,6 +80,8 @@ def seeds():
     yield "2d-uniform", session("2d", bytes([SET_PARAM, 2, 1, 0, 0]), bytes([UPDATE_UI]))
     yield "light-update-fails", session("light", bytes([FAULT]) + fault("PF_UpdateParamUI", 3),
                                         bytes([UPDATE_UI]))
+    yield "commands-without-extra", session(
+        "bezier", *(bytes([SELECTOR]) + i32(cmd) for cmd in (15, 23, 24, 2, 25, -1)))
     yield "setup-lock-fails", session("camera", setup_fault=fault("host_lock_handle"))
     yield "params-refused", session("bezier", params_fault=fault("add_param", 2))
     for panel, window, spots in (("comp", 0, COMP), ("layer", 1, LAYER)):
