@@ -79,8 +79,8 @@ PF_Fixed ToFixed(double value) {
 double FromFixed(PF_Fixed value) { return value / 65536.0; }
 
 bool GestureResult::clean() const {
-  for (const CommandResult& c : commands) {
-    if (!c.clean() || c.err != PF_Err_NONE) return false;
+  for (const EventOutcome& e : events) {
+    if (!e.clean()) return false;
   }
   return true;
 }
@@ -224,40 +224,61 @@ PF_Err Panel::FrameToSourceCallback(void* refcon, PF_ContextH context, PF_FixedP
   return Leave(PF_Err_NONE);
 }
 
-CommandResult Panel::draw(Host& host) {
+EventOutcome Panel::send(Host& host, PF_EventExtra event) {
+  // The definitions keep their ids; the records of an event carry change flags in their place.
+  std::vector<A_long> ids;
+  for (int i = 0; i < host.paramCount(); ++i) {
+    ids.push_back(host.param(i).uu.id);
+    host.param(i).uu.change_flags = 0;
+  }
+  EventOutcome outcome;
+  outcome.command = host.event(event);
+  outcome.record = event;
+  for (int i = 0; i < host.paramCount(); ++i) {
+    if (host.param(i).uu.change_flags & PF_ChangeFlag_CHANGED_VALUE) outcome.changed.push_back(i);
+    host.param(i).uu.id = ids[static_cast<std::size_t>(i)];
+  }
+  return outcome;
+}
+
+EventOutcome Panel::draw(Host& host) {
   const PF_InData& in = host.inData();
   paintBackground(Seconds(in.current_time, static_cast<A_long>(in.time_scale)));
   PF_EventExtra event = newEvent(PF_Event_DRAW);
   event.u.draw.update_rect = {0, 0, canvas_.width(), canvas_.height()};
-  return host.event(event);
+  return send(host, event);
+}
+
+EventOutcome Panel::click(Host& host, PF_Point at, PF_Modifiers modifiers) {
+  PF_EventExtra event = newEvent(PF_Event_DO_CLICK);
+  event.u.do_click.screen_point = at;
+  event.u.do_click.num_clicks = 1;
+  event.u.do_click.modifiers = modifiers;
+  return send(host, event);
 }
 
 GestureResult Panel::drag(Host& host, const Gesture& gesture) {
   GestureResult result;
   const PF_Modifiers modifiers = gesture.shift ? PF_Mod_SHIFT_KEY : 0;
-  PF_EventExtra event = newEvent(PF_Event_DO_CLICK);
-  event.u.do_click.screen_point = gesture.press;
-  event.u.do_click.num_clicks = 1;
-  event.u.do_click.modifiers = modifiers;
-  auto send = [&]() {
-    result.commands.push_back(host.event(event));
-    result.records.push_back(event);
-    return result.commands.back().clean() && result.commands.back().err == PF_Err_NONE;
-  };
-  if (!send() || !event.u.do_click.send_drag) return result;
+  result.events.push_back(click(host, gesture.press, modifiers));
+  if (!result.events.back().clean() || !result.events.back().record.u.do_click.send_drag) {
+    return result;
+  }
   result.dragged = true;
 
   std::vector<PF_Point> moves = gesture.through;
   moves.push_back(gesture.release ? *gesture.release
-                                  : (gesture.through.empty() ? gesture.press : gesture.through.back()));
+                                  : (moves.empty() ? gesture.press : moves.back()));
   for (std::size_t i = 0; i < moves.size(); ++i) {
     // The click data comes back as the effect left it; the host updates only the mouse.
+    PF_EventExtra event = result.events.back().record;
     event.e_type = gesture.continueAsClicks ? PF_Event_DO_CLICK : PF_Event_DRAG;
     event.evt_out_flags = 0;
     event.u.do_click.screen_point = moves[i];
     event.u.do_click.modifiers = modifiers;
     event.u.do_click.last_time = i + 1 == moves.size();
-    if (!send() || !event.u.do_click.send_drag) break;
+    result.events.push_back(send(host, event));
+    if (!result.events.back().clean() || !result.events.back().record.u.do_click.send_drag) break;
   }
   return result;
 }

@@ -43,11 +43,18 @@ struct Gesture {
   bool continueAsClicks = false;
 };
 
+// One event sent to the effect and what came back.
+struct EventOutcome {
+  CommandResult command;
+  PF_EventExtra record{};               // as the effect left it
+  std::vector<PF_ParamIndex> changed;  // parameters the effect marked PF_ChangeFlag_CHANGED_VALUE
+  bool clean() const { return command.clean() && command.err == PF_Err_NONE; }
+};
+
 // What a gesture sent and what came back.
 struct GestureResult {
-  std::vector<CommandResult> commands;       // one per event, the press first
-  std::vector<PF_EventExtra> records;        // each event's record as the effect returned it
-  bool dragged = false;                      // the press started a drag
+  std::vector<EventOutcome> events;  // the press first
+  bool dragged = false;              // the press started a drag
   bool clean() const;
 };
 
@@ -102,8 +109,13 @@ class Panel {
   void paintBackground(double seconds);
 
   // --- Sending events through a host, at the host's current time.
+  // Sends one event. The parameters reach the effect with no change flags set, as the host hands
+  // them over for each event; the flags the effect sets are reported and cleared again.
+  EventOutcome send(Host& host, PF_EventExtra event);
   // Repaints the background, then sends PF_Event_DRAW.
-  CommandResult draw(Host& host);
+  EventOutcome draw(Host& host);
+  // A single press, as a click event of one click.
+  EventOutcome click(Host& host, PF_Point at, PF_Modifiers modifiers = 0);
   // Runs a whole gesture: a click at the press; when the effect asks for a drag, one event per
   // point moved through and a last one (last_time set) at the release, each handing back the
   // click data the effect left in the record before. The host stops early when the effect
