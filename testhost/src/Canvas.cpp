@@ -110,15 +110,15 @@ void Canvas::strokePolylines(const std::vector<std::vector<PointF>>& polylines, 
   blendCovered(covered, colour);
 }
 
-int Canvas::count(Rgba8 colour) const {
-  return static_cast<int>(std::count(pixels_.begin(), pixels_.end(), colour));
+int Canvas::count(const Match& match) const {
+  return static_cast<int>(std::count_if(pixels_.begin(), pixels_.end(), match));
 }
 
-Canvas::Box Canvas::bounds(Rgba8 colour) const {
+Canvas::Box Canvas::bounds(const Match& match) const {
   Box box;
   for (int y = 0; y < height_; ++y) {
     for (int x = 0; x < width_; ++x) {
-      if (at(x, y) != colour) continue;
+      if (!match(at(x, y))) continue;
       if (box.left < 0) {
         box = {x, y, x + 1, y + 1};
       } else {

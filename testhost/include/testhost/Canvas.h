@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,12 +43,15 @@ class Canvas {
   void strokePolylines(const std::vector<std::vector<PointF>>& polylines, double width,
                        const ColorF& colour);
 
-  // Pixels of exactly this colour, and the smallest rectangle holding them (-1s when none).
-  int count(Rgba8 colour) const;
+  // Pixels that match, and the smallest rectangle holding them (-1s when none).
+  using Match = std::function<bool(Rgba8)>;
+  int count(const Match& match) const;
   struct Box {
     int left = -1, top = -1, right = -1, bottom = -1;  // right and bottom exclusive
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
   };
-  Box bounds(Rgba8 colour) const;
+  Box bounds(const Match& match) const;
 
   // Throws std::runtime_error when the file cannot be written (or the build has no PNG writer).
   void writePng(const std::string& path) const;
