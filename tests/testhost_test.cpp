@@ -383,6 +383,64 @@ TEST_F(HostTest, EventsMapPointsThroughThePanelViewAndCarryTheDragState) {
   EXPECT_EQ(host.click(0, 0).err, PF_Err_OUT_OF_MEMORY);
 }
 
+TEST_F(HostTest, ReportsMisuseOfCallbacksAndDrawingObjects) {
+  gScript = [](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void* extra) {
+    PF_ParamDef def{};
+    int stranger = 0;
+    if (cmd != PF_Cmd_EVENT) {
+      const PF_ProgPtr ref =
+          cmd == PF_Cmd_ABOUT ? in->effect_ref : reinterpret_cast<PF_ProgPtr>(&stranger);
+      EXPECT_EQ(in->inter.add_param(ref, -1, &def), PF_Err_BAD_CALLBACK_PARAM);
+      return PF_Err_NONE;
+    }
+    EXPECT_EQ(in->utils->fill(in->effect_ref, nullptr, nullptr, nullptr),
+              PF_Err_BAD_CALLBACK_PARAM);
+    auto* e = static_cast<PF_EventExtra*>(extra);
+    const auto* ui = static_cast<const PF_EffectCustomUISuite1*>(
+        Acquire(in, kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1));
+    const auto* draw = static_cast<const DRAWBOT_DrawbotSuite1*>(
+        Acquire(in, kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1));
+    const auto* supplier = static_cast<const DRAWBOT_SupplierSuite1*>(
+        Acquire(in, kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1));
+    const auto* surface = static_cast<const DRAWBOT_SurfaceSuite1*>(
+        Acquire(in, kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1));
+    DRAWBOT_DrawRef ref = nullptr;
+    DRAWBOT_SupplierRef sup = nullptr;
+    DRAWBOT_SurfaceRef surf = nullptr;
+    DRAWBOT_PenRef pen = nullptr;
+    DRAWBOT_PathRef path = nullptr;
+    const DRAWBOT_ColorRGBA red{1, 0, 0, 1};
+    EXPECT_EQ(ui->PF_GetDrawingReference(e->contextH, &ref), 0);
+    EXPECT_EQ(draw->GetSupplier(ref, &sup), 0);
+    EXPECT_EQ(draw->GetSurface(ref, &surf), 0);
+    EXPECT_EQ(supplier->NewPen(sup, &red, 1.0f, &pen), 0);
+    EXPECT_EQ(supplier->NewPath(sup, &path), 0);
+    EXPECT_EQ(surface->StrokePath(surf, pen, path), 0);
+    EXPECT_EQ(supplier->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(pen)), 0);
+    EXPECT_NE(supplier->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(pen)), 0);
+    EXPECT_NE(surface->StrokePath(surf, pen, path), 0);
+    for (const char* name : {kPFEffectCustomUISuite, kDRAWBOT_DrawSuite, kDRAWBOT_SupplierSuite,
+                             kDRAWBOT_SurfaceSuite})
+      in->pica_basicP->ReleaseSuite(name, 1);
+    return PF_Err_NONE;
+  };
+  const CommandResult setup = host.paramsSetup();
+  ASSERT_EQ(setup.violations.size(), 1u);
+  EXPECT_NE(setup.violations[0].find("effect_ref"), std::string::npos);
+  EXPECT_EQ(host.paramCount(), 1);
+
+  const CommandResult about = host.about();
+  ASSERT_EQ(about.violations.size(), 1u);
+  EXPECT_NE(about.violations[0].find("outside PF_Cmd_PARAMS_SETUP"), std::string::npos);
+
+  const CommandResult draw = host.draw();
+  EXPECT_TRUE(draw.suiteProblems.empty()) << draw.describe();
+  ASSERT_EQ(draw.violations.size(), 3u) << draw.describe();
+  EXPECT_EQ(host.log().count("unsupported"), 1);
+  EXPECT_NE(draw.violations[1].find("already released"), std::string::npos);
+  EXPECT_EQ(host.drawObjects().live(), 1) << "the path was never released";
+}
+
 TEST(PluginModuleTest, NamesWhatIsMissing) {
   try {
     testhost::PluginModule missing("/nonexistent/ZelfinControls.so");
