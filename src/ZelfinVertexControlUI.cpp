@@ -189,9 +189,7 @@ void DrawLineAndSquares(AEGP_SuiteHandler& suites, const DRAWBOT_Suites& drawbot
   const DRAWBOT_PointF32 vertex = PanelPosition(in_data, event, handles.at[kVertexHandle]);
   const DRAWBOT_PointF32 out = PanelPosition(in_data, event, handles.at[kOutHandle]);
 
-  if (!err) {
-    err = drawbot.path_suiteP->MoveTo(path.Get(), in.x, in.y);
-  }
+  err = drawbot.path_suiteP->MoveTo(path.Get(), in.x, in.y);
   if (!err) {
     err = drawbot.path_suiteP->LineTo(path.Get(), vertex.x, vertex.y);
   }
