@@ -196,6 +196,50 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(std::get<0>(info.param).id) + "_" + std::get<1>(info.param).label;
     });
 
+// The handle that global setup does not hand over is given back while the command unwinds; a
+// host whose unlock or dispose throws then must not end the process, and the setup's own result
+// stands.
+TEST(GlobalSetupCleanupTest, ThrowingUnlockOrDisposeStaysInside) {
+  const struct {
+    const char* label;
+    std::function<void(Host&)> arm;
+    PF_Err expected;
+    int liveHandles;  // the unlock throwing does not keep the handle from being disposed of
+  } cases[] = {
+      {"lock null, dispose throws",
+       [](Host& h) {
+         h.faults().failAt("host_lock_handle", 1, Fault::null());
+         h.faults().failAt("host_dispose_handle", 1, Fault::throwBadAlloc());
+       },
+       PF_Err_NONE, 1},
+      {"utility suite refused, unlock throws",
+       [](Host& h) {
+         h.faults().refuseSuite(kAEGPUtilitySuite, testhost::kSuiteNotFound);
+         h.faults().failAt("host_unlock_handle", 1, Fault::throwUnknown());
+       },
+       PF_Err_BAD_CALLBACK_PARAM, 0},
+      {"registration fails, dispose throws",
+       [](Host& h) {
+         h.faults().failAt("AEGP_RegisterWithAEGP", 1, Fault::fail(0x2A));
+         h.faults().failAt("host_dispose_handle", 1, Fault::throwUnknown());
+       },
+       0x2A, 1},
+  };
+  for (const EffectCase& effect : zelfin_test::EffectsWithGlobalData()) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(effect.id) + ": " + c.label);
+      Host host(Plugin(), effect.entryPoint);
+      c.arm(host);
+      const CommandResult r = host.globalSetup();
+      EXPECT_FALSE(r.escaped) << r.exception;
+      EXPECT_EQ(r.err, c.expected);
+      EXPECT_EQ(r.after.global_data, nullptr);
+      EXPECT_TRUE(r.suiteProblems.empty()) << r.describe();
+      EXPECT_EQ(r.liveHandles, c.liveHandles);
+    }
+  }
+}
+
 TEST(GlobalSetdownTest, RefusedHandleSuiteLeavesTheGlobalDataToTheHost) {
   for (const EffectCase& effect : zelfin_test::EffectsWithGlobalData()) {
     SCOPED_TRACE(effect.id);

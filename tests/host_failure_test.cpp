@@ -165,6 +165,27 @@ TEST_P(HostFailureTest, ThrowingCallbackBecomesAnErrorCode) {
   EXPECT_GT(sites, 0) << "every effect calls the host at least to render";
 }
 
+// A host whose suite release throws: the release runs while the suite handler is destroyed, so
+// the exception must stay inside the plug-in, and the other suites are still given back.
+TEST_P(HostFailureTest, ThrowingReleaseGivesBackTheOtherSuites) {
+  for (std::size_t step = 0; step < Session().size(); ++step) {
+    for (const testhost::FaultSite& site : SitesOf(step)) {
+      if (site.call != "ReleaseSuite") continue;
+      SCOPED_TRACE(std::string(Session()[step].label) + ": release of " + site.firstArg);
+      Host host(Plugin(), GetParam().entryPoint);
+      RunUntil(host, step);
+      host.faults().failAt(site.call, site.occurrence, Fault::throwBadAlloc());
+      const CommandResult r = Session()[step].run(host);
+      EXPECT_EQ(host.faults().hits(), 1);
+      EXPECT_FALSE(r.escaped) << r.exception;
+      EXPECT_EQ(r.err, PF_Err_NONE);
+      EXPECT_EQ(host.ledger().releaseOrder(r.serial).size() + 1,
+                host.ledger().acquireOrder(r.serial).size());
+      EXPECT_EQ(r.liveSuites, 1) << "only the suite whose release threw";
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Effects, HostFailureTest, ::testing::ValuesIn(kEffectCases),
                          zelfin_test::EffectId);
 
