@@ -5,10 +5,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <tuple>
 
 #include "plugin_effects.h"
+
+namespace testhost {
+// Names the depth in the parameters gtest prints.
+void PrintTo(Depth depth, std::ostream* os) { *os << DepthName(depth); }
+}  // namespace testhost
 
 namespace {
 
