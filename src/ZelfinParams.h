@@ -17,6 +17,10 @@ constexpr PF_ParamFlags kCollapsed = PF_ParamFlag_START_COLLAPSED;
 constexpr PF_ParamFlags kCannotTimeVary = PF_ParamFlag_CANNOT_TIME_VARY;
 constexpr PF_ParamFlags kNoFlags = 0;
 
+// The transform effects show the X scale as "Scale" while "Uniform Scaling" is on.
+constexpr const char* kXScaleName = "X Scale";
+constexpr const char* kUniformScaleName = "Scale";
+
 // Ranges of a slider, in the slider's own units; the value starts at the default.
 struct SliderSpec {
   double validMin;
