@@ -52,7 +52,8 @@ constexpr ParamSpec kParams[] = {
     Checkbox("Depth of Field", kNoFlags, ""),
     FloatSlider("Focus Distance", kCollapsed, {0, 10000000, 0, 1000, 1000, 1, 0}),
     FloatSlider("Aperture", kCollapsed, {0, 10000000, 0, 200, 50, 1, 0}),
-    FloatSlider("Blur Level", kCollapsed, {0, 10000000, 0, 100, 100, 1, PF_ValueDisplayFlag_PERCENT}),
+    FloatSlider("Blur Level", kCollapsed,
+                {0, 10000000, 0, 100, 100, 1, PF_ValueDisplayFlag_PERCENT}),
     GroupEnd(),
 };
 static_assert(std::size(kParams) + 1 == kParamCount && WellFormed(kParams));

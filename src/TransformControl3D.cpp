@@ -27,7 +27,8 @@ enum : PF_ParamIndex {
   kParamCount
 };
 
-constexpr SliderSpec kScaleRange = {-10000000, 10000000, 0, 200, 100, 1, PF_ValueDisplayFlag_PERCENT};
+constexpr SliderSpec kScaleRange = {-10000000, 10000000, 0, 200, 100, 1,
+                                     PF_ValueDisplayFlag_PERCENT};
 constexpr SliderSpec kOpacityRange = {0, 100, 0, 100, 100, 1, PF_ValueDisplayFlag_PERCENT};
 
 constexpr ParamSpec kParams[] = {

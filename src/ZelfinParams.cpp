@@ -65,7 +65,8 @@ void FillTypeFields(const ParamSpec& spec, PF_ParamDef& def) {
 
 }  // namespace
 
-PF_Err AddParams(PF_InData* in_data, PF_OutData* out_data, const ParamSpec* specs, std::size_t count) {
+PF_Err AddParams(PF_InData* in_data, PF_OutData* out_data, const ParamSpec* specs,
+                 std::size_t count) {
   PF_ParamDef def;
   for (std::size_t i = 0; i < count; ++i) {
     const ParamSpec& spec = specs[i];

@@ -158,7 +158,8 @@ constexpr bool WellFormed(const ParamSpec (&specs)[N]) {
     if (!FitsNameField(spec.name) || (spec.type == PF_Param_CHECKBOX && spec.text == nullptr)) {
       return false;
     }
-    if (spec.type == PF_Param_POPUP && (spec.text == nullptr || spec.value < 1 || spec.value > spec.choices)) {
+    if (spec.type == PF_Param_POPUP &&
+        (spec.text == nullptr || spec.value < 1 || spec.value > spec.choices)) {
       return false;
     }
     if (spec.type == PF_Param_GROUP_START) ++depth;
@@ -170,7 +171,8 @@ constexpr bool WellFormed(const ParamSpec (&specs)[N]) {
 // Registers specs as parameters 1 to count after the host's input layer, each with its index as
 // id, appending with add_param. The first error from the host ends the registration and is
 // returned; num_params is written (count + 1) only after the last entry was accepted.
-PF_Err AddParams(PF_InData* in_data, PF_OutData* out_data, const ParamSpec* specs, std::size_t count);
+PF_Err AddParams(PF_InData* in_data, PF_OutData* out_data, const ParamSpec* specs,
+                 std::size_t count);
 
 template <std::size_t N>
 PF_Err AddParams(PF_InData* in_data, PF_OutData* out_data, const ParamSpec (&specs)[N]) {

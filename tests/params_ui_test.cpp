@@ -134,7 +134,8 @@ TEST_F(ParamsUITest, UniformScalingRenamesXScaleAndGreysOutTheOthers) {
   for (const TransformEffect& effect : kTransforms) {
     auto host = Apply(effect.entryPoint);
     for (A_long value : {0, 1, 0, 2, -1, 0}) {
-      SCOPED_TRACE(std::string(effect.entryPoint) + " with Uniform Scaling " + std::to_string(value));
+      SCOPED_TRACE(std::string(effect.entryPoint) + " with Uniform Scaling " +
+                   std::to_string(value));
       host->param(3).u.bd.value = value;
       const bool on = value != 0;
       std::vector<Sent> expected = {{4, on ? "Scale" : "X Scale", -1}};
@@ -168,9 +169,20 @@ struct LightRow {
   const char* states;
 };
 const LightRow kLightTable[] = {
-    {2, "EEED"},  {3, "EEDD"},  {4, "EEED"},  {5, "DEDD"},  {6, "DEDD"},
-    {7, "DEDD"},  {8, "DEDD"},  {9, "DEDD"},  {10, "DEDD"}, {15, "DEDD"},
-    {16, "DEDD"}, {17, "EEED"}, {18, "EEED"}, {19, "EEED"},
+    {2, "EEED"},   // "Transform"
+    {3, "EEDD"},   // "Point of Interest"
+    {4, "EEED"},   // "Position"
+    {5, "DEDD"},   // the orientations and rotations
+    {6, "DEDD"},
+    {7, "DEDD"},
+    {8, "DEDD"},
+    {9, "DEDD"},
+    {10, "DEDD"},
+    {15, "DEDD"},  // "Cone Angle"
+    {16, "DEDD"},  // "Cone Feather"
+    {17, "EEED"},  // "Falloff"
+    {18, "EEED"},  // "Radius"
+    {19, "EEED"},  // "Falloff Distance"
 };
 const int kNeverTouched[] = {1, 11, 12, 13, 14, 20};
 

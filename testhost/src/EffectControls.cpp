@@ -87,8 +87,7 @@ double ParseNumber(const std::string& name, std::string text, const char* unit =
   text = Trim(text);
   if (unit != nullptr) {
     const std::string suffix = unit;
-    if (text.size() >= suffix.size() &&
-        Lower(text.substr(text.size() - suffix.size())) == suffix)
+    if (text.size() >= suffix.size() && Lower(text.substr(text.size() - suffix.size())) == suffix)
       text = Trim(text.substr(0, text.size() - suffix.size()));
   }
   std::istringstream in(text);
