@@ -35,7 +35,7 @@ enum : PF_ParamIndex {
 // "Camera Type" values.
 constexpr A_long kOneNode = 1;
 
-constexpr ParamSpec kParams[] = {
+constexpr ParamEntry kParams[] = {
     Popup("Camera Type", kCannotTimeVary, "One-Node|Two-Node", kOneNode),
     GroupStart("Transform", kCollapsed),
     Point3D("Point of Interest", kCollapsed, 50, 50, 0),

@@ -38,7 +38,7 @@ enum : PF_ParamIndex {
 enum : A_long { kParallel = 1, kSpot, kPoint, kAmbient };
 constexpr int kLightTypeCount = kAmbient;
 
-constexpr ParamSpec kParams[] = {
+constexpr ParamEntry kParams[] = {
     Popup("Light Type", kCannotTimeVary, "Parallel|Spot|Point|Ambient", kParallel),
     GroupStart("Transform", kCollapsed),
     Point3D("Point of Interest", kCollapsed, 50, 50, 0),

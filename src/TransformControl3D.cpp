@@ -27,11 +27,11 @@ enum : PF_ParamIndex {
   kParamCount
 };
 
-constexpr SliderSpec kScaleRange = {-10000000, 10000000, 0, 200, 100, 1,
+constexpr SliderRange kScaleRange = {-10000000, 10000000, 0, 200, 100, 1,
                                      PF_ValueDisplayFlag_PERCENT};
-constexpr SliderSpec kOpacityRange = {0, 100, 0, 100, 100, 1, PF_ValueDisplayFlag_PERCENT};
+constexpr SliderRange kOpacityRange = {0, 100, 0, 100, 100, 1, PF_ValueDisplayFlag_PERCENT};
 
-constexpr ParamSpec kParams[] = {
+constexpr ParamEntry kParams[] = {
     Point3D("Anchor Point", kCollapsed, 50, 50, 0),
     Point3D("Position", kCollapsed, 50, 50, 0),
     Checkbox("", kCollapsed, "Uniform Scaling"),
