@@ -102,7 +102,9 @@ TEST_P(HostFailureTest, EveryCommandGivesBackItsSuitesInReleaseOrder) {
     ExpectSuiteDiscipline(host, r);
     acquired += static_cast<int>(host.ledger().acquireOrder(r.serial).size());
   }
-  EXPECT_EQ(acquired > 0, GetParam().globalData) << "global setup and setdown take suites";
+  if (GetParam().globalData) {
+    EXPECT_GT(acquired, 0) << "global setup and setdown take suites";
+  }
 }
 
 TEST_P(HostFailureTest, RefusedSuiteMakesTheCommandFailWithoutLeaks) {
