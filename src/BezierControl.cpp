@@ -9,7 +9,7 @@ namespace {
 
 // The host reads a point's default as a percentage of the layer's size: a new vertex sits at the
 // layer's centre, with both tangents of no length.
-constexpr zelfin::ParamSpec kParams[] = {
+constexpr zelfin::ParamEntry kParams[] = {
     zelfin::Point("Vertex", zelfin::kNoFlags, 50, 50),
     zelfin::Point("In Tangent", zelfin::kNoFlags, 0, 0),
     zelfin::Point("Out Tangent", zelfin::kNoFlags, 0, 0),

@@ -12,28 +12,28 @@ PF_Fixed ToFixed(double value) {
   return static_cast<PF_Fixed>(value * 65536.0 + (value < 0 ? -0.5 : 0.5));
 }
 
-void FillTypeFields(const ParamSpec& spec, PF_ParamDef& def) {
-  const SliderSpec& slider = spec.slider;
-  switch (spec.type) {
+void FillTypeFields(const ParamEntry& entry, PF_ParamDef& def) {
+  const SliderRange& slider = entry.slider;
+  switch (entry.type) {
     case PF_Param_POINT:
-      def.u.td.x_value = def.u.td.x_dephault = ToFixed(spec.x);
-      def.u.td.y_value = def.u.td.y_dephault = ToFixed(spec.y);
+      def.u.td.x_value = def.u.td.x_dephault = ToFixed(entry.x);
+      def.u.td.y_value = def.u.td.y_dephault = ToFixed(entry.y);
       break;
     case PF_Param_POINT_3D:
-      def.u.point3d_d.x_value = def.u.point3d_d.x_dephault = spec.x;
-      def.u.point3d_d.y_value = def.u.point3d_d.y_dephault = spec.y;
-      def.u.point3d_d.z_value = def.u.point3d_d.z_dephault = spec.z;
+      def.u.point3d_d.x_value = def.u.point3d_d.x_dephault = entry.x;
+      def.u.point3d_d.y_value = def.u.point3d_d.y_dephault = entry.y;
+      def.u.point3d_d.z_value = def.u.point3d_d.z_dephault = entry.z;
       break;
     case PF_Param_CHECKBOX:
-      def.u.bd.value = spec.value;
-      def.u.bd.dephault = static_cast<PF_Boolean>(spec.value);
-      def.u.bd.u.nameptr = spec.text;
+      def.u.bd.value = entry.value;
+      def.u.bd.dephault = static_cast<PF_Boolean>(entry.value);
+      def.u.bd.u.nameptr = entry.text;
       break;
     case PF_Param_POPUP:
-      def.u.pd.value = spec.value;
-      def.u.pd.num_choices = spec.choices;
-      def.u.pd.dephault = static_cast<A_short>(spec.value);
-      def.u.pd.u.namesptr = spec.text;
+      def.u.pd.value = entry.value;
+      def.u.pd.num_choices = entry.choices;
+      def.u.pd.dephault = static_cast<A_short>(entry.value);
+      def.u.pd.u.namesptr = entry.text;
       break;
     case PF_Param_FLOAT_SLIDER:
       def.u.fs_d.value = slider.dflt;
@@ -56,7 +56,7 @@ void FillTypeFields(const ParamSpec& spec, PF_ParamDef& def) {
       def.u.fd.display_flags = slider.display;
       break;
     case PF_Param_COLOR:
-      def.u.cd.value = def.u.cd.dephault = spec.color;
+      def.u.cd.value = def.u.cd.dephault = entry.color;
       break;
     default:  // angles start at 0 degrees; groups carry nothing of their own
       break;
@@ -65,15 +65,16 @@ void FillTypeFields(const ParamSpec& spec, PF_ParamDef& def) {
 
 }  // namespace
 
-PF_Err AddParams(PF_InData* in_data, PF_OutData* out_data, const ParamSpec* specs, std::size_t count) {
+PF_Err AddParams(PF_InData* in_data, PF_OutData* out_data, const ParamEntry* entries,
+                 std::size_t count) {
   PF_ParamDef def;
   for (std::size_t i = 0; i < count; ++i) {
-    const ParamSpec& spec = specs[i];
+    const ParamEntry& entry = entries[i];
     std::memset(&def, 0, sizeof def);
-    def.param_type = spec.type;
-    def.flags = spec.flags;
-    if (spec.name != nullptr) PF_STRCPY(def.name, spec.name);
-    FillTypeFields(spec, def);
+    def.param_type = entry.type;
+    def.flags = entry.flags;
+    if (entry.name != nullptr) PF_STRCPY(def.name, entry.name);
+    FillTypeFields(entry, def);
     def.uu.id = static_cast<A_long>(i + 1);
     if (const PF_Err err = in_data->inter.add_param(in_data->effect_ref, -1, &def)) return err;
   }

@@ -2,7 +2,7 @@
 // appearance in the Effect Controls panel.
 //
 // The host stores parameter values in projects by index and id, so each effect's list is an
-// external format: every effect describes its list once as a table of ParamSpec and registers it
+// external format: every effect describes its list once as a table of ParamEntry and registers it
 // with AddParams, which gives each entry its index as id (the input layer is index 0).
 #pragma once
 
@@ -17,8 +17,13 @@ constexpr PF_ParamFlags kCollapsed = PF_ParamFlag_START_COLLAPSED;
 constexpr PF_ParamFlags kCannotTimeVary = PF_ParamFlag_CANNOT_TIME_VARY;
 constexpr PF_ParamFlags kNoFlags = 0;
 
-// Ranges of a slider, in the slider's own units; the value starts at the default.
-struct SliderSpec {
+// The transform effects show the X scale as "Scale" while "Uniform Scaling" is on.
+constexpr const char* kXScaleName = "X Scale";
+constexpr const char* kUniformScaleName = "Scale";
+
+// A slider's ranges, default, precision and display, in its own units; the value starts at the
+// default.
+struct SliderRange {
   double validMin;
   double validMax;
   double sliderMin;
@@ -29,7 +34,7 @@ struct SliderSpec {
 };
 
 // One entry of a parameter list. Only the fields of its type are used; the rest stay zero.
-struct ParamSpec {
+struct ParamEntry {
   PF_ParamType type = PF_Param_LAYER;
   const char* name = nullptr;  // null leaves the name field empty (group ends)
   PF_ParamFlags flags = kNoFlags;
@@ -37,7 +42,7 @@ struct ParamSpec {
   A_long value = 0;            // popup or checkbox value and default
   A_short choices = 0;         // popup: the number of choices in text
   double x = 0, y = 0, z = 0;  // point value and default
-  SliderSpec slider{};
+  SliderRange slider{};
   PF_Pixel color{};
 };
 
@@ -57,120 +62,123 @@ constexpr bool FitsNameField(const char* name) {
   return length < sizeof(PF_ParamDef::name);
 }
 
-constexpr ParamSpec Point(const char* name, PF_ParamFlags flags, double x, double y) {
-  ParamSpec spec;
-  spec.type = PF_Param_POINT;
-  spec.name = name;
-  spec.flags = flags;
-  spec.x = x;
-  spec.y = y;
-  return spec;
+constexpr ParamEntry Point(const char* name, PF_ParamFlags flags, double x, double y) {
+  ParamEntry entry;
+  entry.type = PF_Param_POINT;
+  entry.name = name;
+  entry.flags = flags;
+  entry.x = x;
+  entry.y = y;
+  return entry;
 }
 
-constexpr ParamSpec Point3D(const char* name, PF_ParamFlags flags, double x, double y, double z) {
-  ParamSpec spec = Point(name, flags, x, y);
-  spec.type = PF_Param_POINT_3D;
-  spec.z = z;
-  return spec;
+constexpr ParamEntry Point3D(const char* name, PF_ParamFlags flags, double x, double y, double z) {
+  ParamEntry entry = Point(name, flags, x, y);
+  entry.type = PF_Param_POINT_3D;
+  entry.z = z;
+  return entry;
 }
 
 // Value and default 0 degrees.
-constexpr ParamSpec Angle(const char* name, PF_ParamFlags flags) {
-  ParamSpec spec;
-  spec.type = PF_Param_ANGLE;
-  spec.name = name;
-  spec.flags = flags;
-  return spec;
+constexpr ParamEntry Angle(const char* name, PF_ParamFlags flags) {
+  ParamEntry entry;
+  entry.type = PF_Param_ANGLE;
+  entry.name = name;
+  entry.flags = flags;
+  return entry;
 }
 
 // Starts off; label is the text beside the box.
-constexpr ParamSpec Checkbox(const char* name, PF_ParamFlags flags, const char* label) {
-  ParamSpec spec;
-  spec.type = PF_Param_CHECKBOX;
-  spec.name = name;
-  spec.flags = flags;
-  spec.text = label;
-  return spec;
+constexpr ParamEntry Checkbox(const char* name, PF_ParamFlags flags, const char* label) {
+  ParamEntry entry;
+  entry.type = PF_Param_CHECKBOX;
+  entry.name = name;
+  entry.flags = flags;
+  entry.text = label;
+  return entry;
 }
 
 // Values are 1-based; dflt is both the value and the default.
-constexpr ParamSpec Popup(const char* name, PF_ParamFlags flags, const char* choices, A_long dflt) {
-  ParamSpec spec;
-  spec.type = PF_Param_POPUP;
-  spec.name = name;
-  spec.flags = flags;
-  spec.text = choices;
-  spec.choices = CountChoices(choices);
-  spec.value = dflt;
-  return spec;
+constexpr ParamEntry Popup(const char* name, PF_ParamFlags flags, const char* choices,
+                           A_long dflt) {
+  ParamEntry entry;
+  entry.type = PF_Param_POPUP;
+  entry.name = name;
+  entry.flags = flags;
+  entry.text = choices;
+  entry.choices = CountChoices(choices);
+  entry.value = dflt;
+  return entry;
 }
 
-constexpr ParamSpec FloatSlider(const char* name, PF_ParamFlags flags, const SliderSpec& slider) {
-  ParamSpec spec;
-  spec.type = PF_Param_FLOAT_SLIDER;
-  spec.name = name;
-  spec.flags = flags;
-  spec.slider = slider;
-  return spec;
+constexpr ParamEntry FloatSlider(const char* name, PF_ParamFlags flags, const SliderRange& slider) {
+  ParamEntry entry;
+  entry.type = PF_Param_FLOAT_SLIDER;
+  entry.name = name;
+  entry.flags = flags;
+  entry.slider = slider;
+  return entry;
 }
 
 // The numbers are registered as PF_Fixed.
-constexpr ParamSpec FixSlider(const char* name, PF_ParamFlags flags, const SliderSpec& slider) {
-  ParamSpec spec = FloatSlider(name, flags, slider);
-  spec.type = PF_Param_FIX_SLIDER;
-  return spec;
+constexpr ParamEntry FixSlider(const char* name, PF_ParamFlags flags, const SliderRange& slider) {
+  ParamEntry entry = FloatSlider(name, flags, slider);
+  entry.type = PF_Param_FIX_SLIDER;
+  return entry;
 }
 
-constexpr ParamSpec Color(const char* name, PF_ParamFlags flags, PF_Pixel color) {
-  ParamSpec spec;
-  spec.type = PF_Param_COLOR;
-  spec.name = name;
-  spec.flags = flags;
-  spec.color = color;
-  return spec;
+constexpr ParamEntry Color(const char* name, PF_ParamFlags flags, PF_Pixel color) {
+  ParamEntry entry;
+  entry.type = PF_Param_COLOR;
+  entry.name = name;
+  entry.flags = flags;
+  entry.color = color;
+  return entry;
 }
 
-constexpr ParamSpec GroupStart(const char* name, PF_ParamFlags flags) {
-  ParamSpec spec;
-  spec.type = PF_Param_GROUP_START;
-  spec.name = name;
-  spec.flags = flags;
-  return spec;
+constexpr ParamEntry GroupStart(const char* name, PF_ParamFlags flags) {
+  ParamEntry entry;
+  entry.type = PF_Param_GROUP_START;
+  entry.name = name;
+  entry.flags = flags;
+  return entry;
 }
 
 // Unnamed and without flags; closes the group opened last.
-constexpr ParamSpec GroupEnd() {
-  ParamSpec spec;
-  spec.type = PF_Param_GROUP_END;
-  return spec;
+constexpr ParamEntry GroupEnd() {
+  ParamEntry entry;
+  entry.type = PF_Param_GROUP_END;
+  return entry;
 }
 
 // Compile-time check of a list: every name fits the host's field, popups have choices, groups
 // are balanced and closed.
 template <std::size_t N>
-constexpr bool WellFormed(const ParamSpec (&specs)[N]) {
+constexpr bool WellFormed(const ParamEntry (&entries)[N]) {
   int depth = 0;
-  for (const ParamSpec& spec : specs) {
-    if (!FitsNameField(spec.name) || (spec.type == PF_Param_CHECKBOX && spec.text == nullptr)) {
+  for (const ParamEntry& entry : entries) {
+    if (!FitsNameField(entry.name) || (entry.type == PF_Param_CHECKBOX && entry.text == nullptr)) {
       return false;
     }
-    if (spec.type == PF_Param_POPUP && (spec.text == nullptr || spec.value < 1 || spec.value > spec.choices)) {
+    if (entry.type == PF_Param_POPUP &&
+        (entry.text == nullptr || entry.value < 1 || entry.value > entry.choices)) {
       return false;
     }
-    if (spec.type == PF_Param_GROUP_START) ++depth;
-    if (spec.type == PF_Param_GROUP_END && --depth < 0) return false;
+    if (entry.type == PF_Param_GROUP_START) ++depth;
+    if (entry.type == PF_Param_GROUP_END && --depth < 0) return false;
   }
   return depth == 0;
 }
 
-// Registers specs as parameters 1 to count after the host's input layer, each with its index as
+// Registers entries as parameters 1 to count after the host's input layer, each with its index as
 // id, appending with add_param. The first error from the host ends the registration and is
 // returned; num_params is written (count + 1) only after the last entry was accepted.
-PF_Err AddParams(PF_InData* in_data, PF_OutData* out_data, const ParamSpec* specs, std::size_t count);
+PF_Err AddParams(PF_InData* in_data, PF_OutData* out_data, const ParamEntry* entries,
+                 std::size_t count);
 
 template <std::size_t N>
-PF_Err AddParams(PF_InData* in_data, PF_OutData* out_data, const ParamSpec (&specs)[N]) {
-  return AddParams(in_data, out_data, specs, N);
+PF_Err AddParams(PF_InData* in_data, PF_OutData* out_data, const ParamEntry (&entries)[N]) {
+  return AddParams(in_data, out_data, entries, N);
 }
 
 // What one parameter's Effect Controls appearance becomes.

@@ -2,14 +2,14 @@
 // (PF_Fixed raw values, floats, doubles), and a byte-exact comparison that names what differs.
 #pragma once
 
-#include "host/host.h"
-
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "host/host.h"
 
 namespace expect {
 
@@ -136,9 +136,9 @@ inline ::testing::AssertionResult SameDef(const PF_ParamDef& expected, const PF_
     if (eb[i] != ab[i]) diffs += " " + std::to_string(i);
   }
   if (diffs.empty()) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "\"" << expected.name << "\" (id " << expected.uu.id
-                                       << ", type " << expected.param_type
-                                       << ") differs at byte offsets" << diffs;
+  return ::testing::AssertionFailure()
+         << "\"" << expected.name << "\" (id " << expected.uu.id << ", type " << expected.param_type
+         << ") differs at byte offsets" << diffs;
 }
 
 // The lists, index 1 on (the host supplies the input layer as index 0).
