@@ -1,5 +1,7 @@
 #include "testhost/BezierSession.h"
 
+#include "testhost/EffectControls.h"
+
 namespace testhost {
 namespace {
 
@@ -26,8 +28,7 @@ BezierSession::BezierSession(const PluginModule& plugin, const BezierSessionSetu
   host_->inData().width = setup.layerWidth;
   host_->inData().height = setup.layerHeight;
   host_->inData().extent_hint = {0, 0, setup.layerWidth, setup.layerHeight};
-  Require(host_->globalSetup(), "global setup");
-  Require(host_->paramsSetup(), "parameter setup");
+  for (const CommandResult& sent : ApplyEffect(*host_)) Require(sent, "applying the effect");
   // The host reads a point's default as a percentage of the layer's size.
   for (int i = 1; i < host_->paramCount(); ++i) {
     PF_ParamDef& p = host_->param(i);
