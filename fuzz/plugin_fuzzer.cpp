@@ -5,7 +5,7 @@
 // suite or drawing object kept, a handle lost, a write into in_data or the input pixels.
 //
 // Input, read from the front (missing bytes read as zero):
-//   effect (1 byte), then a fault for global setup and one for parameter setup (see Fault below),
+//   effect (1 byte), then a fault for global setup and one for parameter setup (see ArmFault),
 //   then up to kMaxSteps steps, each an opcode byte and its operands.
 #include <cmath>
 #include <cstdint>
@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "testhost/Host.h"
+#include "testhost/Panel.h"
 #include "testhost/PluginModule.h"
 
 namespace {
@@ -209,9 +210,9 @@ PF_EventType EventType(Reader& in) {
   }
 }
 
-void FillEvent(Reader& in, Host& host) {
-  const PF_DoClickEventInfo previous = host.eventRecord().u.do_click;
-  PF_EventExtra& e = host.newEvent(EventType(in));
+// The rest of an event record whose type is set: the click data (possibly carried over from the
+// previous event) or the area to draw, and what a host may leave out.
+void FillEvent(Reader& in, PF_EventExtra& e, const PF_DoClickEventInfo& previous) {
   const std::uint8_t flags = in.byte();
   if (e.e_type != PF_Event_DRAW) {
     PF_DoClickEventInfo& click = e.u.do_click;
@@ -228,12 +229,49 @@ void FillEvent(Reader& in, Host& host) {
   } else {
     e.u.draw.update_rect = in.raw<PF_LRect>();
   }
-  // A host may leave out the context or any of the conversion callbacks.
   if (flags & 4) e.contextH = nullptr;
   if (flags & 8) e.cbs.layer_to_comp = nullptr;
   if (flags & 16) e.cbs.comp_to_layer = nullptr;
   if (flags & 32) e.cbs.source_to_frame = nullptr;
   if (flags & 64) e.cbs.frame_to_source = nullptr;
+}
+
+// An event in the host's own record, in the view SetView gave it.
+void HostEvent(Reader& in, Host& host) {
+  const PF_DoClickEventInfo previous = host.eventRecord().u.do_click;
+  PF_EventExtra& e = host.newEvent(EventType(in));
+  FillEvent(in, e, previous);
+}
+
+// The Composition and Layer panels of a session: the layer moved, scaled (to nothing, too) and
+// turned in the composition, the view zoomed and scrolled, drawing refused.
+struct Panels {
+  testhost::Panel comp{testhost::PanelKind::Composition, 64, 48};
+  testhost::Panel layer{testhost::PanelKind::Layer, 64, 48};
+  PF_EventExtra last{};  // the last panel event as the effect returned it
+};
+
+PF_EventExtra PanelEvent(Reader& in, Panels& panels) {
+  const std::uint8_t flags = in.byte();
+  testhost::Panel& panel = (flags & 1) ? panels.layer : panels.comp;
+  panel.setDrawable(!(flags & 2));
+  if (flags & 4) {
+    testhost::LayerTransform t;
+    t.position = {in.number(), in.number()};
+    t.anchor = {in.number(), in.number()};
+    t.scale = {in.number(), in.number()};
+    t.rotation = in.number();
+    panel.setTransform(t);
+  }
+  if (flags & 8) {
+    testhost::FrameView view;
+    view.zoom = in.number();
+    view.scroll = {in.number(), in.number()};
+    if (view.zoom > 0) panel.setView(view);
+  }
+  PF_EventExtra e = panel.newEvent(EventType(in));
+  FillEvent(in, e, panels.last.u.do_click);
+  return e;
 }
 
 FrameSetup Frame(Reader& in) {
@@ -281,6 +319,8 @@ class Session {
       ++orphans_;  // the host let go of it (a second setup, a setdown that could not free it)
     }
     check(r, inBefore);
+    // Every pre-render starts the host's checkouts afresh; a render needs one that succeeded.
+    if (r.cmd == PF_Cmd_SMART_PRE_RENDER) preRendered_ = r.err == PF_Err_NONE;
     host_.faults().clear();
     return r;
   }
@@ -288,7 +328,6 @@ class Session {
   bool paramsReady() const { return paramsReady_; }
   void setParamsReady(bool ready) { paramsReady_ = ready; }
   bool preRendered() const { return preRendered_; }
-  void setPreRendered(bool done) { preRendered_ = done; }
   const FrameSetup& frame() const { return frame_; }
   void setFrame(const FrameSetup& f) { frame_ = f; }
 
@@ -349,6 +388,7 @@ class Session {
 void Run(const testhost::PluginModule& plugin, Reader& in) {
   Host host(plugin, kEntryPoints[in.byte() % std::size(kEntryPoints)]);
   Session session(host);
+  Panels panels;
   ArmFault(in, host);
   session.send([&] { return host.globalSetup(); });
   ArmFault(in, host);
@@ -357,7 +397,7 @@ void Run(const testhost::PluginModule& plugin, Reader& in) {
                          host.paramCount() == host.declaredNumParams());
 
   for (int step = 0; step < kMaxSteps && !in.done(); ++step) {
-    switch (in.byte() % 12) {
+    switch (in.byte() % 13) {
       case 0:
         session.send([&] { return host.about(); });
         break;
@@ -380,15 +420,14 @@ void Run(const testhost::PluginModule& plugin, Reader& in) {
         break;
       case 5:
         if (session.paramsReady()) {
-          FillEvent(in, host);
+          HostEvent(in, host);
           session.send([&] { return host.sendEvent(); });
         }
         break;
       case 6: {
         const FrameSetup frame = Frame(in);
         session.setFrame(frame);
-        const CommandResult r = session.send([&] { return host.smartPreRender(frame); });
-        session.setPreRendered(r.err == PF_Err_NONE);
+        session.send([&] { return host.smartPreRender(frame); });
         break;
       }
       // The render of a frame follows its pre-render.
@@ -406,6 +445,12 @@ void Run(const testhost::PluginModule& plugin, Reader& in) {
         break;
       case 10:
         SetView(in, host);
+        break;
+      case 12:
+        if (session.paramsReady()) {
+          panels.last = PanelEvent(in, panels);
+          session.send([&] { return host.event(panels.last); });
+        }
         break;
       default: {
         // Selectors the plug-in has no handler for, and the three that read an extra record

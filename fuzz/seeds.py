@@ -13,7 +13,7 @@ CALLS = ["AcquireSuite", "ReleaseSuite", "add_param", "register_ui", "PF_UpdateP
          "GetSupplier", "NewPath", "NewPen", "MoveTo", "LineTo", "StrokePath", "PaintRect",
          "ReleaseObject", "fabs", "PF_STRCPY", "PF_SPRINTF"]
 ABOUT, SETUP, SETDOWN, PARAMS, UPDATE_UI, EVENT, PRE_RENDER, RENDER, SET_PARAM, FAULT, VIEW, \
-    SELECTOR = range(12)
+    SELECTOR, PANEL = range(13)
 CLICK, DRAG, DRAW = 0, 2, 4
 
 
@@ -56,6 +56,22 @@ def mouse(kind, h, v, shift=False, last=False, carry=True):
     return bytes([EVENT, kind, flags]) + body
 
 
+def panel_event(layer_panel, kind, h=0, v=0, transform=None, zoom=None, shift=False, last=False):
+    """An event of the stand-in host's Composition (or Layer) panel, optionally moving the layer
+    (position, anchor, scale, rotation) or the view (zoom) first."""
+    flags = (1 if layer_panel else 0) | (4 if transform else 0) | (8 if zoom else 0)
+    body = bytes([PANEL, flags])
+    if transform:
+        body += b"".join(number(x) for x in transform)
+    if zoom:
+        body += number(zoom) + number(0) + number(0)
+    body += bytes([kind])
+    if kind == DRAW:
+        return body + bytes([2]) + i32(0) + i32(0) + i32(64) + i32(48)
+    body += bytes([(1 if shift else 0) | 2]) + i32(h) + i32(v)
+    return body + (b"" if shift else i32(0)) + bytes([1, 0, 1 if last else 0])
+
+
 def draw():
     return bytes([EVENT, DRAW, 2]) + i32(0) + i32(0) + i32(64) + i32(48)
 
@@ -63,6 +79,8 @@ def draw():
 HANDLES = [
     point(0, 20, 12), point(1, -10, 0), point(2, 8, 5),
 ]
+# Where the vertex shows in a panel with the layer at (30, 20) in the composition and a zoom of 2.
+PANEL_SPOTS = [(100, 64), (40, 24)]
 # Where the handles show in the Composition panel of view(0) and the Layer panel of view(1).
 COMP = [(40, 26), (20, 26), (56, 36)]
 LAYER = [(30, 20), (10, 20), (46, 30)]
@@ -98,6 +116,14 @@ def seeds():
             yield f"bezier-{panel}-shift-drag-{k}", session(
                 "bezier", base, mouse(CLICK, h, v), mouse(DRAG, h - 7, v + 3, shift=True),
                 mouse(DRAG, h - 40, v + 1, shift=True, last=True))
+        yield f"bezier-{panel}-panel-drag", session(
+            "bezier", b"".join(HANDLES),
+            panel_event(window, CLICK, *PANEL_SPOTS[window], transform=(30, 20, 0, 0, 100, 100, 0),
+                        zoom=2),
+            panel_event(window, DRAG, PANEL_SPOTS[window][0] + 9, PANEL_SPOTS[window][1] - 3),
+            panel_event(window, DRAG, PANEL_SPOTS[window][0] + 20, PANEL_SPOTS[window][1],
+                        last=True),
+            panel_event(window, DRAW, transform=(30, 20, 4, 2, 150, 50, 30), zoom=1.5))
         yield f"bezier-{panel}-drag-as-clicks", session(
             "bezier", base, mouse(CLICK, *spots[2]),
             bytes([EVENT, CLICK, 2]) + i32(spots[2][0] + 5) + i32(spots[2][1]) + i32(0) +
