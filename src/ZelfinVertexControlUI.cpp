@@ -70,7 +70,8 @@ HandlePositions ReadHandles(PF_ParamDef* params[]) {
 }
 
 // |a - b| in whole pixels. The effect host gets it through its ANSI suite; that one host works on
-// the integers directly. A difference the host's answer makes unusable counts as out of reach.
+// the integers directly. An answer that is no distance (negative, not a number, too large to
+// convert) counts as out of reach.
 std::int64_t AbsoluteDifference(const PF_InData* in_data, AEGP_SuiteHandler& suites, A_long a,
                                 A_long b) {
   const std::int64_t difference = static_cast<std::int64_t>(a) - b;
@@ -79,8 +80,8 @@ std::int64_t AbsoluteDifference(const PF_InData* in_data, AEGP_SuiteHandler& sui
   }
   const double magnitude = suites.ANSICallbacksSuite1()->fabs(static_cast<double>(difference));
   constexpr double kUnreachable = 4294967296.0;
-  return magnitude < kUnreachable ? static_cast<std::int64_t>(magnitude)
-                                  : static_cast<std::int64_t>(kUnreachable);
+  return magnitude >= 0 && magnitude < kUnreachable ? static_cast<std::int64_t>(magnitude)
+                                                    : static_cast<std::int64_t>(kUnreachable);
 }
 
 // Writes a point parameter's new value and marks it for the host to pick up.
