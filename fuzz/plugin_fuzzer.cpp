@@ -274,6 +274,18 @@ PF_EventExtra PanelEvent(Reader& in, Panels& panels) {
   return e;
 }
 
+// From now on the host's ANSI suite answers every absolute value with `answer`.
+double gAbsoluteValue = 0;
+void AnswerAbsoluteValues(double answer, Host& host) {
+  static const PF_ANSICallbacksSuite1 ansi = [] {
+    PF_ANSICallbacksSuite1 table{};
+    table.fabs = [](A_FpLong) { return gAbsoluteValue; };
+    return table;
+  }();
+  gAbsoluteValue = answer;
+  host.provideSuite(kPFANSISuite, kPFANSISuiteVersion1, &ansi);
+}
+
 FrameSetup Frame(Reader& in) {
   FrameSetup f;
   static const testhost::Depth kDepths[] = {testhost::Depth::Bits8, testhost::Depth::Bits16,
@@ -397,7 +409,7 @@ void Run(const testhost::PluginModule& plugin, Reader& in) {
                          host.paramCount() == host.declaredNumParams());
 
   for (int step = 0; step < kMaxSteps && !in.done(); ++step) {
-    switch (in.byte() % 13) {
+    switch (in.byte() % 14) {
       case 0:
         session.send([&] { return host.about(); });
         break;
@@ -451,6 +463,9 @@ void Run(const testhost::PluginModule& plugin, Reader& in) {
           panels.last = PanelEvent(in, panels);
           session.send([&] { return host.event(panels.last); });
         }
+        break;
+      case 13:
+        AnswerAbsoluteValues(in.number(), host);
         break;
       default: {
         // Selectors the plug-in has no handler for, and the three that read an extra record

@@ -13,7 +13,7 @@ CALLS = ["AcquireSuite", "ReleaseSuite", "add_param", "register_ui", "PF_UpdateP
          "GetSupplier", "NewPath", "NewPen", "MoveTo", "LineTo", "StrokePath", "PaintRect",
          "ReleaseObject", "fabs", "PF_STRCPY", "PF_SPRINTF"]
 ABOUT, SETUP, SETDOWN, PARAMS, UPDATE_UI, EVENT, PRE_RENDER, RENDER, SET_PARAM, FAULT, VIEW, \
-    SELECTOR, PANEL = range(13)
+    SELECTOR, PANEL, ABSOLUTE = range(14)
 CLICK, DRAG, DRAW = 0, 2, 4
 
 
@@ -124,6 +124,8 @@ def seeds():
             panel_event(window, DRAG, PANEL_SPOTS[window][0] + 20, PANEL_SPOTS[window][1],
                         last=True),
             panel_event(window, DRAW, transform=(30, 20, 4, 2, 150, 50, 30), zoom=1.5))
+        yield f"bezier-{panel}-absolute-value-negative", session(
+            "bezier", base, bytes([ABSOLUTE]) + number(-3), mouse(CLICK, 500, 500))
         yield f"bezier-{panel}-drag-as-clicks", session(
             "bezier", base, mouse(CLICK, *spots[2]),
             bytes([EVENT, CLICK, 2]) + i32(spots[2][0] + 5) + i32(spots[2][1]) + i32(0) +
