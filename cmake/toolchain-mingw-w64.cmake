@@ -1,0 +1,29 @@
+# Cross build of the Windows plug-in (ZelfinControls.aex) and its test programs with MinGW-w64.
+# The test programs run under Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(ZELFIN_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${ZELFIN_MINGW_PREFIX}-gcc)
+set(CMAKE_CXX_COMPILER ${ZELFIN_MINGW_PREFIX}-g++)
+set(CMAKE_RC_COMPILER ${ZELFIN_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${ZELFIN_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# The compiler's runtime (libgcc, libstdc++, winpthread) linked in, so that every binary imports
+# only DLLs that ship with Windows.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+
+# Test programs run under Wine in a prefix of the build's own, quietly, without offering to
+# install Mono or Gecko (nothing here needs them, and there may be no display to ask on).
+set(ZELFIN_WINE_ENVIRONMENT
+  WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix
+  WINEDEBUG=-all
+  WINEDLLOVERRIDES=mscoree,mshtml=)
+set(CMAKE_CROSSCOMPILING_EMULATOR env ${ZELFIN_WINE_ENVIRONMENT} wine)
