@@ -1,0 +1,13 @@
+#pragma once
+#include <stddef.h>
+#ifdef __cplusplus
+extern "C" {
+#endif
+typedef long time_t;
+typedef unsigned long clock_t;
+struct tm;
+struct timespec { time_t tv_sec; long tv_nsec; };
+int nanosleep(const struct timespec*, struct timespec*);
+#ifdef __cplusplus
+}
+#endif
