@@ -44,6 +44,12 @@ native() {
 }
 stage native native
 
+sanitized() {
+  cmake --preset asan && cmake --build --preset asan -j "$(zelfin_jobs)" &&
+    ctest --preset asan
+}
+stage sanitizers sanitized
+
 for s in "${failed_stages[@]:-}"; do [ -n "$s" ] && echo "failed stage: $s"; done
 echo "tests: $total_passed passed, $total_failed failed"
 [ "$total_failed" -eq 0 ] && [ ${#failed_stages[@]} -eq 0 ]

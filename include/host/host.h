@@ -1,0 +1,12 @@
+// The project's declarations of the host interface. Everything outside include/host/ includes
+// only this header.
+#pragma once
+
+#include "host/types.h"
+#include "host/basic_suite.h"
+#include "host/callbacks.h"
+#include "host/effect.h"
+#include "host/smart_render.h"
+#include "host/custom_ui.h"
+#include "host/drawbot.h"
+#include "host/suites.h"

@@ -1,0 +1,29 @@
+// Suite access that reports failure instead of throwing: each function returns its PF_Err and,
+// on failure, sets PF_OutFlag_DISPLAY_ERROR_MESSAGE with a message in return_msg so the host
+// shows it. A suite acquired here is the caller's to release in the same command.
+#pragma once
+
+#include "host/host.h"
+
+// The four drawing suites, filled by AEFX_AcquireDrawbotSuites; owned by the caller.
+struct DRAWBOT_Suites {
+  const DRAWBOT_DrawbotSuite1* drawbot_suiteP;
+  const DRAWBOT_SupplierSuite1* supplier_suiteP;
+  const DRAWBOT_SurfaceSuite1* surface_suiteP;
+  const DRAWBOT_PathSuite1* path_suiteP;
+};
+
+// Stores the suite in *suitePP (null when the host has none) and returns PF_Err_NONE when it is
+// there. error_stringPC null means the generic message.
+PF_Err AEFX_AcquireSuite(PF_InData* in_data, PF_OutData* out_data, const char* name, A_long version,
+                         const char* error_stringPC, const void** suitePP);
+
+PF_Err AEFX_ReleaseSuite(PF_InData* in_data, PF_OutData* out_data, const char* name, A_long version,
+                         const char* error_stringPC);
+
+// Acquires draw, supplier, surface and path suites in that order and stops at the first the host
+// refuses: the ones before it stay acquired, the members after it are left as they were.
+PF_Err AEFX_AcquireDrawbotSuites(PF_InData* in_data, PF_OutData* out_data, DRAWBOT_Suites* suitesP);
+
+// Releases the four drawing suites, each regardless of the others; always PF_Err_NONE.
+PF_Err AEFX_ReleaseDrawbotSuites(PF_InData* in_data, PF_OutData* out_data);

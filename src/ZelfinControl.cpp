@@ -1,0 +1,165 @@
+#include "ZelfinControl.h"
+
+#include <new>
+
+#include "Util/AEGP_SuiteHandler.h"
+#include "Util/Smart_Utils.h"
+
+namespace {
+
+constexpr const char* kNotice = "Keyframable rig controls. (c) 2026 ZelfinControls developers.";
+
+// Name under which every effect registers with the host's plug-in services.
+constexpr const char* kRegistrationName = "Error!";
+
+// Owns a freshly allocated global data handle until it is handed to the host: unlocks it if it
+// is still locked and disposes of it on every other way out, a thrown error included.
+class PendingHandle {
+ public:
+  PendingHandle(const PF_HandleSuite1* handlesP, PF_Handle handle)
+      : handlesP_(handlesP), handle_(handle) {}
+  ~PendingHandle() {
+    if (handle_ == nullptr) {
+      return;
+    }
+    if (locked_) {
+      handlesP_->host_unlock_handle(handle_);
+    }
+    handlesP_->host_dispose_handle(handle_);
+  }
+  PendingHandle(const PendingHandle&) = delete;
+  PendingHandle& operator=(const PendingHandle&) = delete;
+
+  void* Lock() {
+    void* blockP = handlesP_->host_lock_handle(handle_);
+    locked_ = blockP != nullptr;
+    return blockP;
+  }
+  void Unlock() {
+    handlesP_->host_unlock_handle(handle_);
+    locked_ = false;
+  }
+  // The host owns the handle from now on.
+  PF_Handle HandOver() {
+    PF_Handle handle = handle_;
+    handle_ = nullptr;
+    return handle;
+  }
+
+ private:
+  const PF_HandleSuite1* handlesP_;
+  PF_Handle handle_;
+  bool locked_ = false;
+};
+
+}  // namespace
+
+PF_Err DispatchCommand(const ZelfinCommandTable& table, PF_Cmd cmd, PF_InData* in_data,
+                       PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output,
+                       void* extra) noexcept {
+  const zelfin::EffectDescription& effect = zelfin::kEffects[table.effect];
+  try {
+    switch (cmd) {
+      case PF_Cmd_ABOUT:
+        return About(in_data, out_data, effect);
+      case PF_Cmd_GLOBAL_SETUP:
+        return table.globalSetup ? table.globalSetup(in_data, out_data, effect) : PF_Err_NONE;
+      case PF_Cmd_GLOBAL_SETDOWN:
+        return table.globalSetdown ? table.globalSetdown(in_data) : PF_Err_NONE;
+      case PF_Cmd_PARAMS_SETUP:
+        return table.paramsSetup ? table.paramsSetup(in_data, out_data) : PF_Err_NONE;
+      case PF_Cmd_UPDATE_PARAMS_UI:
+        return table.updateParamsUI ? table.updateParamsUI(in_data, out_data, params) : PF_Err_NONE;
+      case PF_Cmd_EVENT:
+        return table.event ? table.event(in_data, out_data, params, output,
+                                         static_cast<PF_EventExtra*>(extra))
+                           : PF_Err_NONE;
+      case PF_Cmd_SMART_PRE_RENDER:
+        return PreRender(in_data, out_data, static_cast<PF_PreRenderExtra*>(extra));
+      case PF_Cmd_SMART_RENDER:
+        return SmartRender(in_data, out_data, static_cast<PF_SmartRenderExtra*>(extra));
+      default:
+        return PF_Err_NONE;
+    }
+  } catch (const PF_Err& err) {
+    return err;
+  } catch (const std::bad_alloc&) {
+    return PF_Err_OUT_OF_MEMORY;
+  } catch (...) {
+    return PF_Err_INTERNAL_STRUCT_DAMAGED;
+  }
+}
+
+PF_Err About(PF_InData* in_data, PF_OutData* out_data, const zelfin::EffectDescription& effect) {
+  in_data->utils->ansi.sprintf(out_data->return_msg, "%s, v%d.%d.%d\r%s", effect.name,
+                               static_cast<int>(zelfin::kVersionMajor),
+                               static_cast<int>(zelfin::kVersionMinor),
+                               static_cast<int>(zelfin::kVersionBugFix), kNotice);
+  return PF_Err_NONE;
+}
+
+void DeclareVersionAndFlags(PF_OutData* out_data, const zelfin::EffectDescription& effect) {
+  out_data->my_version = zelfin::kPluginVersion;
+  out_data->out_flags |= effect.outFlags;
+  out_data->out_flags2 |= effect.outFlags2;
+}
+
+PF_Err GlobalSetup(PF_InData* in_data, PF_OutData* out_data,
+                   const zelfin::EffectDescription& effect) {
+  AEGP_SuiteHandler suites(in_data->pica_basicP);
+  DeclareVersionAndFlags(out_data, effect);
+
+  const PF_HandleSuite1* handlesP = suites.HandleSuite1();
+  PF_Handle handle = handlesP->host_new_handle(sizeof(AEGP_PluginID));
+  if (handle == nullptr) {
+    return PF_Err_INTERNAL_STRUCT_DAMAGED;
+  }
+  // Declared after the suite handler, so it gives the handle back before the suites go.
+  PendingHandle pending(handlesP, handle);
+  auto* pluginIdP = static_cast<AEGP_PluginID*>(pending.Lock());
+  if (pluginIdP == nullptr) {
+    return PF_Err_NONE;
+  }
+  const PF_Err err =
+      suites.UtilitySuite3()->AEGP_RegisterWithAEGP(nullptr, kRegistrationName, pluginIdP);
+  pending.Unlock();
+  if (!err) {
+    out_data->global_data = pending.HandOver();
+  }
+  return err;
+}
+
+PF_Err GlobalSetdown(PF_InData* in_data) {
+  AEGP_SuiteHandler suites(in_data->pica_basicP);
+  if (in_data->global_data != nullptr) {
+    suites.HandleSuite1()->host_dispose_handle(in_data->global_data);
+  }
+  return PF_Err_NONE;
+}
+
+PF_Err PreRender(PF_InData* in_data, PF_OutData*, PF_PreRenderExtra* extra) {
+  PF_RenderRequest request = extra->input->output_request;
+  request.preserve_rgb_of_zero_alpha = true;
+  PF_CheckoutResult checkout{};
+  const PF_Err err =
+      extra->cb->checkout_layer(in_data->effect_ref, 0, 0, &request, in_data->current_time,
+                                in_data->time_step, in_data->time_scale, &checkout);
+  UnionLRect(&checkout.result_rect, &extra->output->result_rect);
+  UnionLRect(&checkout.max_result_rect, &extra->output->max_result_rect);
+  return err;
+}
+
+PF_Err SmartRender(PF_InData* in_data, PF_OutData*, PF_SmartRenderExtra* extra) {
+  PF_EffectWorld* inputP = nullptr;
+  PF_EffectWorld* outputP = nullptr;
+  PF_Err err = extra->cb->checkout_layer_pixels(in_data->effect_ref, 0, &inputP);
+  if (!err) {
+    err = extra->cb->checkout_output(in_data->effect_ref, &outputP);
+  }
+  // The host hands out no input world when the input covers nothing; then there is nothing
+  // to copy.
+  if (!err && inputP != nullptr && outputP != nullptr) {
+    err = in_data->utils->copy(in_data->effect_ref, inputP, outputP, nullptr, nullptr);
+  }
+  return err;
+}

@@ -1,0 +1,6 @@
+// The stand-in host in one include: plug-in loading and the effect instance with everything it
+// records.
+#pragma once
+
+#include "testhost/Host.h"
+#include "testhost/PluginModule.h"

@@ -1,0 +1,38 @@
+#include "testhost/Drawing.h"
+
+#include <algorithm>
+
+namespace testhost {
+
+void* DrawObjects::create(Kind kind) {
+  auto object = std::make_unique<Object>(Object{kind, true});
+  void* ref = object.get();
+  objects_.emplace(ref, std::move(object));
+  return ref;
+}
+
+bool DrawObjects::release(void* ref) {
+  auto it = objects_.find(ref);
+  if (it == objects_.end() || !it->second->live) return false;
+  it->second->live = false;
+  return true;
+}
+
+bool DrawObjects::isLive(void* ref) const {
+  auto it = objects_.find(ref);
+  return it != objects_.end() && it->second->live;
+}
+
+bool DrawObjects::is(void* ref, Kind kind) const {
+  auto it = objects_.find(ref);
+  return it != objects_.end() && it->second->kind == kind;
+}
+
+int DrawObjects::live() const {
+  return static_cast<int>(std::count_if(objects_.begin(), objects_.end(), [](const auto& o) {
+    const Kind k = o.second->kind;
+    return o.second->live && (k == Kind::Pen || k == Kind::Brush || k == Kind::Path);
+  }));
+}
+
+}  // namespace testhost

@@ -1,0 +1,390 @@
+#include "testhost/Host.h"
+
+#include <cstring>
+#include <new>
+#include <sstream>
+#include <stdexcept>
+
+#include "Internal.h"
+#include "testhost/PluginModule.h"
+
+namespace testhost {
+
+namespace {
+
+thread_local Host* tCurrent = nullptr;
+
+class CurrentScope {
+ public:
+  explicit CurrentScope(Host* host) : previous_(tCurrent) { tCurrent = host; }
+  ~CurrentScope() { tCurrent = previous_; }
+  CurrentScope(const CurrentScope&) = delete;
+  CurrentScope& operator=(const CurrentScope&) = delete;
+
+ private:
+  Host* previous_;
+};
+
+// The host application's four-character code, "FXTC".
+constexpr A_long kHostApplId = 0x46585443;
+// The effect API version the plug-in is written against.
+constexpr A_short kApiMajor = 13;
+constexpr A_short kApiMinor = 1;
+
+constexpr A_long kDefaultTimeScale = 30;
+
+A_short BitDepth(Depth d) { return static_cast<A_short>(d); }
+
+PF_RenderRequest WholeFrame(const FrameSetup& setup) {
+  PF_RenderRequest r{};
+  r.rect = {0, 0, setup.width, setup.height};
+  r.channel_mask = 0xF;  // alpha, red, green and blue
+  return r;
+}
+
+PF_CheckoutResult WholeFrameCheckout(const FrameSetup& setup) {
+  PF_CheckoutResult c{};
+  c.result_rect = {0, 0, setup.width, setup.height};
+  c.max_result_rect = c.result_rect;
+  c.par = {1, 1};
+  c.ref_width = setup.width;
+  c.ref_height = setup.height;
+  return c;
+}
+
+}  // namespace
+
+bool CommandResult::outDataUntouched() const {
+  return std::memcmp(&before, &after, sizeof before) == 0;
+}
+
+std::string CommandResult::describe() const {
+  std::ostringstream s;
+  s << "command " << cmd << " (#" << serial << ") returned " << err;
+  if (escaped) s << "; exception crossed the entry point: " << exception;
+  for (const std::string& v : violations) s << "\n  violation: " << v;
+  for (const std::string& p : suiteProblems) s << "\n  suite: " << p;
+  s << "\n  live handles " << liveHandles << ", live suites " << liveSuites;
+  return s.str();
+}
+
+Host::Host(PF_EntryFunc entry)
+    : entry_(entry), handles_([this](const std::string& what) { violation(what); }) {
+  if (!entry_) throw std::invalid_argument("Host: null entry point");
+  initRecords();
+  resetParams();
+  for (const detail::SuiteEntry& s : detail::DefaultSuites())
+    suites_[{s.name, s.version}] = s.table;
+  for (const detail::SuiteEntry& s : detail::DrawingSuites())
+    suites_[{s.name, s.version}] = s.table;
+}
+
+Host::Host(const PluginModule& module, const std::string& entryName)
+    : Host(module.entryPoint(entryName)) {}
+
+Host::~Host() = default;
+
+Host* Host::current() { return tCurrent; }
+
+void Host::initRecords() {
+  detail::InstallCallbacks(in_, utils_, preCallbacks_, smartCallbacks_);
+  detail::InstallBasicSuite(basic_);
+  in_.utils = &utils_;
+  in_.effect_ref = effectRef();
+  in_.pica_basicP = &basic_;
+  in_.version.major = kApiMajor;
+  in_.version.minor = kApiMinor;
+  in_.appl_id = kHostApplId;
+  in_.current_time = 0;
+  in_.time_step = 1;
+  in_.local_time_step = 1;
+  in_.total_time = 10 * kDefaultTimeScale;
+  in_.time_scale = kDefaultTimeScale;
+  in_.width = worldSetup_.width;
+  in_.height = worldSetup_.height;
+  in_.extent_hint = {0, 0, worldSetup_.width, worldSetup_.height};
+  in_.downsample_x = {1, 1};
+  in_.downsample_y = {1, 1};
+  in_.pixel_aspect_ratio = {1, 1};
+  preExtra_.input = &preInput_;
+  preExtra_.output = &preOutput_;
+  preExtra_.cb = &preCallbacks_;
+  smartExtra_.input = &smartInput_;
+  smartExtra_.cb = &smartCallbacks_;
+  context_.magic = 0x5A434F4E;  // "ZCON"
+  newEvent(PF_Event_NEW_CONTEXT);
+}
+
+void Host::resetParams() {
+  params_.clear();
+  PF_ParamDef layer{};
+  layer.param_type = PF_Param_LAYER;
+  layer.uu.id = 0;
+  if (input_) layer.u.ld = input_->record();
+  params_.push_back(layer);
+}
+
+CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
+  if (running_) throw std::logic_error("Host::send called while a command runs");
+  CommandResult r;
+  r.cmd = cmd;
+  r.serial = ++serial_;
+  const std::size_t mark = violations_.size();
+
+  if (cmd == PF_Cmd_PARAMS_SETUP) resetParams();
+  if (cmd == PF_Cmd_SMART_PRE_RENDER) {
+    declaredCheckoutIds_.clear();
+    checkouts_.clear();
+  }
+  if (input_) params_.front().u.ld = input_->record();
+  in_.global_data = globalData_;
+  in_.num_params = paramCount();
+  std::memcpy(&out_, &outPreset_, sizeof out_);
+  paramPtrs_.clear();
+  for (PF_ParamDef& p : params_) paramPtrs_.push_back(&p);
+  paramPtrs_.push_back(nullptr);
+  std::memcpy(&r.before, &out_, sizeof out_);
+
+  {
+    CurrentScope scope(this);
+    running_ = true;
+    command_ = cmd;
+    try {
+      r.err = entry_(cmd, &in_, &out_, paramPtrs_.data(), output, extra);
+    } catch (const std::exception& e) {
+      r.escaped = true;
+      r.exception = std::string("std::exception: ") + e.what();
+    } catch (const ForeignException&) {
+      r.escaped = true;
+      r.exception = "ForeignException";
+    } catch (PF_Err code) {
+      r.escaped = true;
+      r.exception = "error code " + std::to_string(code);
+    } catch (...) {
+      r.escaped = true;
+      r.exception = "exception of unknown type";
+    }
+    running_ = false;
+    command_ = -1;
+  }
+  std::memcpy(&r.after, &out_, sizeof out_);
+
+  if (cmd == PF_Cmd_GLOBAL_SETUP && out_.global_data) globalData_ = out_.global_data;
+  if (cmd == PF_Cmd_GLOBAL_SETDOWN) globalData_ = nullptr;
+  if (cmd == PF_Cmd_PARAMS_SETUP) declaredNumParams_ = out_.num_params;
+  afterCommand(r, mark);
+  return r;
+}
+
+void Host::afterCommand(CommandResult& r, std::size_t violationMark) {
+  auto checkWorld = [this](const World* w, const char* what) {
+    if (w && !w->guardsIntact()) violation(std::string("write outside the ") + what + " buffer");
+  };
+  checkWorld(input_.get(), "input");
+  checkWorld(output_.get(), "output");
+  for (const World* w : extraWorlds_) checkWorld(w, "added");
+  for (const std::string& m : handles_.checkGuards()) violation(m);
+  r.violations.assign(violations_.begin() + static_cast<std::ptrdiff_t>(violationMark),
+                      violations_.end());
+  r.suiteProblems = ledger_.problems(r.serial);
+  r.liveHandles = handles_.live();
+  r.liveSuites = ledger_.live();
+}
+
+CommandResult Host::about() { return send(PF_Cmd_ABOUT); }
+CommandResult Host::globalSetup() { return send(PF_Cmd_GLOBAL_SETUP); }
+CommandResult Host::globalSetdown() { return send(PF_Cmd_GLOBAL_SETDOWN); }
+CommandResult Host::paramsSetup() { return send(PF_Cmd_PARAMS_SETUP); }
+CommandResult Host::updateParamsUI() { return send(PF_Cmd_UPDATE_PARAMS_UI); }
+
+CommandResult Host::event(PF_EventExtra& extra) {
+  return send(PF_Cmd_EVENT, &extra, output_ ? &output_->record() : nullptr);
+}
+
+PF_EventExtra& Host::newEvent(PF_EventType type) {
+  A_intptr_t carried[4] = {};
+  if (type == PF_Event_DRAG)
+    std::memcpy(carried, event_.u.do_click.continue_refcon, sizeof carried);
+  event_ = PF_EventExtra{};
+  context_.w_type = view_.window;
+  event_.contextH = &contextPtr_;
+  event_.e_type = type;
+  std::memcpy(event_.u.do_click.continue_refcon, carried, sizeof carried);
+  event_.cbs.refcon = &token_;
+  detail::InstallEventCallbacks(event_.cbs);
+  return event_;
+}
+
+CommandResult Host::click(A_long h, A_long v, PF_Modifiers modifiers) {
+  PF_EventExtra& e = newEvent(PF_Event_DO_CLICK);
+  e.u.do_click.screen_point = {h, v};
+  e.u.do_click.num_clicks = 1;
+  e.u.do_click.modifiers = modifiers;
+  return sendEvent();
+}
+
+CommandResult Host::drag(A_long h, A_long v, bool last, PF_Modifiers modifiers) {
+  PF_EventExtra& e = newEvent(PF_Event_DRAG);
+  e.u.do_click.screen_point = {h, v};
+  e.u.do_click.modifiers = modifiers;
+  e.u.do_click.last_time = last;
+  return sendEvent();
+}
+
+CommandResult Host::draw() {
+  PF_EventExtra& e = newEvent(PF_Event_DRAW);
+  e.u.draw.update_rect = {0, 0, in_.width, in_.height};
+  return sendEvent();
+}
+
+bool Host::worldsMatch(const FrameSetup& setup) const {
+  return input_ && output_ && worldSetup_.depth == setup.depth &&
+         worldSetup_.width == setup.width && worldSetup_.height == setup.height &&
+         worldSetup_.paddingPixels == setup.paddingPixels && worldSetup_.seed == setup.seed;
+}
+
+void Host::prepareWorlds(const FrameSetup& setup) {
+  input_ = std::make_unique<World>(setup.width, setup.height, setup.depth, setup.paddingPixels);
+  input_->fillPattern(setup.seed);
+  output_ = std::make_unique<World>(setup.width, setup.height, setup.depth, setup.paddingPixels);
+  worldSetup_ = setup;
+  in_.width = setup.width;
+  in_.height = setup.height;
+  in_.extent_hint = {0, 0, setup.width, setup.height};
+}
+
+CommandResult Host::smartPreRender(const FrameSetup& setup) {
+  prepareWorlds(setup);
+  checkoutResult_ = setup.checkout.value_or(WholeFrameCheckout(setup));
+  preInput_ = PF_PreRenderInput{};
+  preInput_.output_request = setup.request.value_or(WholeFrame(setup));
+  preInput_.bitdepth = BitDepth(setup.depth);
+  preOutput_ = PF_PreRenderOutput{};
+  preOutput_.result_rect = setup.initialResultRect;
+  preOutput_.max_result_rect = setup.initialMaxResultRect;
+  return send(PF_Cmd_SMART_PRE_RENDER, &preExtra_);
+}
+
+CommandResult Host::smartRender(const FrameSetup& setup) {
+  if (!worldsMatch(setup)) prepareWorlds(setup);
+  output_->fillPoison();
+  smartInput_ = PF_SmartRenderInput{};
+  smartInput_.output_request = setup.request.value_or(WholeFrame(setup));
+  smartInput_.bitdepth = BitDepth(setup.depth);
+  return send(PF_Cmd_SMART_RENDER, &smartExtra_);
+}
+
+FrameResult Host::renderFrame(const FrameSetup& setup) {
+  FrameResult f;
+  f.preRender = smartPreRender(setup);
+  f.preRenderOutput = preOutput_;
+  f.checkouts = checkouts_;
+  if (f.preRender.err != PF_Err_NONE || f.preRender.escaped) return f;
+  f.rendered = true;
+  f.render = smartRender(setup);
+  f.difference = output_->firstDifference(*input_);
+  f.identical = !f.difference;
+  return f;
+}
+
+PF_ParamDef& Host::param(int index) {
+  if (index < 0 || index >= paramCount())
+    throw std::out_of_range("no parameter at index " + std::to_string(index));
+  return params_[static_cast<std::size_t>(index)];
+}
+
+PF_ParamDef& Host::typedParam(int index, PF_ParamType type) {
+  PF_ParamDef& p = param(index);
+  if (p.param_type != type)
+    throw std::invalid_argument("parameter " + std::to_string(index) + " has type " +
+                                std::to_string(p.param_type) + ", not " + std::to_string(type));
+  return p;
+}
+
+void Host::setCheckbox(int index, bool on) {
+  typedParam(index, PF_Param_CHECKBOX).u.bd.value = on ? 1 : 0;
+}
+
+void Host::setPopup(int index, A_long value) {
+  typedParam(index, PF_Param_POPUP).u.pd.value = value;
+}
+
+void Host::setPoint(int index, PF_Fixed x, PF_Fixed y) {
+  PF_ParamDef& p = typedParam(index, PF_Param_POINT);
+  p.u.td.x_value = x;
+  p.u.td.y_value = y;
+}
+
+void Host::setPoint3D(int index, double x, double y, double z) {
+  PF_ParamDef& p = typedParam(index, PF_Param_POINT_3D);
+  p.u.point3d_d.x_value = x;
+  p.u.point3d_d.y_value = y;
+  p.u.point3d_d.z_value = z;
+}
+
+void Host::setFloatSlider(int index, double value) {
+  typedParam(index, PF_Param_FLOAT_SLIDER).u.fs_d.value = value;
+}
+
+void Host::setFixedSlider(int index, PF_Fixed value) {
+  typedParam(index, PF_Param_FIX_SLIDER).u.fd.value = value;
+}
+
+void Host::setAngle(int index, PF_Fixed value) {
+  typedParam(index, PF_Param_ANGLE).u.ad.value = value;
+}
+
+void Host::setColor(int index, PF_Pixel value) {
+  typedParam(index, PF_Param_COLOR).u.cd.value = value;
+}
+
+void Host::addWorld(World* world) {
+  if (world) extraWorlds_.push_back(world);
+}
+
+World* Host::worldFor(const PF_EffectWorld* record) {
+  if (!record) return nullptr;
+  for (World* w : {input_.get(), output_.get()})
+    if (w && (&w->record() == record || w->record().data == record->data)) return w;
+  for (World* w : extraWorlds_)
+    if (&w->record() == record || w->record().data == record->data) return w;
+  return nullptr;
+}
+
+void Host::provideSuite(const std::string& name, int version, const void* table) {
+  suites_[{name, version}] = table;
+}
+
+void Host::withdrawSuite(const std::string& name, int version) { suites_.erase({name, version}); }
+
+std::optional<Fault> Host::enter(std::string name, std::vector<std::string> args, Returns returns) {
+  Call call;
+  call.name = std::move(name);
+  call.args = std::move(args);
+  call.returns = returns;
+  call.command = running_ ? serial_ : 0;
+  std::optional<Fault> fault = faults_.match(call);
+  call.faulted = fault.has_value();
+  log_.append(std::move(call));
+  if (fault) {
+    switch (fault->kind) {
+      case Fault::Kind::ThrowBadAlloc:
+        throw std::bad_alloc();
+      case Fault::Kind::ThrowUnknown:
+        throw ForeignException{};
+      case Fault::Kind::ThrowErrorCode:
+        throw static_cast<PF_Err>(fault->code);
+      case Fault::Kind::Fail:
+        break;
+    }
+  }
+  return fault;
+}
+
+void Host::leave(long long result) {
+  if (!log_.empty()) log_.back().result = result;
+}
+
+void Host::violation(const std::string& what) { violations_.push_back(what); }
+
+}  // namespace testhost

@@ -1,0 +1,461 @@
+// The stand-in host's own behaviour that the plug-in tests rely on, exercised through small
+// scripted entry points instead of the plug-in.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "testhost/Host.h"
+#include "testhost/PluginModule.h"
+
+namespace {
+
+using testhost::CommandResult;
+using testhost::Depth;
+using testhost::Fault;
+using testhost::FrameSetup;
+using testhost::Host;
+using testhost::World;
+
+using Script = std::function<PF_Err(PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef**, void*)>;
+Script gScript;
+
+PF_Err ScriptedEntry(PF_Cmd cmd, PF_InData* in, PF_OutData* out, PF_ParamDef* params[],
+                     PF_LayerDef*, void* extra) {
+  return gScript(cmd, in, out, params, extra);
+}
+
+// The pixel checkout id the pass-through render asks for.
+A_long gRenderCheckoutId = 0;
+
+PF_Err PassThrough(PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void* extra) {
+  if (cmd == PF_Cmd_SMART_PRE_RENDER) {
+    auto* e = static_cast<PF_PreRenderExtra*>(extra);
+    PF_CheckoutResult result{};
+    const PF_Err err =
+        e->cb->checkout_layer(in->effect_ref, 0, 0, &e->input->output_request, in->current_time,
+                              in->time_step, in->time_scale, &result);
+    e->output->result_rect = result.result_rect;
+    return err;
+  }
+  if (cmd == PF_Cmd_SMART_RENDER) {
+    auto* e = static_cast<PF_SmartRenderExtra*>(extra);
+    PF_EffectWorld* src = nullptr;
+    PF_EffectWorld* dst = nullptr;
+    if (PF_Err err = e->cb->checkout_layer_pixels(in->effect_ref, gRenderCheckoutId, &src))
+      return err;
+    if (PF_Err err = e->cb->checkout_output(in->effect_ref, &dst)) return err;
+    return in->utils->copy(in->effect_ref, src, dst, nullptr, nullptr);
+  }
+  return PF_Err_NONE;
+}
+
+const void* Acquire(PF_InData* in, const char* name, int version, SPErr* err = nullptr) {
+  const void* suite = nullptr;
+  const SPErr e = in->pica_basicP->AcquireSuite(name, version, &suite);
+  if (err) *err = e;
+  return suite;
+}
+
+class HostTest : public ::testing::Test {
+ protected:
+  void SetUp() override { gRenderCheckoutId = 0; }
+  void TearDown() override { gScript = nullptr; }
+  Host host{&ScriptedEntry};
+};
+
+TEST(HandleTableTest, TracksLifetimeAndReportsMisuse) {
+  std::vector<std::string> reports;
+  testhost::HandleTable table([&](const std::string& m) { reports.push_back(m); });
+  PF_Handle h = table.create(4);
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(table.live(), 1);
+  EXPECT_EQ(table.size(h), 4u);
+  auto* block = static_cast<unsigned char*>(table.lock(h));
+  ASSERT_NE(block, nullptr);
+  std::memcpy(block, "abcd", 4);
+  table.unlock(h);
+  ASSERT_EQ(table.resize(8, &h), PF_Err_NONE);
+  EXPECT_EQ(std::memcmp(table.peek(h), "abcd", 4), 0);
+  EXPECT_TRUE(reports.empty());
+
+  table.unlock(h);  // not locked
+  EXPECT_TRUE(table.dispose(h));
+  EXPECT_EQ(table.live(), 0);
+  EXPECT_FALSE(table.dispose(h));
+  EXPECT_EQ(table.lock(h), nullptr);
+  int stranger = 0;
+  void* strangerMaster = &stranger;
+  EXPECT_FALSE(table.dispose(&strangerMaster));
+  ASSERT_EQ(reports.size(), 4u);
+  EXPECT_NE(reports[0].find("not locked"), std::string::npos);
+  EXPECT_NE(reports[1].find("double dispose"), std::string::npos);
+  EXPECT_NE(reports[3].find("not made by the host"), std::string::npos);
+
+  PF_Handle overrun = table.create(4);
+  static_cast<unsigned char*>(table.lock(overrun))[4] = 0;
+  EXPECT_EQ(table.checkGuards().size(), 1u);
+  EXPECT_TRUE(table.checkGuards().empty()) << "each damaged block is reported once";
+}
+
+struct CopyCase {
+  Depth depth;
+  int srcPadding;
+  int dstPadding;
+};
+
+class CopyTest : public ::testing::TestWithParam<CopyCase> {};
+
+TEST_P(CopyTest, CopiesEveryPixelAndNothingElse) {
+  const CopyCase c = GetParam();
+  World src(7, 5, c.depth, c.srcPadding);
+  World dst(7, 5, c.depth, c.dstPadding);
+  src.fillPattern(3);
+  ASSERT_EQ(testhost::CopyPixels(src, dst, nullptr, nullptr), PF_Err_NONE);
+  EXPECT_TRUE(dst.samePixels(src)) << *dst.firstDifference(src);
+  EXPECT_TRUE(dst.guardsIntact());
+
+  // A rectangle lands at the destination's corner and clips at its edges.
+  World part(7, 5, c.depth, c.dstPadding);
+  const PF_Rect from{1, 1, 4, 3};
+  const PF_Rect to{5, 4, 9, 9};
+  ASSERT_EQ(testhost::CopyPixels(src, part, &from, &to), PF_Err_NONE);
+  const int size = testhost::PixelSize(c.depth);
+  EXPECT_EQ(std::memcmp(part.pixelAddress(5, 4), src.pixelAddress(1, 1), 2 * size), 0);
+  EXPECT_EQ(part.poisonedPixels(), 7 * 5 - 2);
+  EXPECT_TRUE(part.guardsIntact());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DepthsAndStrides, CopyTest,
+    ::testing::Values(CopyCase{Depth::Bits8, 3, 3}, CopyCase{Depth::Bits8, 0, 5},
+                      CopyCase{Depth::Bits16, 3, 3}, CopyCase{Depth::Bits16, 2, 0},
+                      CopyCase{Depth::Float32, 3, 3}, CopyCase{Depth::Float32, 1, 4}));
+
+TEST(WorldTest, PatternsDifferAndPoisonShows) {
+  for (Depth d : {Depth::Bits8, Depth::Bits16, Depth::Float32}) {
+    World a(4, 3, d), b(4, 3, d);
+    EXPECT_EQ(a.poisonedPixels(), 12);
+    a.fillPattern(1);
+    b.fillPattern(2);
+    EXPECT_EQ(a.poisonedPixels(), 0);
+    EXPECT_FALSE(a.samePixels(b));
+    EXPECT_EQ(a.firstDifference(World(4, 2, d)).value_or(""), "size 4x3 against 4x2");
+  }
+  EXPECT_EQ(World(1, 1, Depth::Bits16).record().world_flags & PF_WorldFlag_DEEP, PF_WorldFlag_DEEP);
+}
+
+TEST_F(HostTest, RendersThroughCopyAtEveryDepthAndReportsGuardDamage) {
+  gScript = PassThrough;
+  for (Depth d : {Depth::Bits8, Depth::Bits16, Depth::Float32}) {
+    FrameSetup setup;
+    setup.depth = d;
+    setup.checkout = PF_CheckoutResult{};
+    setup.checkout->result_rect = {10, 20, 110, 220};
+    const testhost::FrameResult f = host.renderFrame(setup);
+    ASSERT_TRUE(f.rendered);
+    EXPECT_EQ(f.render.err, PF_Err_NONE);
+    EXPECT_TRUE(f.identical) << testhost::DepthName(d);
+    EXPECT_TRUE(f.render.clean()) << f.render.describe();
+    EXPECT_EQ(f.preRenderOutput.result_rect.bottom, 220);
+    ASSERT_EQ(f.checkouts.size(), 1u);
+    EXPECT_EQ(f.checkouts[0].request.rect.right, setup.width);
+  }
+  *host.output()->guardAfter() = 0;
+  const CommandResult r = host.about();
+  ASSERT_EQ(r.violations.size(), 1u);
+  EXPECT_EQ(r.violations[0], "write outside the output buffer");
+}
+
+TEST_F(HostTest, PixelCheckoutMustBePairedWithThePreRender) {
+  gScript = PassThrough;
+  gRenderCheckoutId = 1;
+  const testhost::FrameResult f = host.renderFrame(FrameSetup{});
+  EXPECT_EQ(f.render.err, PF_Err_BAD_CALLBACK_PARAM);
+  ASSERT_EQ(f.render.violations.size(), 1u);
+  EXPECT_NE(f.render.violations[0].find("did not check out"), std::string::npos);
+  EXPECT_EQ(host.output()->poisonedPixels(), FrameSetup{}.width * FrameSetup{}.height);
+}
+
+TEST_F(HostTest, FaultPlanHitsExactlyTheKthCall) {
+  std::vector<bool> got;
+  gScript = [&](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*) {
+    for (int i = 0; i < 3; ++i) {
+      PF_Handle h = in->utils->host_new_handle(4);
+      got.push_back(h != nullptr);
+      if (h) in->utils->host_dispose_handle(h);
+    }
+    return PF_Err_NONE;
+  };
+  host.faults().failAt("host_new_handle", 2, Fault::null());
+  const CommandResult r = host.about();
+  EXPECT_EQ(got, (std::vector<bool>{true, false, true}));
+  EXPECT_EQ(host.faults().hits(), 1);
+  EXPECT_EQ(r.liveHandles, 0);
+  const auto calls = host.log().named("host_new_handle");
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_TRUE(calls[1].faulted);
+  EXPECT_EQ(calls[1].result, 0);
+  EXPECT_EQ(host.log().occurrence(host.log().find("host_new_handle", 1)), 2)
+      << "the disposal between the allocations does not count";
+}
+
+TEST_F(HostTest, ThrowingFaultsAreCaughtAtTheEntryPoint) {
+  gScript = [](PF_Cmd, PF_InData* in, PF_OutData* out, PF_ParamDef**, void*) {
+    return in->utils->ansi.sprintf(out->return_msg, "x") < 0 ? PF_Err_BAD_CALLBACK_PARAM
+                                                             : PF_Err_NONE;
+  };
+  const std::pair<Fault, std::string> cases[] = {
+      {Fault::throwBadAlloc(), "std::exception"},
+      {Fault::throwUnknown(), "ForeignException"},
+      {Fault::throwErrorCode(PF_Err_OUT_OF_MEMORY), "error code 4"},
+  };
+  for (const auto& [fault, expected] : cases) {
+    host.faults().clear();
+    host.faults().failAt("PF_SPRINTF", 1, fault);
+    const CommandResult r = host.about();
+    EXPECT_TRUE(r.escaped);
+    EXPECT_EQ(r.exception.rfind(expected, 0), 0u) << r.exception;
+  }
+  host.faults().clear();
+  host.faults().failEvery("PF_SPRINTF", Fault::fail(PF_Err_OUT_OF_MEMORY));
+  EXPECT_EQ(host.about().err, PF_Err_NONE) << "an error fault does not apply to a value";
+  EXPECT_EQ(host.faults().hits(), 0);
+}
+
+TEST_F(HostTest, SuitesAreServedByNameAndVersionOnly) {
+  struct Case {
+    const char* name;
+    int version;
+    bool served;
+  };
+  const Case cases[] = {
+      {kPFHandleSuite, kPFHandleSuiteVersion2, true},
+      {kAEGPUtilitySuite, kAEGPUtilitySuiteVersion7, true},
+      {kPFParamUtilsSuite, kPFParamUtilsSuiteVersion2, true},
+      {kPFANSISuite, kPFANSISuiteVersion1, true},
+      {kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1, true},
+      {kDRAWBOT_PathSuite, kDRAWBOT_PathSuite_Version1, true},
+      {kPFHandleSuite, 1, false},
+      {"AEGP Utility Suite", 11, false},
+      {"No Such Suite", 1, false},
+  };
+  gScript = [&](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*) {
+    for (const Case& c : cases) {
+      SPErr err = 0;
+      const void* suite = Acquire(in, c.name, c.version, &err);
+      EXPECT_EQ(suite != nullptr, c.served) << c.name << ' ' << c.version;
+      EXPECT_EQ(err == 0, c.served) << c.name << ' ' << c.version;
+      if (suite) in->pica_basicP->ReleaseSuite(c.name, c.version);
+    }
+    return PF_Err_NONE;
+  };
+  const CommandResult r = host.about();
+  EXPECT_TRUE(r.clean()) << r.describe();
+  EXPECT_EQ(r.liveSuites, 0);
+
+  host.faults().refuseSuite(kPFHandleSuite, 0);
+  host.faults().refuseSuite(kAEGPUtilitySuite, PF_Err_OUT_OF_MEMORY);
+  gScript = [](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*) {
+    SPErr err = -1;
+    EXPECT_EQ(Acquire(in, kPFHandleSuite, kPFHandleSuiteVersion2, &err), nullptr);
+    EXPECT_EQ(err, 0) << "refused with success and a null table";
+    EXPECT_EQ(Acquire(in, kAEGPUtilitySuite, kAEGPUtilitySuiteVersion7, &err), nullptr);
+    EXPECT_EQ(err, PF_Err_OUT_OF_MEMORY);
+    return PF_Err_NONE;
+  };
+  EXPECT_TRUE(host.about().clean());
+}
+
+TEST_F(HostTest, LedgerReportsSuiteMisuse) {
+  gScript = [](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*) {
+    Acquire(in, kPFANSISuite, kPFANSISuiteVersion1);
+    Acquire(in, kPFHandleSuite, kPFHandleSuiteVersion2);
+    Acquire(in, kPFHandleSuite, kPFHandleSuiteVersion2);
+    in->pica_basicP->ReleaseSuite(kPFHandleSuite, kPFHandleSuiteVersion2);
+    in->pica_basicP->ReleaseSuite(kPFANSISuite, 2);
+    in->pica_basicP->ReleaseSuite(kPFANSISuite, kPFANSISuiteVersion1);
+    return PF_Err_NONE;
+  };
+  const CommandResult r = host.about();
+  EXPECT_EQ(r.suiteProblems, (std::vector<std::string>{
+                                 "\"PF Handle Suite\" 2 acquired more than once",
+                                 "\"PF ANSI Suite\" 2 released but not acquired",
+                                 "\"PF Handle Suite\" 2 still acquired when the command ended"}));
+  EXPECT_EQ(r.liveSuites, 1);
+  const auto order = host.ledger().releaseOrder(r.serial);
+  ASSERT_EQ(order.size(), 2u);
+  EXPECT_EQ(order[0].name, kPFHandleSuite);
+  EXPECT_EQ(order[1].name, kPFANSISuite);
+}
+
+TEST_F(HostTest, KeepsParametersGlobalDataAndUIUpdatesAsAHostWould) {
+  gScript = [](PF_Cmd cmd, PF_InData* in, PF_OutData* out, PF_ParamDef** params, void*) {
+    if (cmd == PF_Cmd_GLOBAL_SETUP) {
+      out->global_data = in->utils->host_new_handle(4);
+    } else if (cmd == PF_Cmd_GLOBAL_SETDOWN) {
+      in->utils->host_dispose_handle(in->global_data);
+    } else if (cmd == PF_Cmd_PARAMS_SETUP) {
+      PF_ParamDef def{};
+      def.param_type = PF_Param_CHECKBOX;
+      in->utils->ansi.strcpy(def.name, "Uniform");
+      in->inter.add_param(in->effect_ref, -1, &def);
+      out->num_params = 2;
+      return in->inter.add_param(in->effect_ref, 5, &def);
+    } else if (cmd == PF_Cmd_UPDATE_PARAMS_UI) {
+      const auto* utils = static_cast<const PF_ParamUtilsSuite1*>(
+          Acquire(in, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion2));
+      PF_ParamDef copy = *params[1];
+      in->utils->ansi.strcpy(copy.name, params[1]->u.bd.value ? "Scale" : "X Scale");
+      copy.ui_flags |= PF_PUI_DISABLED;
+      const PF_Err err = utils->PF_UpdateParamUI(in->effect_ref, 1, &copy);
+      in->pica_basicP->ReleaseSuite(kPFParamUtilsSuite, kPFParamUtilsSuiteVersion2);
+      return err;
+    }
+    return PF_Err_NONE;
+  };
+  host.globalSetup();
+  ASSERT_NE(host.globalData(), nullptr);
+  EXPECT_EQ(host.handles().size(host.globalData()), 4u);
+
+  const CommandResult setup = host.paramsSetup();
+  EXPECT_EQ(setup.err, PF_Err_BAD_CALLBACK_PARAM) << "only appending is supported";
+  EXPECT_EQ(setup.violations.size(), 1u);
+  ASSERT_EQ(host.paramCount(), 2);
+  EXPECT_EQ(host.param(0).param_type, PF_Param_LAYER);
+  EXPECT_EQ(host.declaredNumParams(), 2);
+  EXPECT_THROW(host.setPopup(1, 2), std::invalid_argument);
+  host.setCheckbox(1, true);
+
+  EXPECT_TRUE(host.updateParamsUI().clean());
+  EXPECT_STREQ(host.param(1).name, "Scale");
+  EXPECT_EQ(host.param(1).ui_flags, PF_PUI_DISABLED);
+  ASSERT_EQ(host.uiUpdates().size(), 1u);
+  EXPECT_EQ(host.uiUpdates()[0].def.u.bd.value, 1);
+
+  const CommandResult down = host.globalSetdown();
+  EXPECT_TRUE(down.clean()) << down.describe();
+  EXPECT_EQ(down.liveHandles, 0);
+  EXPECT_EQ(host.globalData(), nullptr);
+  EXPECT_EQ(host.log().count("add_param"), 2);
+}
+
+TEST_F(HostTest, ReportsTextThatDoesNotFitAndComparesOutData) {
+  gScript = [](PF_Cmd cmd, PF_InData* in, PF_OutData* out, PF_ParamDef**, void*) {
+    if (cmd == PF_Cmd_ABOUT) in->utils->ansi.sprintf(out->return_msg, "%300s", "long");
+    return PF_Err_NONE;
+  };
+  host.outDataPreset().start_sampL = 77;
+  const CommandResult about = host.about();
+  ASSERT_EQ(about.violations.size(), 1u);
+  EXPECT_EQ(std::strlen(about.after.return_msg), sizeof about.after.return_msg - 1);
+  EXPECT_EQ(about.after.start_sampL, 77) << "the text stops inside return_msg";
+  EXPECT_FALSE(about.outDataUntouched());
+  EXPECT_TRUE(host.send(2).outDataUntouched());
+  EXPECT_EQ(host.log().named("PF_SPRINTF").back().args[0], "%300s");
+}
+
+TEST_F(HostTest, EventsMapPointsThroughThePanelViewAndCarryTheDragState) {
+  std::vector<double> seen;
+  gScript = [&](PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef**, void* extra) {
+    auto* e = static_cast<PF_EventExtra*>(extra);
+    seen.push_back((*e->contextH)->w_type);
+    PF_FixedPoint p{e->u.do_click.screen_point.h * 65536, e->u.do_click.screen_point.v * 65536};
+    if (PF_Err err = e->cbs.frame_to_source(e->cbs.refcon, e->contextH, &p)) return err;
+    if (PF_Err err = e->cbs.comp_to_layer(e->cbs.refcon, e->contextH, 0, 30, &p)) return err;
+    seen.push_back(p.x / 65536.0);
+    seen.push_back(static_cast<double>(e->u.do_click.continue_refcon[0]));
+    e->u.do_click.continue_refcon[0] += 1;
+    return PF_Err_NONE;
+  };
+  host.view() = {PF_Window_LAYER, 2.0, 10.0, 0.0, 3.0, 0.0};
+  EXPECT_TRUE(host.click(30, 0).clean());
+  EXPECT_TRUE(host.drag(50, 0, false).clean());
+  EXPECT_TRUE(host.click(50, 0).clean());
+  // Panel x 30 is source x 10, layer x 7; the drag carries the refcon the click left.
+  EXPECT_EQ(seen, (std::vector<double>{PF_Window_LAYER, 7, 0, PF_Window_LAYER, 17, 1,
+                                       PF_Window_LAYER, 17, 0}));
+
+  host.faults().failAt("frame_to_source", 1, Fault::fail(PF_Err_OUT_OF_MEMORY));
+  EXPECT_EQ(host.click(0, 0).err, PF_Err_OUT_OF_MEMORY);
+}
+
+TEST_F(HostTest, ReportsMisuseOfCallbacksAndDrawingObjects) {
+  gScript = [](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void* extra) {
+    PF_ParamDef def{};
+    int stranger = 0;
+    if (cmd != PF_Cmd_EVENT) {
+      const PF_ProgPtr ref =
+          cmd == PF_Cmd_ABOUT ? in->effect_ref : reinterpret_cast<PF_ProgPtr>(&stranger);
+      EXPECT_EQ(in->inter.add_param(ref, -1, &def), PF_Err_BAD_CALLBACK_PARAM);
+      return PF_Err_NONE;
+    }
+    EXPECT_EQ(in->utils->fill(in->effect_ref, nullptr, nullptr, nullptr),
+              PF_Err_BAD_CALLBACK_PARAM);
+    auto* e = static_cast<PF_EventExtra*>(extra);
+    const auto* ui = static_cast<const PF_EffectCustomUISuite1*>(
+        Acquire(in, kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1));
+    const auto* draw = static_cast<const DRAWBOT_DrawbotSuite1*>(
+        Acquire(in, kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1));
+    const auto* supplier = static_cast<const DRAWBOT_SupplierSuite1*>(
+        Acquire(in, kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1));
+    const auto* surface = static_cast<const DRAWBOT_SurfaceSuite1*>(
+        Acquire(in, kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1));
+    DRAWBOT_DrawRef ref = nullptr;
+    DRAWBOT_SupplierRef sup = nullptr;
+    DRAWBOT_SurfaceRef surf = nullptr;
+    DRAWBOT_PenRef pen = nullptr;
+    DRAWBOT_PathRef path = nullptr;
+    const DRAWBOT_ColorRGBA red{1, 0, 0, 1};
+    EXPECT_EQ(ui->PF_GetDrawingReference(e->contextH, &ref), 0);
+    EXPECT_EQ(draw->GetSupplier(ref, &sup), 0);
+    EXPECT_EQ(draw->GetSurface(ref, &surf), 0);
+    EXPECT_EQ(supplier->NewPen(sup, &red, 1.0f, &pen), 0);
+    EXPECT_EQ(supplier->NewPath(sup, &path), 0);
+    EXPECT_EQ(surface->StrokePath(surf, pen, path), 0);
+    EXPECT_EQ(supplier->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(pen)), 0);
+    EXPECT_NE(supplier->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(pen)), 0);
+    EXPECT_NE(surface->StrokePath(surf, pen, path), 0);
+    for (const char* name : {kPFEffectCustomUISuite, kDRAWBOT_DrawSuite, kDRAWBOT_SupplierSuite,
+                             kDRAWBOT_SurfaceSuite})
+      in->pica_basicP->ReleaseSuite(name, 1);
+    return PF_Err_NONE;
+  };
+  const CommandResult setup = host.paramsSetup();
+  ASSERT_EQ(setup.violations.size(), 1u);
+  EXPECT_NE(setup.violations[0].find("effect_ref"), std::string::npos);
+  EXPECT_EQ(host.paramCount(), 1);
+
+  const CommandResult about = host.about();
+  ASSERT_EQ(about.violations.size(), 1u);
+  EXPECT_NE(about.violations[0].find("outside PF_Cmd_PARAMS_SETUP"), std::string::npos);
+
+  const CommandResult draw = host.draw();
+  EXPECT_TRUE(draw.suiteProblems.empty()) << draw.describe();
+  ASSERT_EQ(draw.violations.size(), 3u) << draw.describe();
+  EXPECT_EQ(host.log().count("unsupported"), 1);
+  EXPECT_NE(draw.violations[1].find("already released"), std::string::npos);
+  EXPECT_EQ(host.drawObjects().live(), 1) << "the path was never released";
+}
+
+TEST(PluginModuleTest, NamesWhatIsMissing) {
+  try {
+    testhost::PluginModule missing("/nonexistent/ZelfinControls.so");
+    FAIL() << "loaded a missing file";
+  } catch (const testhost::LoadError& e) {
+    EXPECT_NE(std::string(e.what()).find("/nonexistent/ZelfinControls.so"), std::string::npos);
+  }
+  testhost::PluginModule plugin(testhost::DefaultPluginPath());
+  EXPECT_TRUE(plugin.exports("EntryPointFunc_2d"));
+  try {
+    plugin.entryPoint("EntryPointFunc_none");
+    FAIL() << "found an entry point that does not exist";
+  } catch (const testhost::LoadError& e) {
+    EXPECT_NE(std::string(e.what()).find("EntryPointFunc_none"), std::string::npos);
+  }
+}
+
+}  // namespace
