@@ -1,6 +1,7 @@
 #include "AppliedEffect.h"
 
 #include "CommandLine.h"
+#include "testhost/EffectControls.h"
 #include "testhost/PluginModule.h"
 
 namespace zelfin_host {
@@ -16,6 +17,19 @@ testhost::Host Attach(const PluginFile& plugin, const DeclaredEffect& effect) {
   }
 }
 
+const char* CommandName(PF_Cmd cmd) {
+  switch (cmd) {
+    case PF_Cmd_GLOBAL_SETUP:
+      return "global setup";
+    case PF_Cmd_PARAMS_SETUP:
+      return "parameter setup";
+    case PF_Cmd_UPDATE_PARAMS_UI:
+      return "the update of its controls";
+    default:
+      return "a command";
+  }
+}
+
 }  // namespace
 
 void RequireSuccess(const DeclaredEffect& effect, const char* command,
@@ -26,15 +40,27 @@ void RequireSuccess(const DeclaredEffect& effect, const char* command,
 
 AppliedEffect::AppliedEffect(const PluginFile& plugin, const DeclaredEffect& effect)
     : effect_(effect), host_(Attach(plugin, effect)) {
-  RequireSuccess(effect_, "global setup", host_.globalSetup());
+  const std::vector<testhost::CommandResult> sent = testhost::ApplyEffect(host_);
+  sendsUpdates_ = (sent.front().after.out_flags & PF_OutFlag_SEND_UPDATE_PARAMS_UI) != 0;
   try {
-    RequireSuccess(effect_, "parameter setup", host_.paramsSetup());
+    for (const testhost::CommandResult& result : sent) {
+      RequireSuccess(effect_, CommandName(result.cmd), result);
+    }
   } catch (...) {
-    host_.globalSetdown();
+    if (sent.front().err == PF_Err_NONE) host_.globalSetdown();
     throw;
   }
 }
 
 AppliedEffect::~AppliedEffect() { host_.globalSetdown(); }
+
+void AppliedEffect::change(const std::string& assignment) {
+  try {
+    testhost::SetControl(host_, assignment);
+  } catch (const testhost::ControlError& e) {
+    throw ToolError("\"" + effect_.name + "\": " + e.what());
+  }
+  if (sendsUpdates_) RequireSuccess(effect_, CommandName(PF_Cmd_UPDATE_PARAMS_UI), host_.updateParamsUI());
+}
 
 }  // namespace zelfin_host

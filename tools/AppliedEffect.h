@@ -1,8 +1,10 @@
-// One effect applied to a layer in the stand-in host: global setup and parameter setup done on
-// construction, global setdown on destruction.
+// One effect applied to a layer in the stand-in host, as the host applies it: global setup,
+// parameter setup and, for an effect that asks for them, a first PF_Cmd_UPDATE_PARAMS_UI, so that
+// its controls open in the state its rules give them. Global setdown on destruction.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "PluginFile.h"
 #include "testhost/Host.h"
@@ -21,9 +23,15 @@ class AppliedEffect {
   testhost::Host& host() { return host_; }
   const DeclaredEffect& effect() const { return effect_; }
 
+  // A user's change in the Effect Controls panel ("Light Type=Spot"): the value, then
+  // PF_Cmd_UPDATE_PARAMS_UI when the effect asked for it at global setup. Throws ToolError for
+  // an unknown parameter or a value the parameter refuses, and when the update fails.
+  void change(const std::string& assignment);
+
  private:
   const DeclaredEffect& effect_;
   testhost::Host host_;
+  bool sendsUpdates_ = false;
 };
 
 // Throws ToolError naming the effect and the command when `result` is not a clean success.

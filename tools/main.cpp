@@ -12,7 +12,7 @@ namespace {
 
 using namespace zelfin_host;
 
-const CommandSpec* const kCommands[] = {&kListCommand, &kRenderCommand};
+const CommandSpec* const kCommands[] = {&kListCommand, &kPanelCommand, &kRenderCommand};
 
 std::string Version() {
   return std::to_string(zelfin::kVersionMajor) + "." + std::to_string(zelfin::kVersionMinor) +
