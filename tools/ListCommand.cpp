@@ -2,8 +2,7 @@
 #include <ostream>
 
 #include "Commands.h"
-#include "PluginFile.h"
-#include "Registration.h"
+#include "Listing.h"
 #include "Report.h"
 
 namespace zelfin_host {
@@ -12,36 +11,14 @@ namespace {
 
 int Run(const Arguments& args, std::ostream& out) {
   const PluginFile plugin = OpenPlugin(args.positionals[0]);
-
   Title(out, "Effects in " + plugin.path);
   out << "  " << PluginKindName(plugin.kind) << "; registration resources read from "
       << plugin.resourcePath << "\n\n";
-  Table effects;
-  effects.row({"id", "name", "category", "match name", "entry point", "version"});
-  for (const DeclaredEffect& e : plugin.effects) {
-    effects.row({std::to_string(e.resourceId), e.name, e.category, e.matchName, e.entryPoint,
-                 VersionText(e.version)});
-  }
-  effects.print(out);
-
+  PrintEffects(out, plugin);
   Section(out, "Flags");
-  Table flags;
-  for (const DeclaredEffect& e : plugin.effects) {
-    flags.row({e.name, "out_flags", Hex(e.outFlags), OutFlagNames(e.outFlags)});
-    flags.row({"", "out_flags2", Hex(e.outFlags2), OutFlag2Names(e.outFlags2)});
-  }
-  flags.print(out);
-
+  PrintFlags(out, plugin);
   Section(out, "Global setup");
-  if (plugin.kind != PluginKind::kLibrary) {
-    out << "  not run: a " << PluginKindName(plugin.kind) << " cannot be loaded on this machine\n";
-    return 0;
-  }
-  const std::vector<std::string> warnings = CheckAgainstGlobalSetup(plugin);
-  if (warnings.empty()) {
-    out << "  every effect reports the version and flags its resource declares\n";
-  }
-  for (const std::string& warning : warnings) out << "  warning: " << warning << "\n";
+  PrintGlobalSetupCheck(out, plugin);
   return 0;
 }
 

@@ -52,13 +52,9 @@ std::string Hex(std::uint32_t word) {
   return text;
 }
 
-std::string OutFlagNames(PF_OutFlags flags) {
-  return Names(static_cast<std::uint32_t>(flags), kOutFlags);
-}
+std::string OutFlagNames(std::uint32_t flags) { return Names(flags, kOutFlags); }
 
-std::string OutFlag2Names(PF_OutFlags2 flags) {
-  return Names(static_cast<std::uint32_t>(flags), kOutFlags2);
-}
+std::string OutFlag2Names(std::uint32_t flags) { return Names(flags, kOutFlags2); }
 
 std::vector<std::string> Disagreements(const DeclaredEffect& declared, const PF_OutData& reported) {
   std::vector<std::string> found;

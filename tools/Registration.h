@@ -12,8 +12,8 @@
 namespace zelfin_host {
 
 // The names of the set bits ("DEEP_COLOR_AWARE SEND_UPDATE_PARAMS_UI"), unknown ones in hex.
-std::string OutFlagNames(PF_OutFlags flags);
-std::string OutFlag2Names(PF_OutFlags2 flags);
+std::string OutFlagNames(std::uint32_t flags);
+std::string OutFlag2Names(std::uint32_t flags);
 std::string Hex(std::uint32_t word);
 
 // One sentence per field that differs (version, out_flags, out_flags2); empty when they agree.

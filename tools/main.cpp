@@ -12,7 +12,8 @@ namespace {
 
 using namespace zelfin_host;
 
-const CommandSpec* const kCommands[] = {&kListCommand, &kPanelCommand, &kRenderCommand};
+const CommandSpec* const kCommands[] = {&kListCommand, &kPanelCommand, &kRenderCommand,
+                                        &kDragCommand, &kSessionCommand};
 
 std::string Version() {
   return std::to_string(zelfin::kVersionMajor) + "." + std::to_string(zelfin::kVersionMinor) +

@@ -6,10 +6,16 @@
 #   STDERR    a regular expression the standard error must match (optional)
 #   GOLDEN    a file the standard output must equal (optional)
 #   WORKDIR   where to run it (optional)
+#   FILES     files (joined with "^^") that must exist afterwards, relative to WORKDIR; removed
+#             before the run (optional)
 string(REPLACE "^^" ";" args "${ARGS}")
 if(NOT WORKDIR)
   set(WORKDIR ".")
 endif()
+string(REPLACE "^^" ";" files "${FILES}")
+foreach(file IN LISTS files)
+  file(REMOVE ${WORKDIR}/${file})
+endforeach()
 execute_process(COMMAND ${PROGRAM} ${args}
   WORKING_DIRECTORY ${WORKDIR}
   RESULT_VARIABLE status
@@ -28,6 +34,11 @@ endif()
 if(NOT STDERR AND STATUS EQUAL 0 AND NOT err STREQUAL "")
   string(APPEND problems "unexpected standard error\n")
 endif()
+foreach(file IN LISTS files)
+  if(NOT EXISTS ${WORKDIR}/${file})
+    string(APPEND problems "${file} was not written\n")
+  endif()
+endforeach()
 if(GOLDEN)
   file(READ ${GOLDEN} expected)
   if(NOT out STREQUAL expected)
