@@ -48,7 +48,7 @@ void Take(const Pixel& p, std::uint16_t* rgba, Convert convert) {
 
 }  // namespace
 
-void ToWorld(const RgbaImage& image, testhost::World& world) {
+void ToWorld(const testhost::RgbaImage& image, testhost::World& world) {
   for (int y = 0; y < world.height(); ++y) {
     for (int x = 0; x < world.width(); ++x) {
       const std::uint16_t* in = image.pixel(x, y);
@@ -68,8 +68,8 @@ void ToWorld(const RgbaImage& image, testhost::World& world) {
   }
 }
 
-RgbaImage FromWorld(const testhost::World& world) {
-  RgbaImage image = MakeImage(world.width(), world.height());
+testhost::RgbaImage FromWorld(const testhost::World& world) {
+  testhost::RgbaImage image = testhost::MakeImage(world.width(), world.height());
   for (int y = 0; y < world.height(); ++y) {
     for (int x = 0; x < world.width(); ++x) {
       std::uint16_t* out = image.pixel(x, y);
@@ -89,7 +89,7 @@ RgbaImage FromWorld(const testhost::World& world) {
   return image;
 }
 
-RenderOutcome RenderImage(testhost::Host& host, const RgbaImage& input, testhost::Depth depth) {
+RenderOutcome RenderImage(testhost::Host& host, const testhost::RgbaImage& input, testhost::Depth depth) {
   testhost::FrameSetup setup;
   setup.depth = depth;
   setup.width = input.width;
@@ -114,8 +114,8 @@ testhost::Depth ParseDepth(const std::string& text) {
   throw UsageError("--depth must be 8, 16 or 32, not '" + text + "'");
 }
 
-RgbaImage TestPicture(int width, int height) {
-  RgbaImage image = MakeImage(width, height);
+testhost::RgbaImage TestPicture(int width, int height) {
+  testhost::RgbaImage image = testhost::MakeImage(width, height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const double u = width > 1 ? static_cast<double>(x) / (width - 1) : 0.0;

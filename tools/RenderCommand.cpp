@@ -22,9 +22,9 @@ int Run(const Arguments& args, std::ostream& out) {
   const std::string& inPath = args.positionals[2];
   const std::string& outPath = args.positionals[3];
 
-  RgbaImage input;
+  testhost::RgbaImage input;
   try {
-    input = ReadPng(inPath);
+    input = testhost::ReadPng(inPath);
   } catch (const std::runtime_error& e) {
     throw ToolError(e.what());
   }
@@ -34,7 +34,7 @@ int Run(const Arguments& args, std::ostream& out) {
   RequireSuccess(effect, "smart render", outcome.render);
   const int bits = depth == testhost::Depth::Bits8 ? 8 : 16;
   try {
-    WritePng(outPath, outcome.output, bits);
+    testhost::WritePng(outPath, outcome.output, bits);
   } catch (const std::runtime_error& e) {
     throw ToolError(e.what());
   }

@@ -68,7 +68,7 @@ std::size_t TourRendering(std::ostream& out, const PluginFile& plugin) {
   out << "  a " << kFrameWidth << " x " << kFrameHeight
       << " picture of colour ramps under a soft alpha edge, through smart pre-render and render;\n"
          "  each output buffer compared with its input pixel for pixel\n\n";
-  const RgbaImage picture = TestPicture(kFrameWidth, kFrameHeight);
+  const testhost::RgbaImage picture = TestPicture(kFrameWidth, kFrameHeight);
   std::size_t differing = 0;
   Table table;
   std::vector<std::string> header{"effect"};

@@ -12,7 +12,7 @@
 
 #include "CommandLine.h"
 #include "Frame.h"
-#include "PngImage.h"
+#include "testhost/Png.h"
 #include "Registration.h"
 #include "testhost/World.h"
 
@@ -81,8 +81,8 @@ class PngFiles : public testing::Test {
                           .string();
 };
 
-RgbaImage Samples(int width, int height, int step) {
-  RgbaImage image = MakeImage(width, height);
+testhost::RgbaImage Samples(int width, int height, int step) {
+  testhost::RgbaImage image = testhost::MakeImage(width, height);
   for (std::size_t i = 0; i < image.samples.size(); ++i) {
     image.samples[i] = static_cast<std::uint16_t>((i * static_cast<std::size_t>(step)) % 65536);
   }
@@ -90,21 +90,21 @@ RgbaImage Samples(int width, int height, int step) {
 }
 
 TEST_F(PngFiles, KeepEverySampleAtSixteenBitsAndEveryByteAtEight) {
-  const RgbaImage deep = Samples(7, 5, 4099);
-  WritePng(path_, deep, 16);
-  EXPECT_EQ(ReadPng(path_).samples, deep.samples);
+  const testhost::RgbaImage deep = Samples(7, 5, 4099);
+  testhost::WritePng(path_, deep, 16);
+  EXPECT_EQ(testhost::ReadPng(path_).samples, deep.samples);
 
-  RgbaImage shallow = Samples(5, 3, 1);
+  testhost::RgbaImage shallow = Samples(5, 3, 1);
   for (auto& s : shallow.samples) s = static_cast<std::uint16_t>((s * 37 % 256) * 257);
-  WritePng(path_, shallow, 8);
-  const RgbaImage back = ReadPng(path_);
+  testhost::WritePng(path_, shallow, 8);
+  const testhost::RgbaImage back = testhost::ReadPng(path_);
   EXPECT_EQ(back.width, 5);
   EXPECT_EQ(back.height, 3);
   EXPECT_EQ(back.samples, shallow.samples);
 }
 
 TEST_F(PngFiles, GreyWithoutAlphaBecomesOpaqueColour) {
-  const RgbaImage grey = ReadPng(ZELFIN_HOST_TEST_DATA "/grey16.png");
+  const testhost::RgbaImage grey = testhost::ReadPng(ZELFIN_HOST_TEST_DATA "/grey16.png");
   ASSERT_EQ(grey.width, 12);
   const std::uint16_t* p = grey.pixel(3, 2);
   const std::uint16_t expected = (3 * 8 + 2) * 661 % 65536;
@@ -115,18 +115,18 @@ TEST_F(PngFiles, GreyWithoutAlphaBecomesOpaqueColour) {
 }
 
 TEST_F(PngFiles, RefuseWhatIsNotAWholePicture) {
-  WritePng(path_, Samples(40, 40, 7), 16);
+  testhost::WritePng(path_, Samples(40, 40, 7), 16);
   std::filesystem::resize_file(path_, std::filesystem::file_size(path_) / 2);
-  EXPECT_THROW(ReadPng(path_), std::runtime_error);
+  EXPECT_THROW(testhost::ReadPng(path_), std::runtime_error);
   std::filesystem::resize_file(path_, 4);
-  EXPECT_THROW(ReadPng(path_), std::runtime_error);
-  EXPECT_THROW(ReadPng(path_ + ".missing"), std::runtime_error);
-  EXPECT_THROW(WritePng("/nonexistent-folder/out.png", Samples(1, 1, 1), 8), std::runtime_error);
+  EXPECT_THROW(testhost::ReadPng(path_), std::runtime_error);
+  EXPECT_THROW(testhost::ReadPng(path_ + ".missing"), std::runtime_error);
+  EXPECT_THROW(testhost::WritePng("/nonexistent-folder/out.png", Samples(1, 1, 1), 8), std::runtime_error);
 }
 
 // A picture reaches the host's buffers channel by channel, in the host's ranges, and comes back.
 TEST(Frame, PixelsKeepTheirChannelsAndRangesAtEveryDepth) {
-  RgbaImage image = MakeImage(2, 1);
+  testhost::RgbaImage image = testhost::MakeImage(2, 1);
   std::uint16_t* p = image.pixel(0, 0);
   p[0] = 65535;  // red
   p[1] = 0;
@@ -152,7 +152,7 @@ TEST(Frame, PixelsKeepTheirChannelsAndRangesAtEveryDepth) {
   EXPECT_EQ(w16.pixel16(0, 0).red, PF_MAX_CHAN16);
   EXPECT_EQ(w16.pixel16(0, 0).blue, 16448);
   EXPECT_EQ(w16.pixel16(0, 0).alpha, PF_MAX_CHAN16);
-  const RgbaImage back16 = FromWorld(w16);
+  const testhost::RgbaImage back16 = FromWorld(w16);
   for (std::size_t i = 0; i < image.samples.size(); ++i) {
     EXPECT_NEAR(back16.samples[i], image.samples[i], 1) << i;
   }
@@ -169,7 +169,7 @@ TEST(Frame, OutOfRangeHostValuesAreClampedForTheFile) {
   testhost::World wf(1, 1, testhost::Depth::Float32);
   auto* px = reinterpret_cast<PF_PixelFloat*>(wf.pixelAddress(0, 0));
   *px = {2.5f, -1.0f, 0.5f, std::nanf("")};
-  const RgbaImage image = FromWorld(wf);
+  const testhost::RgbaImage image = FromWorld(wf);
   EXPECT_EQ(image.pixel(0, 0)[3], 65535);  // alpha
   EXPECT_EQ(image.pixel(0, 0)[0], 0);      // red
   EXPECT_EQ(image.pixel(0, 0)[1], 32768);  // green
@@ -177,7 +177,7 @@ TEST(Frame, OutOfRangeHostValuesAreClampedForTheFile) {
 
   testhost::World w16(1, 1, testhost::Depth::Bits16);
   *reinterpret_cast<PF_Pixel16*>(w16.pixelAddress(0, 0)) = {65535, 32768, 16384, 0};
-  const RgbaImage deep = FromWorld(w16);
+  const testhost::RgbaImage deep = FromWorld(w16);
   EXPECT_EQ(deep.pixel(0, 0)[3], 65535);
   EXPECT_EQ(deep.pixel(0, 0)[0], 65535);
   EXPECT_EQ(deep.pixel(0, 0)[1], 32768);

@@ -1,6 +1,8 @@
-#include "PngImage.h"
+#include "testhost/Png.h"
 
+#if ZELFIN_TESTHOST_PNG
 #include <png.h>
+#endif
 
 #include <cerrno>
 #include <csetjmp>
@@ -9,7 +11,17 @@
 #include <memory>
 #include <stdexcept>
 
-namespace zelfin_host {
+namespace testhost {
+
+RgbaImage MakeImage(int width, int height) {
+  RgbaImage image;
+  image.width = width;
+  image.height = height;
+  image.samples.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
+  return image;
+}
+
+#if ZELFIN_TESTHOST_PNG
 
 namespace {
 
@@ -94,14 +106,6 @@ struct WriteStructs {
 
 }  // namespace
 
-RgbaImage MakeImage(int width, int height) {
-  RgbaImage image;
-  image.width = width;
-  image.height = height;
-  image.samples.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
-  return image;
-}
-
 RgbaImage ReadPng(const std::string& path) {
   FilePtr file = Open(path, "rb");
   png_byte signature[8] = {};
@@ -178,4 +182,16 @@ void WritePng(const std::string& path, const RgbaImage& image, int bitsPerChanne
   }
 }
 
-}  // namespace zelfin_host
+#else
+
+RgbaImage ReadPng(const std::string& path) {
+  throw std::runtime_error("cannot read " + path + ": this build has no PNG support");
+}
+
+void WritePng(const std::string& path, const RgbaImage&, int) {
+  throw std::runtime_error("cannot write " + path + ": this build has no PNG support");
+}
+
+#endif
+
+}  // namespace testhost

@@ -1,11 +1,11 @@
-// PNG files in and out of zelfin-host: pictures to render and rendered frames.
+// PNG files: pictures read for rendering, rendered frames and panels written out.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace zelfin_host {
+namespace testhost {
 
 // Straight (not premultiplied) RGBA, 16 bits per channel whatever the file held, so one image can
 // feed every pixel depth of the host; 8-bit files are widened by v * 257.
@@ -27,10 +27,11 @@ struct RgbaImage {
 RgbaImage MakeImage(int width, int height);
 
 // Any colour type and bit depth libpng reads. Throws std::runtime_error naming the path when the
-// file is missing, unreadable or not a PNG file.
+// file is missing, unreadable or not a PNG file, or when the build has no PNG support.
 RgbaImage ReadPng(const std::string& path);
 
-// Writes 8 or 16 bits per channel. Throws std::runtime_error naming the path on failure.
+// Writes 8 or 16 bits per channel. Throws std::runtime_error naming the path on failure, or when
+// the build has no PNG support.
 void WritePng(const std::string& path, const RgbaImage& image, int bitsPerChannel);
 
-}  // namespace zelfin_host
+}  // namespace testhost
