@@ -124,6 +124,11 @@ RgbaImage ReadPng(const std::string& path) {
   if (!ReadHeader(s.png, s.info, file.get(), &width, &height)) {
     throw std::runtime_error("cannot read " + path + ": " + sink.message);
   }
+  if (std::uint64_t{width} * height > kMaxPngPixels) {
+    throw std::runtime_error(path + " is too large: " + std::to_string(width) + " x " +
+                             std::to_string(height) + " pixels, more than " +
+                             std::to_string(kMaxPngPixels) + " in all");
+  }
   const int bits = png_get_bit_depth(s.png, s.info);
   const std::size_t rowBytes = png_get_rowbytes(s.png, s.info);
   std::vector<png_byte> bytes(rowBytes * height);

@@ -124,6 +124,51 @@ TEST_F(PngFiles, RefuseWhatIsNotAWholePicture) {
   EXPECT_THROW(testhost::WritePng("/nonexistent-folder/out.png", Samples(1, 1, 1), 8), std::runtime_error);
 }
 
+void AppendChunk(std::vector<unsigned char>& file, const char* type,
+                 const std::vector<unsigned char>& data) {
+  const auto put32 = [&file](std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) file.push_back(static_cast<unsigned char>(v >> shift));
+  };
+  put32(static_cast<std::uint32_t>(data.size()));
+  std::vector<unsigned char> body(type, type + 4);
+  body.insert(body.end(), data.begin(), data.end());
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char byte : body) {
+    crc ^= byte;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  file.insert(file.end(), body.begin(), body.end());
+  put32(crc ^ 0xFFFFFFFFu);
+}
+
+// A PNG file that declares a picture of that size and stops at its (empty) first data chunk.
+std::vector<unsigned char> PngHeader(std::uint32_t width, std::uint32_t height) {
+  std::vector<unsigned char> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<unsigned char> header;
+  for (std::uint32_t v : {width, height}) {
+    for (int shift = 24; shift >= 0; shift -= 8) header.push_back(static_cast<unsigned char>(v >> shift));
+  }
+  header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA
+  AppendChunk(file, "IHDR", header);
+  AppendChunk(file, "IDAT", {});
+  return file;
+}
+
+TEST_F(PngFiles, RefuseAPictureTooLargeBeforeReadingIt) {
+  const auto bytes = PngHeader(5000, 4000);
+  std::FILE* file = std::fopen(path_.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+  try {
+    testhost::ReadPng(path_);
+    ADD_FAILURE() << "read";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("is too large: 5000 x 4000 pixels"), std::string::npos)
+        << e.what();
+  }
+}
+
 // A picture reaches the host's buffers channel by channel, in the host's ranges, and comes back.
 TEST(Frame, PixelsKeepTheirChannelsAndRangesAtEveryDepth) {
   testhost::RgbaImage image = testhost::MakeImage(2, 1);

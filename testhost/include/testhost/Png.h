@@ -26,8 +26,11 @@ struct RgbaImage {
 
 RgbaImage MakeImage(int width, int height);
 
-// Any colour type and bit depth libpng reads. Throws std::runtime_error naming the path when the
-// file is missing, unreadable or not a PNG file, or when the build has no PNG support.
+// The largest picture ReadPng takes, in pixels (width times height).
+constexpr std::uint64_t kMaxPngPixels = std::uint64_t{1} << 24;
+
+// Any colour type and bit depth libpng reads, up to kMaxPngPixels. Throws std::runtime_error naming the path when the
+// file is missing, unreadable, too large or not a PNG file, or when the build has no PNG support.
 RgbaImage ReadPng(const std::string& path);
 
 // Writes 8 or 16 bits per channel. Throws std::runtime_error naming the path on failure, or when
