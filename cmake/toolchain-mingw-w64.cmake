@@ -20,6 +20,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+# The static runtime brings its debugging sections along; the released plug-in goes without.
+set(CMAKE_MODULE_LINKER_FLAGS_RELEASE_INIT "-s")
 
 # Test programs run under Wine in a prefix of the build's own, quietly. The prefix is created
 # without offering to install Mono or Gecko: nothing here needs them, and there may be no display
