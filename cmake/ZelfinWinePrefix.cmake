@@ -5,7 +5,7 @@ if(NOT ZELFIN_WINE_ENVIRONMENT OR TARGET zelfin_wine_prefix)
 endif()
 set(ZELFIN_WINE_PREFIX_READY ${CMAKE_BINARY_DIR}/wineprefix/system.reg)
 add_custom_command(OUTPUT ${ZELFIN_WINE_PREFIX_READY}
-  COMMAND env ${ZELFIN_WINE_ENVIRONMENT} wineboot --init
+  COMMAND env ${ZELFIN_WINE_ENVIRONMENT} ${ZELFIN_WINE_PREFIX_OVERRIDES} wineboot --init
   COMMAND env ${ZELFIN_WINE_ENVIRONMENT} wineserver --wait
   COMMENT "Creating the Wine prefix for the tests"
   VERBATIM)

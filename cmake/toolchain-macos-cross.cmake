@@ -9,9 +9,7 @@ set(CMAKE_OSX_ARCHITECTURES x86_64 CACHE STRING "")
 set(CMAKE_OSX_DEPLOYMENT_TARGET 10.13 CACHE STRING "")
 set(CMAKE_OSX_SYSROOT "" CACHE PATH "")
 
-set(CMAKE_C_COMPILER clang-14)
 set(CMAKE_CXX_COMPILER clang++-14)
-set(CMAKE_C_COMPILER_TARGET x86_64-apple-macos10.13)
 set(CMAKE_CXX_COMPILER_TARGET x86_64-apple-macos10.13)
 # lld 14 copies a malformed __eh_frame section; lld 16 does not.
 set(CMAKE_LINKER ld64.lld-16)

@@ -94,6 +94,7 @@ std::string WindowsResourceScript() {
   // Binary files, not string literals: a literal would pass through the resource compiler's code
   // page, which turns bytes of 0x80 and above (as in 0x02008000) into '?'.
   std::string script = "// Generated from resources/ZelfinEffects.h; do not edit.\n";
+  script += "#pragma code_page(1252)\n";
   script += "LANGUAGE 0x09, 0x01\n";  // LANG_ENGLISH, SUBLANG_ENGLISH_US: 1033
   for (int i = 0; i < kEffectCount; ++i) {
     const int id = kFirstResourceId + i;

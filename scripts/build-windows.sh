@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
 
-zelfin_ensure_packages cmake ninja-build g++ googletest g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
+zelfin_ensure_packages cmake ninja-build g++ googletest g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
 cmake --preset windows
 cmake --build --preset windows -j "$(zelfin_jobs)" --target ZelfinControls
 cmake --install build/windows --prefix dist --component plugin

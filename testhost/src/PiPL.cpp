@@ -1,5 +1,7 @@
 #include "testhost/PiPL.h"
 
+#include "host/host.h"
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -12,12 +14,7 @@
 namespace testhost {
 namespace {
 
-constexpr std::uint32_t Code(const char (&code)[5]) {
-  return (std::uint32_t{static_cast<unsigned char>(code[0])} << 24) |
-         (std::uint32_t{static_cast<unsigned char>(code[1])} << 16) |
-         (std::uint32_t{static_cast<unsigned char>(code[2])} << 8) |
-         std::uint32_t{static_cast<unsigned char>(code[3])};
-}
+constexpr std::uint32_t Code(const char (&code)[5]) { return PF_FourCharCode(code); }
 
 std::string CodeText(std::uint32_t code) {
   std::string text;
@@ -46,7 +43,6 @@ class ByteReader {
     Require(at, count);
     return data_ + at;
   }
-  std::size_t Size() const { return size_; }
 
  private:
   void Require(std::size_t at, std::size_t count) const {

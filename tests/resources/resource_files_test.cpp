@@ -111,8 +111,9 @@ TEST(WindowsResources, ScriptIncludesTheListsAndTheManifestInUsEnglish) {
   }
   EXPECT_NE(script.find("2 24 \"" + zelfin::WindowsManifestFileName() + "\"\n"), std::string::npos);
   EXPECT_EQ(script.find("VERSIONINFO"), std::string::npos);
-  // Every line but the comment and the language is one resource: five lists and the manifest.
-  EXPECT_EQ(std::count(script.begin(), script.end(), '\n'), 8);
+  // Every line but the comment, the code page and the language is one resource: five lists and
+  // the manifest.
+  EXPECT_EQ(std::count(script.begin(), script.end(), '\n'), 9);
 }
 
 TEST(WindowsResources, ManifestAsksForTheCallersLevelWithoutUIAccess) {
