@@ -8,8 +8,8 @@ namespace zelfin_host {
 
 namespace {
 
-const OptionSpec* FindOption(const CommandSpec& spec, const std::string& name) {
-  for (const OptionSpec& option : spec.options) {
+const Option* FindOption(const Command& command, const std::string& name) {
+  for (const Option& option : command.options) {
     if (option.name == name) return &option;
   }
   return nullptr;
@@ -28,7 +28,7 @@ std::string Arguments::value(const std::string& option, const std::string& fallb
   return all.empty() ? fallback : all.back();
 }
 
-Arguments ParseArguments(const CommandSpec& spec, const std::vector<std::string>& words) {
+Arguments ParseArguments(const Command& command, const std::vector<std::string>& words) {
   Arguments args;
   bool optionsEnded = false;
   for (std::size_t i = 0; i < words.size(); ++i) {
@@ -47,7 +47,7 @@ Arguments ParseArguments(const CommandSpec& spec, const std::vector<std::string>
     }
     const std::size_t equals = word.find('=');
     const std::string name = word.substr(0, equals);
-    const OptionSpec* option = FindOption(spec, name);
+    const Option* option = FindOption(command, name);
     if (!option) throw UsageError("unknown option " + name);
     if (option->value.empty()) {
       if (equals != std::string::npos) throw UsageError(name + " takes no value");
@@ -66,31 +66,31 @@ Arguments ParseArguments(const CommandSpec& spec, const std::vector<std::string>
     if (!option->repeatable && args.has(name)) throw UsageError(name + " is given twice");
     args.add(name, std::move(value));
   }
-  if (!args.help && args.positionals.size() != spec.positionals.size()) {
+  if (!args.help && args.positionals.size() != command.positionals.size()) {
     std::ostringstream message;
-    if (args.positionals.size() < spec.positionals.size()) {
-      message << "missing " << spec.positionals[args.positionals.size()];
+    if (args.positionals.size() < command.positionals.size()) {
+      message << "missing " << command.positionals[args.positionals.size()];
     } else {
-      message << "unexpected argument '" << args.positionals[spec.positionals.size()] << "'";
+      message << "unexpected argument '" << args.positionals[command.positionals.size()] << "'";
     }
     throw UsageError(message.str());
   }
   return args;
 }
 
-std::string UsageLine(const CommandSpec& spec) {
+std::string UsageLine(const Command& command) {
   std::ostringstream line;
-  line << "zelfin-host " << spec.name;
-  for (const std::string& positional : spec.positionals) line << ' ' << positional;
-  if (!spec.options.empty()) line << " [options]";
+  line << "zelfin-host " << command.name;
+  for (const std::string& positional : command.positionals) line << ' ' << positional;
+  if (!command.options.empty()) line << " [options]";
   return line.str();
 }
 
-std::string CommandHelp(const CommandSpec& spec) {
+std::string CommandHelp(const Command& command) {
   std::ostringstream help;
-  help << "usage: " << UsageLine(spec) << "\n\n" << spec.summary << "\n";
+  help << "usage: " << UsageLine(command) << "\n\n" << command.summary << "\n";
   std::vector<std::pair<std::string, std::string>> lines;
-  for (const OptionSpec& option : spec.options) {
+  for (const Option& option : command.options) {
     std::string text = option.name;
     if (!option.value.empty()) text += " " + option.value;
     if (option.repeatable) text += " ...";
@@ -103,7 +103,7 @@ std::string CommandHelp(const CommandSpec& spec) {
   for (const auto& [left, right] : lines) {
     help << "  " << left << std::string(width - left.size() + 2, ' ') << right << "\n";
   }
-  if (!spec.details.empty()) help << "\n" << spec.details;
+  if (!command.details.empty()) help << "\n" << command.details;
   return help.str();
 }
 

@@ -22,7 +22,7 @@ class ToolError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct Option {
   std::string name;   // with the leading dashes: "--set"
   std::string value;  // what the value looks like ("NAME=VALUE"); empty for a flag
   bool repeatable = false;
@@ -31,11 +31,11 @@ struct OptionSpec {
 
 class Arguments;
 
-struct CommandSpec {
+struct Command {
   std::string name;
   std::vector<std::string> positionals;  // names of the positional arguments, all required
   std::string summary;                   // one line for the list of commands
-  std::vector<OptionSpec> options;
+  std::vector<Option> options;
   std::string details;  // paragraphs after the options in --help
   // Writes its report to `out`; throws UsageError or ToolError.
   int (*run)(const Arguments& args, std::ostream& out);
@@ -62,10 +62,10 @@ class Arguments {
 // Takes "--name value", "--name=value" and flags anywhere among the positionals; "--" ends the
 // options. Throws UsageError for an unknown option, a missing value, a value given to a flag, an
 // option given twice that may appear once, or the wrong number of positionals (unless --help).
-Arguments ParseArguments(const CommandSpec& spec, const std::vector<std::string>& words);
+Arguments ParseArguments(const Command& command, const std::vector<std::string>& words);
 
 // The --help text: usage line, summary, options, details.
-std::string CommandHelp(const CommandSpec& spec);
-std::string UsageLine(const CommandSpec& spec);
+std::string CommandHelp(const Command& command);
+std::string UsageLine(const Command& command);
 
 }  // namespace zelfin_host

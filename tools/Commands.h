@@ -5,10 +5,10 @@
 
 namespace zelfin_host {
 
-extern const CommandSpec kListCommand;
-extern const CommandSpec kPanelCommand;
-extern const CommandSpec kRenderCommand;
-extern const CommandSpec kDragCommand;
-extern const CommandSpec kSessionCommand;
+extern const Command kListCommand;
+extern const Command kPanelCommand;
+extern const Command kRenderCommand;
+extern const Command kDragCommand;
+extern const Command kSessionCommand;
 
 }  // namespace zelfin_host

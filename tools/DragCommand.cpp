@@ -48,7 +48,7 @@ int Run(const Arguments& args, std::ostream& out) {
 
 }  // namespace
 
-const CommandSpec kDragCommand = {
+const Command kDragCommand = {
     "drag",
     {"PLUGIN"},
     "Drags Bezier Control's handles with a scripted mouse gesture and prints the values after it.",

@@ -24,7 +24,7 @@ int Run(const Arguments& args, std::ostream& out) {
 
 }  // namespace
 
-const CommandSpec kListCommand = {
+const Command kListCommand = {
     "list",
     {"PLUGIN"},
     "Lists the effects PLUGIN declares in its registration resources.",

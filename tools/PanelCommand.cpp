@@ -26,7 +26,7 @@ int Run(const Arguments& args, std::ostream& out) {
 
 }  // namespace
 
-const CommandSpec kPanelCommand = {
+const Command kPanelCommand = {
     "panel",
     {"PLUGIN", "EFFECT"},
     "Applies EFFECT and prints its Effect Controls panel.",

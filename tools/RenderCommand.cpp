@@ -52,7 +52,7 @@ int Run(const Arguments& args, std::ostream& out) {
 
 }  // namespace
 
-const CommandSpec kRenderCommand = {
+const Command kRenderCommand = {
     "render",
     {"PLUGIN", "EFFECT", "IN.png", "OUT.png"},
     "Renders IN.png through EFFECT (smart pre-render, then smart render) and writes OUT.png.",

@@ -158,7 +158,7 @@ int Run(const Arguments& args, std::ostream& out) {
 
 }  // namespace
 
-const CommandSpec kSessionCommand = {
+const Command kSessionCommand = {
     "session",
     {"PLUGIN"},
     "Tours the plug-in: effects, panels, rendering and a Bezier drag, with pictures.",

@@ -12,7 +12,7 @@ namespace {
 
 using namespace zelfin_host;
 
-const CommandSpec* const kCommands[] = {&kListCommand, &kPanelCommand, &kRenderCommand,
+const Command* const kCommands[] = {&kListCommand, &kPanelCommand, &kRenderCommand,
                                         &kDragCommand, &kSessionCommand};
 
 std::string Version() {
@@ -26,14 +26,14 @@ void Overview(std::ostream& out) {
          "       zelfin-host --version\n\n"
          "Loads the ZelfinControls plug-in into the stand-in host and plays the host's part.\n\n"
          "commands:\n";
-  for (const CommandSpec* command : kCommands) {
+  for (const Command* command : kCommands) {
     out << "  " << command->name << std::string(10 - command->name.size(), ' ')
         << command->summary << "\n";
   }
 }
 
-const CommandSpec* Find(const std::string& name) {
-  for (const CommandSpec* command : kCommands) {
+const Command* Find(const std::string& name) {
+  for (const Command* command : kCommands) {
     if (command->name == name) return command;
   }
   return nullptr;
@@ -52,7 +52,7 @@ int Run(const std::vector<std::string>& words) {
     std::cout << "zelfin-host " << Version() << "\n";
     return 0;
   }
-  const CommandSpec* command = Find(words[0]);
+  const Command* command = Find(words[0]);
   if (!command) {
     std::cerr << "zelfin-host: unknown command '" << words[0] << "'\n"
               << "Run 'zelfin-host --help' for the list of commands.\n";

@@ -20,7 +20,7 @@ namespace {
 
 using namespace zelfin_host;
 
-const CommandSpec kSpec = {
+const Command kDragLike = {
     "drag",
     {"PLUGIN"},
     "test",
@@ -30,16 +30,16 @@ const CommandSpec kSpec = {
 
 TEST(CommandLine, TakesOptionsAnywhereInEitherSpelling) {
   const Arguments args =
-      ParseArguments(kSpec, {"--to", "1,2", "plug.so", "--to=3,4", "--shift", "--panel", "layer"});
+      ParseArguments(kDragLike, {"--to", "1,2", "plug.so", "--to=3,4", "--shift", "--panel", "layer"});
   EXPECT_EQ(args.positionals, std::vector<std::string>{"plug.so"});
   EXPECT_EQ(args.values("--to"), (std::vector<std::string>{"1,2", "3,4"}));
   EXPECT_TRUE(args.has("--shift"));
   EXPECT_EQ(args.value("--panel", "comp"), "layer");
   EXPECT_EQ(args.value("--missing", "fallback"), "fallback");
   // A value that looks like an option is still the option's value; "--" ends the options.
-  EXPECT_EQ(ParseArguments(kSpec, {"p", "--to", "-5,-6"}).values("--to")[0], "-5,-6");
-  EXPECT_EQ(ParseArguments(kSpec, {"--", "--shift"}).positionals[0], "--shift");
-  EXPECT_TRUE(ParseArguments(kSpec, {"--help"}).help);
+  EXPECT_EQ(ParseArguments(kDragLike, {"p", "--to", "-5,-6"}).values("--to")[0], "-5,-6");
+  EXPECT_EQ(ParseArguments(kDragLike, {"--", "--shift"}).positionals[0], "--shift");
+  EXPECT_TRUE(ParseArguments(kDragLike, {"--help"}).help);
 }
 
 TEST(CommandLine, RefusesWhatDoesNotFitTheCommand) {
@@ -57,7 +57,7 @@ TEST(CommandLine, RefusesWhatDoesNotFitTheCommand) {
   };
   for (const auto& c : cases) {
     try {
-      ParseArguments(kSpec, c.words);
+      ParseArguments(kDragLike, c.words);
       ADD_FAILURE() << c.message << ": accepted";
     } catch (const UsageError& e) {
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
@@ -66,7 +66,7 @@ TEST(CommandLine, RefusesWhatDoesNotFitTheCommand) {
 }
 
 TEST(CommandLine, HelpListsEveryOption) {
-  const std::string help = CommandHelp(kSpec);
+  const std::string help = CommandHelp(kDragLike);
   for (const char* text : {"usage: zelfin-host drag PLUGIN [options]", "--to X,Y ...",
                            "--panel comp|layer", "--shift", "--help"}) {
     EXPECT_NE(help.find(text), std::string::npos) << text << " in\n" << help;
