@@ -51,7 +51,7 @@ int Run(const Arguments& args, std::ostream& out) {
 const Command kDragCommand = {
     "drag",
     {"PLUGIN"},
-    "Drags Bezier Control's handles with a scripted mouse gesture and prints the values after it.",
+    "Drags Bezier Control's handles with a scripted mouse gesture.",
     {{"--panel", "comp|layer", false, "the Composition panel (default) or the Layer panel"},
      {"--zoom", "Z", false, "the panel's zoom (default 1)"},
      {"--set", "NAME=VALUE", true, "set a parameter first, e.g. \"Out Tangent=80,-50\""},

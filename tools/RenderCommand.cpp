@@ -55,11 +55,12 @@ int Run(const Arguments& args, std::ostream& out) {
 const Command kRenderCommand = {
     "render",
     {"PLUGIN", "EFFECT", "IN.png", "OUT.png"},
-    "Renders IN.png through EFFECT (smart pre-render, then smart render) and writes OUT.png.",
+    "Renders IN.png through EFFECT and writes OUT.png.",
     {{"--depth", "8|16|32", false, "bits per channel of the frame (default 8)"}},
-    "The picture is converted to the host's pixels at the chosen depth (8-bit, 16-bit with\n"
-    "white at 32768, or 32-bit float), rendered, and the output buffer is compared with the\n"
-    "input buffer pixel for pixel. OUT.png has 8 bits per channel for --depth 8, else 16.\n"
+    "The frame goes through smart pre-render, then smart render. The picture becomes the\n"
+    "host's pixels at the chosen depth (8-bit, 16-bit with white at 32768, or 32-bit float),\n"
+    "and the output buffer is compared with the input buffer pixel for pixel. OUT.png has 8\n"
+    "bits per channel for --depth 8, else 16.\n"
     "Exit status: 0 when the output equals the input, 1 when it differs or anything fails,\n"
     "2 for a bad command line.\n",
     Run};
