@@ -40,6 +40,10 @@ void RequireSuccess(const DeclaredEffect& effect, const char* command,
 
 AppliedEffect::AppliedEffect(const PluginFile& plugin, const DeclaredEffect& effect)
     : effect_(effect), host_(Attach(plugin, effect)) {
+  PF_InData& in = host_.inData();
+  in.width = kLayerWidth;
+  in.height = kLayerHeight;
+  in.extent_hint = {0, 0, kLayerWidth, kLayerHeight};
   const std::vector<testhost::CommandResult> sent = testhost::ApplyEffect(host_);
   sendsUpdates_ = (sent.front().after.out_flags & PF_OutFlag_SEND_UPDATE_PARAMS_UI) != 0;
   try {
@@ -50,6 +54,7 @@ AppliedEffect::AppliedEffect(const PluginFile& plugin, const DeclaredEffect& eff
     if (sent.front().err == PF_Err_NONE) host_.globalSetdown();
     throw;
   }
+  testhost::PlacePointDefaults(host_);
 }
 
 AppliedEffect::~AppliedEffect() { host_.globalSetdown(); }

@@ -1,6 +1,7 @@
 // One effect applied to a layer in the stand-in host, as the host applies it: global setup,
 // parameter setup and, for an effect that asks for them, a first PF_Cmd_UPDATE_PARAMS_UI, so that
-// its controls open in the state its rules give them. Global setdown on destruction.
+// its controls open in the state its rules give them. The layer is 400 x 300, and the 2D points
+// start where the host puts them, in its pixels. Global setdown on destruction.
 #pragma once
 
 #include <string>
@@ -13,6 +14,9 @@ namespace zelfin_host {
 
 class AppliedEffect {
  public:
+  static constexpr int kLayerWidth = 400;
+  static constexpr int kLayerHeight = 300;
+
   // Throws ToolError when the plug-in cannot run here, lacks the entry point, or a setup command
   // fails.
   AppliedEffect(const PluginFile& plugin, const DeclaredEffect& effect);
