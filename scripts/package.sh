@@ -55,5 +55,5 @@ rm -f dist/ZelfinControls-*-win64.zip dist/ZelfinControls-*-macos.zip
 echo "== Packages"
 for zip in "$win" "$mac"; do
   echo "$zip"
-  unzip -l "$zip" | awk 'NR > 3 && $4 != "" && $4 !~ /^-+$/ { print "    " $4 }'
+  zip -sf "$zip" | sed -n 's/^  /    /p'
 done
