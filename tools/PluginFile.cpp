@@ -1,6 +1,8 @@
 #include "PluginFile.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <initializer_list>
 #include <sstream>
 
 #include "CommandLine.h"
