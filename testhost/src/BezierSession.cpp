@@ -29,13 +29,7 @@ BezierSession::BezierSession(const PluginModule& plugin, const BezierSessionSetu
   host_->inData().height = setup.layerHeight;
   host_->inData().extent_hint = {0, 0, setup.layerWidth, setup.layerHeight};
   for (const CommandResult& sent : ApplyEffect(*host_)) Require(sent, "applying the effect");
-  // The host reads a point's default as a percentage of the layer's size.
-  for (int i = 1; i < host_->paramCount(); ++i) {
-    PF_ParamDef& p = host_->param(i);
-    if (p.param_type != PF_Param_POINT) continue;
-    host_->setPoint(i, ToFixed(FromFixed(p.u.td.x_dephault) * layerWidth_ / 100),
-                    ToFixed(FromFixed(p.u.td.y_dephault) * layerHeight_ / 100));
-  }
+  PlacePointDefaults(*host_);
 }
 
 BezierSession::~BezierSession() { host_->globalSetdown(); }

@@ -1,13 +1,9 @@
 #include "testhost/Canvas.h"
 
-#if ZELFIN_TESTHOST_PNG
-#include <png.h>
-#endif
+#include "testhost/Png.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <memory>
 #include <stdexcept>
 
 namespace testhost {
@@ -132,41 +128,17 @@ Canvas::Box Canvas::bounds(const Match& match) const {
   return box;
 }
 
-#if ZELFIN_TESTHOST_PNG
 void Canvas::writePng(const std::string& path) const {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-  if (!file) throw std::runtime_error("cannot open " + path + " for writing");
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!info) {
-    png_destroy_write_struct(&png, nullptr);
-    throw std::runtime_error("cannot set up the PNG writer");
+  RgbaImage image = MakeImage(width_, height_);
+  for (std::size_t i = 0; i < pixels_.size(); ++i) {
+    const Rgba8& p = pixels_[i];
+    std::uint16_t* out = &image.samples[4 * i];
+    out[0] = static_cast<std::uint16_t>(p.r * 257);
+    out[1] = static_cast<std::uint16_t>(p.g * 257);
+    out[2] = static_cast<std::uint16_t>(p.b * 257);
+    out[3] = static_cast<std::uint16_t>(p.a * 257);
   }
-  std::vector<png_bytep> rows(static_cast<std::size_t>(height_));
-  for (int y = 0; y < height_; ++y) {
-    rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(reinterpret_cast<const png_byte*>(
-        &pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_)]));
-  }
-  // libpng reports errors by longjmp; nothing with a destructor is created past this point.
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    throw std::runtime_error("cannot write " + path);
-  }
-  png_init_io(png, file.get());
-  png_set_IHDR(png, info, static_cast<png_uint_32>(width_), static_cast<png_uint_32>(height_), 8,
-               PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_set_rows(png, info, rows.data());
-  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-  png_destroy_write_struct(&png, &info);
-  if (std::fflush(file.get()) != 0) throw std::runtime_error("cannot write " + path);
+  WritePng(path, image, 8);
 }
-#else
-void Canvas::writePng(const std::string& path) const {
-  throw std::runtime_error("cannot write " + path + ": this build has no PNG writer");
-}
-#endif
-
-static_assert(sizeof(Rgba8) == 4, "rows are handed to the PNG writer as they are");
 
 }  // namespace testhost

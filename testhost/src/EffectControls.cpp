@@ -341,6 +341,16 @@ std::vector<CommandResult> ApplyEffect(Host& host) {
   return sent;
 }
 
+void PlacePointDefaults(Host& host) {
+  const PF_InData& in = host.inData();
+  for (int i = 1; i < host.paramCount(); ++i) {
+    const PF_ParamDef& p = host.param(i);
+    if (p.param_type != PF_Param_POINT) continue;
+    host.setPoint(i, ToFixed(FromFixed(p.u.td.x_dephault) * in.width / 100),
+                  ToFixed(FromFixed(p.u.td.y_dephault) * in.height / 100));
+  }
+}
+
 CommandResult ChangeControl(Host& host, const std::string& assignment) {
   SetControl(host, assignment);
   return host.updateParamsUI();

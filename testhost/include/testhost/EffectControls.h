@@ -65,6 +65,11 @@ void SetControl(Host& host, const std::string& assignment);
 // commands sent, in order.
 std::vector<CommandResult> ApplyEffect(Host& host);
 
+// What the host does with the 2D points of a newly applied effect: it reads each default as a
+// percentage of the layer's size (in_data's width and height) and keeps the point in layer
+// pixels from then on. 3D points are kept as they are.
+void PlacePointDefaults(Host& host);
+
 // A user's change: SetControl, then PF_Cmd_UPDATE_PARAMS_UI, which the host sends after every
 // change to an effect that declared PF_OutFlag_SEND_UPDATE_PARAMS_UI. Throws ControlError, and
 // then sends nothing.

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Builds the release packages:
+#   dist/ZelfinControls-<version>-win64.zip  ZelfinControls.aex, the user's guide, the licence
+#   dist/ZelfinControls-<version>-macos.zip  ZelfinControls.plugin, the user's guide, the licence
+# <version> is the plug-in's own version (resources/ZelfinEffects.h), as zelfin-host reports it;
+# both plug-ins must declare that version for all five effects, or nothing is packaged.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+source scripts/lib.sh
+
+zelfin_ensure_packages "${ZELFIN_NATIVE_PACKAGES[@]}" zip
+
+echo "== Building zelfin-host"
+cmake --preset release > /dev/null
+cmake --build --preset release -j "$(zelfin_jobs)" --target zelfin-host
+host=build/release/tools/zelfin-host
+version=$("$host" --version | awk '{print $2}')
+if ! [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]]; then
+  echo "package: zelfin-host reports no version ('$version')" >&2
+  exit 1
+fi
+
+echo "== Building the Windows plug-in"
+bash scripts/build-windows.sh
+echo "== Building the macOS bundle"
+bash scripts/build-macos.sh
+
+# The five effects' registration resources, read back from each deliverable, carry this version.
+for plugin in dist/ZelfinControls.aex dist/ZelfinControls.plugin; do
+  declared=$("$host" list "$plugin" | grep -cE "EntryPointFunc_[a-z0-9]+ +${version//./\\.}\$" || true)
+  if [ "$declared" -ne 5 ]; then
+    echo "package: $plugin declares version $version for $declared of the 5 effects" >&2
+    exit 1
+  fi
+done
+
+stage=build/package
+rm -rf "$stage"
+mkdir -p "$stage/win64" "$stage/macos"
+for dir in "$stage/win64" "$stage/macos"; do
+  cp docs/user-guide.md "$dir/user-guide.md"
+  cp LICENSE "$dir/LICENSE.txt"
+done
+cp dist/ZelfinControls.aex "$stage/win64/"
+cp -R dist/ZelfinControls.plugin "$stage/macos/"
+
+win=dist/ZelfinControls-$version-win64.zip
+mac=dist/ZelfinControls-$version-macos.zip
+rm -f dist/ZelfinControls-*-win64.zip dist/ZelfinControls-*-macos.zip
+# -X leaves out file attributes of this machine; -y keeps the bundle's links as links.
+(cd "$stage/win64" && zip -q -X -r "$root/$win" .)
+(cd "$stage/macos" && zip -q -X -r -y "$root/$mac" .)
+
+echo "== Packages"
+for zip in "$win" "$mac"; do
+  echo "$zip"
+  zip -sf "$zip" | sed -n 's/^  /    /p'
+done

@@ -1,0 +1,40 @@
+// PNG files: pictures read for rendering, rendered frames and panels written out.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testhost {
+
+// Straight (not premultiplied) RGBA, 16 bits per channel whatever the file held, so one image can
+// feed every pixel depth of the host; 8-bit files are widened by v * 257.
+struct RgbaImage {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint16_t> samples;  // r, g, b, a per pixel, rows top to bottom
+
+  std::uint16_t* pixel(int x, int y) {
+    return &samples[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                     static_cast<std::size_t>(x)) * 4];
+  }
+  const std::uint16_t* pixel(int x, int y) const {
+    return &samples[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                     static_cast<std::size_t>(x)) * 4];
+  }
+};
+
+RgbaImage MakeImage(int width, int height);
+
+// The largest picture ReadPng takes, in pixels (width times height).
+constexpr std::uint64_t kMaxPngPixels = std::uint64_t{1} << 24;
+
+// Any colour type and bit depth libpng reads, up to kMaxPngPixels. Throws std::runtime_error naming the path when the
+// file is missing, unreadable, too large or not a PNG file, or when the build has no PNG support.
+RgbaImage ReadPng(const std::string& path);
+
+// Writes 8 or 16 bits per channel. Throws std::runtime_error naming the path on failure, or when
+// the build has no PNG support.
+void WritePng(const std::string& path, const RgbaImage& image, int bitsPerChannel);
+
+}  // namespace testhost

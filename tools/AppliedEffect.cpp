@@ -1,0 +1,71 @@
+#include "AppliedEffect.h"
+
+#include "CommandLine.h"
+#include "testhost/EffectControls.h"
+#include "testhost/PluginModule.h"
+
+namespace zelfin_host {
+
+namespace {
+
+testhost::Host Attach(const PluginFile& plugin, const DeclaredEffect& effect) {
+  const testhost::PluginModule& module = LoadedModule(plugin);
+  try {
+    return testhost::Host(module, effect.entryPoint);
+  } catch (const testhost::LoadError& e) {
+    throw ToolError("\"" + effect.name + "\" cannot be applied: " + e.what());
+  }
+}
+
+const char* CommandName(PF_Cmd cmd) {
+  switch (cmd) {
+    case PF_Cmd_GLOBAL_SETUP:
+      return "global setup";
+    case PF_Cmd_PARAMS_SETUP:
+      return "parameter setup";
+    case PF_Cmd_UPDATE_PARAMS_UI:
+      return "the update of its controls";
+    default:
+      return "a command";
+  }
+}
+
+}  // namespace
+
+void RequireSuccess(const DeclaredEffect& effect, const char* command,
+                    const testhost::CommandResult& result) {
+  if (result.err == PF_Err_NONE && result.clean()) return;
+  throw ToolError("\"" + effect.name + "\" failed in " + command + ":\n" + result.describe());
+}
+
+AppliedEffect::AppliedEffect(const PluginFile& plugin, const DeclaredEffect& effect)
+    : effect_(effect), host_(Attach(plugin, effect)) {
+  PF_InData& in = host_.inData();
+  in.width = kLayerWidth;
+  in.height = kLayerHeight;
+  in.extent_hint = {0, 0, kLayerWidth, kLayerHeight};
+  const std::vector<testhost::CommandResult> sent = testhost::ApplyEffect(host_);
+  sendsUpdates_ = (sent.front().after.out_flags & PF_OutFlag_SEND_UPDATE_PARAMS_UI) != 0;
+  try {
+    for (const testhost::CommandResult& result : sent) {
+      RequireSuccess(effect_, CommandName(result.cmd), result);
+    }
+  } catch (...) {
+    if (sent.front().err == PF_Err_NONE) host_.globalSetdown();
+    throw;
+  }
+  testhost::PlacePointDefaults(host_);
+}
+
+AppliedEffect::~AppliedEffect() { host_.globalSetdown(); }
+
+void AppliedEffect::change(const std::string& assignment) {
+  try {
+    testhost::SetControl(host_, assignment);
+  } catch (const testhost::ControlError& e) {
+    throw ToolError("\"" + effect_.name + "\": " + e.what());
+  }
+  if (sendsUpdates_) RequireSuccess(effect_, CommandName(PF_Cmd_UPDATE_PARAMS_UI), host_.updateParamsUI());
+}
+
+}  // namespace zelfin_host

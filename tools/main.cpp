@@ -1,0 +1,94 @@
+// zelfin-host: the stand-in host on the command line. Lists a plug-in's effects, shows an
+// effect's controls, renders a frame, drags Bezier Control's handles, and tours all of it.
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+#include "ZelfinEffects.h"
+
+namespace {
+
+using namespace zelfin_host;
+
+const Command* const kCommands[] = {&kListCommand, &kPanelCommand, &kRenderCommand,
+                                        &kDragCommand, &kSessionCommand};
+
+std::string Version() {
+  return std::to_string(zelfin::kVersionMajor) + "." + std::to_string(zelfin::kVersionMinor) +
+         "." + std::to_string(zelfin::kVersionBugFix);
+}
+
+void Overview(std::ostream& out) {
+  out << "usage: zelfin-host COMMAND ARGUMENTS... [options]\n"
+         "       zelfin-host COMMAND --help\n"
+         "       zelfin-host --version\n\n"
+         "Loads the ZelfinControls plug-in into the stand-in host and plays the host's part.\n\n"
+         "commands:\n";
+  for (const Command* command : kCommands) {
+    out << "  " << command->name << std::string(10 - command->name.size(), ' ')
+        << command->summary << "\n";
+  }
+}
+
+const Command* Find(const std::string& name) {
+  for (const Command* command : kCommands) {
+    if (command->name == name) return command;
+  }
+  return nullptr;
+}
+
+int Run(const std::vector<std::string>& words) {
+  if (words.empty()) {
+    Overview(std::cerr);
+    return 2;
+  }
+  if (words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
+    Overview(std::cout);
+    return 0;
+  }
+  if (words[0] == "--version") {
+    std::cout << "zelfin-host " << Version() << "\n";
+    return 0;
+  }
+  const Command* command = Find(words[0]);
+  if (!command) {
+    std::cerr << "zelfin-host: unknown command '" << words[0] << "'\n"
+              << "Run 'zelfin-host --help' for the list of commands.\n";
+    return 2;
+  }
+  try {
+    const Arguments args =
+        ParseArguments(*command, std::vector<std::string>(words.begin() + 1, words.end()));
+    if (args.help) {
+      std::cout << CommandHelp(*command);
+      return 0;
+    }
+    const int status = command->run(args, std::cout);
+    std::cout.flush();
+    return status;
+  } catch (const UsageError& e) {
+    std::cerr << "zelfin-host " << command->name << ": " << e.what() << "\n"
+              << "usage: " << UsageLine(*command) << "\n"
+              << "Run 'zelfin-host " << command->name << " --help' for more.\n";
+    return 2;
+  } catch (const ToolError& e) {
+    std::cout.flush();
+    std::cerr << "zelfin-host " << command->name << ": error: " << e.what() << "\n";
+    return 1;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::exception& e) {
+    std::cerr << "zelfin-host: internal error: " << e.what() << "\n";
+  } catch (...) {
+    std::cerr << "zelfin-host: internal error\n";
+  }
+  return 3;
+}
