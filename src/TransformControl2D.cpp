@@ -1,9 +1,56 @@
 // Transform Control: the keyframable properties of a 2D layer transform.
 #include "ZelfinControl.h"
+#include "ZelfinParams.h"
 
-static PF_Err ParamsSetup(PF_InData*, PF_OutData*) { return PF_Err_NONE; }
+#include <iterator>
 
-static PF_Err UpdateParamsUI(PF_InData*, PF_OutData*, PF_ParamDef*[]) { return PF_Err_NONE; }
+namespace {
+
+using namespace zelfin;
+
+// Parameter indices; the host stores values under these as ids.
+enum : PF_ParamIndex {
+  kInput,
+  kAnchorPoint,
+  kPosition,
+  kUniformScaling,
+  kXScale,
+  kYScale,
+  kRotation,
+  kOpacity,
+  kParamCount
+};
+
+constexpr SliderRange kScaleRange = {-10000000, 10000000, 0, 200, 100, 1,
+                                     PF_ValueDisplayFlag_PERCENT};
+constexpr SliderRange kOpacityRange = {0, 100, 0, 100, 100, 1, PF_ValueDisplayFlag_PERCENT};
+
+constexpr ParamEntry kParams[] = {
+    Point("Anchor Point", kCollapsed, 50, 50),  // percent of the layer: its centre
+    Point("Position", kCollapsed, 50, 50),
+    Checkbox("", kCollapsed, "Uniform Scaling"),
+    FloatSlider(kXScaleName, kCollapsed, kScaleRange),
+    FloatSlider("Y Scale", kCollapsed, kScaleRange),
+    Angle("Rotation", kCollapsed),
+    FixSlider("Opacity", kCollapsed, kOpacityRange),
+};
+static_assert(std::size(kParams) + 1 == kParamCount && WellFormed(kParams));
+
+}  // namespace
+
+static PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data) {
+  return AddParams(in_data, out_data, kParams);
+}
+
+// Uniform scaling shows the X scale as "Scale" and greys out "Y Scale", whose value is kept.
+static PF_Err UpdateParamsUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[]) {
+  const bool uniform = params[kUniformScaling]->u.bd.value != 0;
+  const ParamUIChange changes[] = {
+      {kXScale, uniform ? kUniformScaleName : kXScaleName, ParamState::kKeep},
+      {kYScale, nullptr, uniform ? ParamState::kDisabled : ParamState::kEnabled},
+  };
+  return SendParamUIChanges<kParamCount>(in_data, out_data, params, changes, std::size(changes));
+}
 
 // This effect keeps no global data and does not register with the host's plug-in services: it
 // only states its version and capabilities.

@@ -1,9 +1,71 @@
 // 3D Transform Control: the keyframable properties of a 3D layer transform.
 #include "ZelfinControl.h"
+#include "ZelfinParams.h"
 
-static PF_Err ParamsSetup(PF_InData*, PF_OutData*) { return PF_Err_NONE; }
+#include <iterator>
 
-static PF_Err UpdateParamsUI(PF_InData*, PF_OutData*, PF_ParamDef*[]) { return PF_Err_NONE; }
+namespace {
+
+using namespace zelfin;
+
+// Parameter indices; the host stores values under these as ids.
+enum : PF_ParamIndex {
+  kInput,
+  kAnchorPoint,
+  kPosition,
+  kUniformScaling,
+  kXScale,
+  kYScale,
+  kZScale,
+  kXOrientation,
+  kYOrientation,
+  kZOrientation,
+  kXRotation,
+  kYRotation,
+  kZRotation,
+  kOpacity,
+  kParamCount
+};
+
+constexpr SliderRange kScaleRange = {-10000000, 10000000, 0, 200, 100, 1,
+                                     PF_ValueDisplayFlag_PERCENT};
+constexpr SliderRange kOpacityRange = {0, 100, 0, 100, 100, 1, PF_ValueDisplayFlag_PERCENT};
+
+constexpr ParamEntry kParams[] = {
+    Point3D("Anchor Point", kCollapsed, 50, 50, 0),
+    Point3D("Position", kCollapsed, 50, 50, 0),
+    Checkbox("", kCollapsed, "Uniform Scaling"),
+    FloatSlider(kXScaleName, kCollapsed, kScaleRange),
+    FloatSlider("Y Scale", kCollapsed, kScaleRange),
+    FloatSlider("Z Scale", kCollapsed, kScaleRange),
+    Angle("X Orientation", kCollapsed),
+    Angle("Y Orientation", kCollapsed),
+    Angle("Z Orientation", kCollapsed),
+    Angle("X Rotation", kCollapsed),
+    Angle("Y Rotation", kCollapsed),
+    Angle("Z Rotation", kCollapsed),
+    FixSlider("Opacity", kCollapsed, kOpacityRange),
+};
+static_assert(std::size(kParams) + 1 == kParamCount && WellFormed(kParams));
+
+}  // namespace
+
+static PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data) {
+  return AddParams(in_data, out_data, kParams);
+}
+
+// Uniform scaling shows the X scale as "Scale" and greys out the Y and Z scales, whose values
+// are kept.
+static PF_Err UpdateParamsUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[]) {
+  const bool uniform = params[kUniformScaling]->u.bd.value != 0;
+  const ParamState others = uniform ? ParamState::kDisabled : ParamState::kEnabled;
+  const ParamUIChange changes[] = {
+      {kXScale, uniform ? kUniformScaleName : kXScaleName, ParamState::kKeep},
+      {kYScale, nullptr, others},
+      {kZScale, nullptr, others},
+  };
+  return SendParamUIChanges<kParamCount>(in_data, out_data, params, changes, std::size(changes));
+}
 
 static constexpr ZelfinCommandTable kCommands = {
     zelfin::kTransformControl3D, GlobalSetup, GlobalSetdown, ParamsSetup, UpdateParamsUI, nullptr};

@@ -18,14 +18,22 @@ class PendingHandle {
  public:
   PendingHandle(const PF_HandleSuite1* handlesP, PF_Handle handle)
       : handlesP_(handlesP), handle_(handle) {}
+  // Also runs while a thrown error code unwinds, so nothing the host throws may leave it; an
+  // unlock that throws does not keep the handle from being disposed of.
   ~PendingHandle() {
     if (handle_ == nullptr) {
       return;
     }
     if (locked_) {
-      handlesP_->host_unlock_handle(handle_);
+      try {
+        handlesP_->host_unlock_handle(handle_);
+      } catch (...) {
+      }
     }
-    handlesP_->host_dispose_handle(handle_);
+    try {
+      handlesP_->host_dispose_handle(handle_);
+    } catch (...) {
+    }
   }
   PendingHandle(const PendingHandle&) = delete;
   PendingHandle& operator=(const PendingHandle&) = delete;

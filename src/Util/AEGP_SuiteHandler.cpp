@@ -234,10 +234,15 @@ void AEGP_SuiteHandler::ReleaseSuite(const char* name, A_long version) {
   basicP_->ReleaseSuite(name, version);
 }
 
-void AEGP_SuiteHandler::ReleaseAllSuites() {
+void AEGP_SuiteHandler::ReleaseAllSuites() noexcept {
   for (std::size_t i = 0; i < kSuiteCount; ++i) {
     if (slots_[i] != nullptr) {
-      ReleaseSuite(kReleaseList[i].name, kReleaseList[i].version);
+      // This runs in the destructor, also while a thrown error code unwinds: a release that
+      // throws counts like one that failed, and the remaining suites still go back.
+      try {
+        ReleaseSuite(kReleaseList[i].name, kReleaseList[i].version);
+      } catch (...) {
+      }
     }
   }
 }

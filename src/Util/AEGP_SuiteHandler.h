@@ -41,8 +41,9 @@ class AEGP_SuiteHandler {
   // that identity, its slot is emptied so the destructor does not give it back a second time.
   void ReleaseSuite(const char* name, A_long version);
 
-  // Gives back every suite held, in release order, and empties the slots.
-  void ReleaseAllSuites();
+  // Gives back every suite held, in release order, and empties the slots. A release that
+  // throws is treated like one the host refused: the others are still given back.
+  void ReleaseAllSuites() noexcept;
 
   [[noreturn]] void MissingSuiteError() const;
 

@@ -2,5 +2,6 @@
 // records.
 #pragma once
 
+#include "testhost/EffectControls.h"
 #include "testhost/Host.h"
 #include "testhost/PluginModule.h"
