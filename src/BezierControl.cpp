@@ -1,14 +1,40 @@
 // Bezier Control: one Bezier vertex and its two tangents, editable on screen.
+#include <iterator>
+
 #include "ZelfinControl.h"
+#include "ZelfinParams.h"
+#include "ZelfinVertexControlUI.h"
 
-static PF_Err ParamsSetup(PF_InData*, PF_OutData*) { return PF_Err_NONE; }
+namespace {
 
-static PF_Err HandleEvent(PF_InData*, PF_OutData*, PF_ParamDef*[], PF_LayerDef*, PF_EventExtra*) {
-  return PF_Err_NONE;
+// The host reads a point's default as a percentage of the layer's size: a new vertex sits at the
+// layer's centre, with both tangents of no length.
+constexpr zelfin::ParamEntry kParams[] = {
+    zelfin::Point("Vertex", zelfin::kNoFlags, 50, 50),
+    zelfin::Point("In Tangent", zelfin::kNoFlags, 0, 0),
+    zelfin::Point("Out Tangent", zelfin::kNoFlags, 0, 0),
+};
+static_assert(zelfin::WellFormed(kParams));
+static_assert(std::size(kParams) + 1 == kBezierNumParams, "the input layer comes first");
+
+// The vertex editor draws and takes clicks in the Composition and Layer panels and asks for no
+// room of its own in any panel. num_params is set even when the registration of the custom UI
+// fails, since the parameters are in place by then.
+PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data) {
+  if (const PF_Err err = zelfin::AddParams(in_data, out_data, kParams)) {
+    return err;
+  }
+  PF_CustomUIInfo ui = {};
+  ui.events = PF_CustomEFlag_COMP | PF_CustomEFlag_LAYER;
+  const PF_Err err = in_data->inter.register_ui(in_data->effect_ref, &ui);
+  out_data->num_params = kBezierNumParams;
+  return err;
 }
 
-static constexpr ZelfinCommandTable kCommands = {
-    zelfin::kBezierControl, GlobalSetup, GlobalSetdown, ParamsSetup, nullptr, HandleEvent};
+constexpr ZelfinCommandTable kCommands = {zelfin::kBezierControl, GlobalSetup, GlobalSetdown,
+                                          ParamsSetup, nullptr, HandleEventVertexControl};
+
+}  // namespace
 
 ZELFIN_ENTRY_POINT PF_Err EntryPointFunc_bezier(PF_Cmd cmd, PF_InData* in_data,
                                                 PF_OutData* out_data, PF_ParamDef* params[],

@@ -1,5 +1,7 @@
-// The custom-UI and Drawbot suites: drawing references and objects that are recorded and counted.
+// The custom-UI and Drawbot suites: drawing references and objects that are recorded and counted,
+// drawing into the pixels of the panel the event came from.
 #include "Internal.h"
+#include "testhost/Panel.h"
 
 namespace testhost {
 
@@ -29,15 +31,24 @@ bool Begin(Host*& h, const char* name, std::vector<std::string> args, SPErr& err
   return true;
 }
 
-// A new object of `kind` into *out, after checking that `owner` is a live object of `ownerKind`.
-SPErr Create(Host* h, const char* name, void* owner, Kind ownerKind, Kind kind, void** out) {
+// A new object of `kind` into *out, after checking that `owner` is a live object of `ownerKind`;
+// it draws into the owner's panel. Returns null (the call finished with an error) on misuse.
+DrawObjects::Object* Create(Host* h, const char* name, void* owner, Kind ownerKind, Kind kind,
+                            void** out) {
   if (!out || !h->drawObjects().is(owner, ownerKind)) {
     h->violation(std::string(name) + " with an unknown reference or a null result pointer");
-    return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
+    Finish(h, PF_Err_BAD_CALLBACK_PARAM);
+    return nullptr;
   }
-  *out = h->drawObjects().create(kind);
-  return Finish(h, PF_Err_NONE);
+  *out = h->drawObjects().create(kind, h->drawObjects().find(owner)->panel);
+  return h->drawObjects().find(*out);
 }
+
+SPErr Created(Host* h, DrawObjects::Object* object) {
+  return object ? Finish(h, PF_Err_NONE) : PF_Err_BAD_CALLBACK_PARAM;
+}
+
+ColorF ColourOf(const DRAWBOT_ColorRGBA& c) { return {c.red, c.green, c.blue, c.alpha}; }
 
 // Checks that every object a drawing call uses is live.
 SPErr Use(Host* h, const char* name, std::initializer_list<std::pair<void*, Kind>> objects) {
@@ -52,6 +63,8 @@ SPErr Use(Host* h, const char* name, std::initializer_list<std::pair<void*, Kind
   return Finish(h, PF_Err_NONE);
 }
 
+// A panel that cannot be drawn into yields no reference; a context that no panel made (the
+// host's own event record) yields one that draws nowhere.
 PF_Err GetDrawingReference(const PF_ContextH context, DRAWBOT_DrawRef* ref) {
   Host* h;
   SPErr err;
@@ -61,7 +74,10 @@ PF_Err GetDrawingReference(const PF_ContextH context, DRAWBOT_DrawRef* ref) {
     h->violation("PF_GetDrawingReference with a null context or result pointer");
     return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
   }
-  *ref = static_cast<DRAWBOT_DrawRef>(h->drawObjects().create(Kind::DrawRef));
+  Panel* panel = Panel::fromContext(context);
+  *ref = panel && !panel->drawable()
+             ? nullptr
+             : static_cast<DRAWBOT_DrawRef>(h->drawObjects().create(Kind::DrawRef, panel));
   return Finish(h, PF_Err_NONE);
 }
 
@@ -69,16 +85,16 @@ SPErr GetSupplier(DRAWBOT_DrawRef draw, DRAWBOT_SupplierRef* supplier) {
   Host* h;
   SPErr err;
   if (!Begin(h, "GetSupplier", {}, err)) return err;
-  return Create(h, "GetSupplier", draw, Kind::DrawRef, Kind::Supplier,
-                reinterpret_cast<void**>(supplier));
+  return Created(h, Create(h, "GetSupplier", draw, Kind::DrawRef, Kind::Supplier,
+                           reinterpret_cast<void**>(supplier)));
 }
 
 SPErr GetSurface(DRAWBOT_DrawRef draw, DRAWBOT_SurfaceRef* surface) {
   Host* h;
   SPErr err;
   if (!Begin(h, "GetSurface", {}, err)) return err;
-  return Create(h, "GetSurface", draw, Kind::DrawRef, Kind::Surface,
-                reinterpret_cast<void**>(surface));
+  return Created(h, Create(h, "GetSurface", draw, Kind::DrawRef, Kind::Surface,
+                           reinterpret_cast<void**>(surface)));
 }
 
 SPErr NewPen(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA* colour, float width,
@@ -86,7 +102,17 @@ SPErr NewPen(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA* colour, floa
   Host* h;
   SPErr err;
   if (!Begin(h, "NewPen", {Colour(colour), Arg(width)}, err)) return err;
-  return Create(h, "NewPen", supplier, Kind::Supplier, Kind::Pen, reinterpret_cast<void**>(pen));
+  if (!colour) {
+    h->violation("NewPen with a null colour");
+    return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
+  }
+  DrawObjects::Object* object =
+      Create(h, "NewPen", supplier, Kind::Supplier, Kind::Pen, reinterpret_cast<void**>(pen));
+  if (object) {
+    object->colour = ColourOf(*colour);
+    object->width = width;
+  }
+  return Created(h, object);
 }
 
 SPErr NewBrush(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA* colour,
@@ -94,15 +120,22 @@ SPErr NewBrush(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA* colour,
   Host* h;
   SPErr err;
   if (!Begin(h, "NewBrush", {Colour(colour)}, err)) return err;
-  return Create(h, "NewBrush", supplier, Kind::Supplier, Kind::Brush,
-                reinterpret_cast<void**>(brush));
+  if (!colour) {
+    h->violation("NewBrush with a null colour");
+    return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
+  }
+  DrawObjects::Object* object = Create(h, "NewBrush", supplier, Kind::Supplier, Kind::Brush,
+                                       reinterpret_cast<void**>(brush));
+  if (object) object->colour = ColourOf(*colour);
+  return Created(h, object);
 }
 
 SPErr NewPath(DRAWBOT_SupplierRef supplier, DRAWBOT_PathRef* path) {
   Host* h;
   SPErr err;
   if (!Begin(h, "NewPath", {}, err)) return err;
-  return Create(h, "NewPath", supplier, Kind::Supplier, Kind::Path, reinterpret_cast<void**>(path));
+  return Created(h, Create(h, "NewPath", supplier, Kind::Supplier, Kind::Path,
+                           reinterpret_cast<void**>(path)));
 }
 
 SPErr ReleaseObject(DRAWBOT_ObjectRef object) {
@@ -120,14 +153,21 @@ SPErr MoveTo(DRAWBOT_PathRef path, float x, float y) {
   Host* h;
   SPErr err;
   if (!Begin(h, "MoveTo", {Arg(x), Arg(y)}, err)) return err;
-  return Use(h, "MoveTo", {{path, Kind::Path}});
+  if (const SPErr used = Use(h, "MoveTo", {{path, Kind::Path}})) return used;
+  h->drawObjects().find(path)->figures.push_back({{x, y}});
+  return PF_Err_NONE;
 }
 
 SPErr LineTo(DRAWBOT_PathRef path, float x, float y) {
   Host* h;
   SPErr err;
   if (!Begin(h, "LineTo", {Arg(x), Arg(y)}, err)) return err;
-  return Use(h, "LineTo", {{path, Kind::Path}});
+  if (const SPErr used = Use(h, "LineTo", {{path, Kind::Path}})) return used;
+  // A line with no figure started begins one where it ends.
+  auto& figures = h->drawObjects().find(path)->figures;
+  if (figures.empty()) figures.push_back({});
+  figures.back().push_back({x, y});
+  return PF_Err_NONE;
 }
 
 SPErr ClosePath(DRAWBOT_PathRef path) {
@@ -141,7 +181,15 @@ SPErr StrokePath(DRAWBOT_SurfaceRef surface, DRAWBOT_PenRef pen, DRAWBOT_PathRef
   Host* h;
   SPErr err;
   if (!Begin(h, "StrokePath", {}, err)) return err;
-  return Use(h, "StrokePath", {{surface, Kind::Surface}, {pen, Kind::Pen}, {path, Kind::Path}});
+  if (const SPErr used =
+          Use(h, "StrokePath", {{surface, Kind::Surface}, {pen, Kind::Pen}, {path, Kind::Path}}))
+    return used;
+  DrawObjects& objects = h->drawObjects();
+  if (Panel* panel = objects.find(surface)->panel) {
+    const DrawObjects::Object& p = *objects.find(pen);
+    panel->canvas().strokePolylines(objects.find(path)->figures, p.width, p.colour);
+  }
+  return PF_Err_NONE;
 }
 
 SPErr FillPath(DRAWBOT_SurfaceRef surface, DRAWBOT_BrushRef brush, DRAWBOT_PathRef path,
@@ -165,7 +213,11 @@ SPErr PaintRect(DRAWBOT_SurfaceRef surface, const DRAWBOT_ColorRGBA* colour,
     h->violation("PaintRect with a null colour or rectangle");
     return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
   }
-  return Use(h, "PaintRect", {{surface, Kind::Surface}});
+  if (const SPErr used = Use(h, "PaintRect", {{surface, Kind::Surface}})) return used;
+  if (Panel* panel = h->drawObjects().find(surface)->panel) {
+    panel->canvas().paintRect(rect->left, rect->top, rect->width, rect->height, ColourOf(*colour));
+  }
+  return PF_Err_NONE;
 }
 
 }  // namespace

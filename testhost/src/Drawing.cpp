@@ -4,8 +4,10 @@
 
 namespace testhost {
 
-void* DrawObjects::create(Kind kind) {
-  auto object = std::make_unique<Object>(Object{kind, true});
+void* DrawObjects::create(Kind kind, Panel* panel) {
+  auto object = std::make_unique<Object>();
+  object->kind = kind;
+  object->panel = panel;
   void* ref = object.get();
   objects_.emplace(ref, std::move(object));
   return ref;
@@ -16,6 +18,11 @@ bool DrawObjects::release(void* ref) {
   if (it == objects_.end() || !it->second->live) return false;
   it->second->live = false;
   return true;
+}
+
+DrawObjects::Object* DrawObjects::find(void* ref) {
+  auto it = objects_.find(ref);
+  return it == objects_.end() ? nullptr : it->second.get();
 }
 
 bool DrawObjects::isLive(void* ref) const {

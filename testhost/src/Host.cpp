@@ -144,6 +144,7 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
   for (PF_ParamDef& p : params_) paramPtrs_.push_back(&p);
   paramPtrs_.push_back(nullptr);
   std::memcpy(&r.before, &out_, sizeof out_);
+  const int liveDrawObjects = drawObjects_.live();
 
   {
     CurrentScope scope(this);
@@ -168,6 +169,11 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
     command_ = -1;
   }
   std::memcpy(&r.after, &out_, sizeof out_);
+  // Pens, brushes and paths belong to the drawing of one event.
+  if (drawObjects_.live() > liveDrawObjects) {
+    violation("left " + std::to_string(drawObjects_.live() - liveDrawObjects) +
+              " drawing objects unreleased");
+  }
 
   if (cmd == PF_Cmd_GLOBAL_SETUP && out_.global_data) globalData_ = out_.global_data;
   if (cmd == PF_Cmd_GLOBAL_SETDOWN) globalData_ = nullptr;

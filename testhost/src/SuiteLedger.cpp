@@ -56,16 +56,9 @@ int SuiteLedger::live() const { return static_cast<int>(outstanding_.size()); }
 
 std::vector<std::string> SuiteLedger::problems(int command) const {
   std::vector<std::string> out;
-  std::vector<SuiteId> seen;
   for (const SuiteEvent& e : events_) {
-    if (e.command != command) continue;
-    if (e.acquire && e.granted) {
-      if (std::find(seen.begin(), seen.end(), e.suite) != seen.end())
-        out.push_back(Describe(e.suite) + " acquired more than once");
-      else
-        seen.push_back(e.suite);
-    }
-    if (!e.acquire && !e.granted) out.push_back(Describe(e.suite) + " released but not acquired");
+    if (e.command == command && !e.acquire && !e.granted)
+      out.push_back(Describe(e.suite) + " released but not acquired");
   }
   for (const auto& [suite, cmd] : outstanding_)
     if (cmd == command) out.push_back(Describe(suite) + " still acquired when the command ended");

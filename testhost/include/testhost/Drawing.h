@@ -1,30 +1,44 @@
-// The host's drawing objects behind the Drawbot suites: opaque references that must be released.
+// The host's drawing objects behind the Drawbot suites: opaque references that must be released,
+// with what each one holds (a path's figures, a pen's colour and width) and the panel that a
+// drawing reference, supplier or surface draws into.
 #pragma once
+
+#include "testhost/Canvas.h"
 
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace testhost {
+
+class Panel;
 
 class DrawObjects {
  public:
   enum class Kind { DrawRef, Supplier, Surface, Pen, Brush, Path };
 
+  struct Object {
+    Kind kind;
+    bool live = true;
+    Panel* panel = nullptr;                     // DrawRef, Supplier, Surface: null draws nowhere
+    ColorF colour;                              // Pen, Brush
+    float width = 0;                            // Pen
+    std::vector<std::vector<PointF>> figures;  // Path: each MoveTo starts one
+  };
+
   // A fresh reference; Pen, Brush and Path objects count as live until released.
-  void* create(Kind kind);
+  void* create(Kind kind, Panel* panel = nullptr);
   // False for a reference that is unknown or already released.
   bool release(void* ref);
   bool isLive(void* ref) const;
   bool is(void* ref, Kind kind) const;
+  // The object behind a reference, or null for one this host never made.
+  Object* find(void* ref);
   // Pens, brushes and paths created and not yet released.
   int live() const;
 
  private:
-  struct Object {
-    Kind kind;
-    bool live;
-  };
   std::map<void*, std::unique_ptr<Object>> objects_;
 };
 

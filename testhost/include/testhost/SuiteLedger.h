@@ -39,9 +39,10 @@ class SuiteLedger {
   // Granted acquisitions not yet released, over all commands.
   int live() const;
 
-  // Breaches of the suite rules during one command: an identity acquired more than once, a
-  // release of an identity not acquired (any version mismatch shows up this way), an
-  // acquisition still outstanding when the command ended. Empty when all is well.
+  // Breaches of the suite rules during one command: a release of an identity not acquired (any
+  // version mismatch shows up this way), an acquisition still outstanding when the command
+  // ended. Empty when all is well. Acquiring an identity again while it is held is allowed, as
+  // the host counts them; acquisitions() tells how often it happened.
   std::vector<std::string> problems(int command) const;
 
  private:

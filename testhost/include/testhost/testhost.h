@@ -2,6 +2,9 @@
 // records.
 #pragma once
 
+#include "testhost/BezierSession.h"
+#include "testhost/Canvas.h"
 #include "testhost/EffectControls.h"
 #include "testhost/Host.h"
+#include "testhost/Panel.h"
 #include "testhost/PluginModule.h"

@@ -1,0 +1,39 @@
+// Carrying points between a layer's own space and the pixels of the panel that shows it, through
+// the conversion callbacks of the event record. Stateless.
+#pragma once
+
+#include "host/host.h"
+
+// Layer-space points travel as 16.16 fixed point in the host's records and as doubles in the
+// vertex editor's arithmetic.
+double FixedToDouble(PF_Fixed value);
+
+// Rounds coordinate * 65536 to the nearest integer, halves away from zero. Returns false when the
+// result does not fit in 16.16 (or is not a number); *out then holds the nearest representable
+// value (0 for not-a-number), which is good enough to draw with but never stored as a parameter.
+bool RoundToFixed(double coordinate, PF_Fixed* out);
+
+// Layer space to panel pixels in place, in either panel: through the composition at the current
+// time when the panel is the Composition panel.
+void Source2FramePoint(const PF_InData* in_data, PF_EventExtra* event, PF_FixedPoint* point);
+
+// The point-pair conversions share one signature so that the click and drag handlers can take
+// the one that fits the panel. Each reads input fully before writing output (they may be the
+// same point) and leaves the converted value, in fixed point, in work. A whole-pixel input
+// beyond the range of 16.16 is clamped to it.
+typedef void (*ZelfinPointConversion)(const PF_InData* in_data, PF_EventExtra* event,
+                                      const PF_Point* input, PF_Point* output,
+                                      PF_FixedPoint* work);
+
+// Layer space (whole pixels) to panel pixels; output is the result rounded toward -infinity.
+void Layer2CompFrame(const PF_InData* in_data, PF_EventExtra* event, const PF_Point* input,
+                     PF_Point* output, PF_FixedPoint* work);
+void Layer2LayerFrame(const PF_InData* in_data, PF_EventExtra* event, const PF_Point* input,
+                      PF_Point* output, PF_FixedPoint* work);
+
+// Panel pixels to layer space; the drag uses the fixed-point result in work, output gets its
+// whole-pixel form.
+void CompFrame2Layer(const PF_InData* in_data, PF_EventExtra* event, const PF_Point* input,
+                     PF_Point* output, PF_FixedPoint* work);
+void LayerFrame2Layer(const PF_InData* in_data, PF_EventExtra* event, const PF_Point* input,
+                      PF_Point* output, PF_FixedPoint* work);

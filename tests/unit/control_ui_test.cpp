@@ -1,0 +1,261 @@
+#include "ZelfinControlUI.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr PF_Fixed kFixedMax = std::numeric_limits<PF_Fixed>::max();
+constexpr PF_Fixed kFixedMin = std::numeric_limits<PF_Fixed>::min();
+
+// A panel whose callbacks record what they were given. The composition sits 100 pixels right of
+// the layer's origin and the panel shows it at zoom 2, scrolled 8 pixels.
+struct Panel {
+  struct Seen {
+    std::string name;
+    void* refcon;
+    PF_ContextH context;
+    A_long time;
+    A_long scale;
+  };
+  std::vector<Seen> calls;
+
+  static Panel* Of(void* refcon) { return static_cast<Panel*>(refcon); }
+
+  static PF_Err LayerToComp(void* refcon, PF_ContextH context, A_long time, A_long scale,
+                            PF_FixedPoint* pt) {
+    Of(refcon)->calls.push_back({"layer_to_comp", refcon, context, time, scale});
+    pt->x += 100 << 16;
+    return PF_Err_NONE;
+  }
+  static PF_Err CompToLayer(void* refcon, PF_ContextH context, A_long time, A_long scale,
+                            PF_FixedPoint* pt) {
+    Of(refcon)->calls.push_back({"comp_to_layer", refcon, context, time, scale});
+    pt->x -= 100 << 16;
+    return PF_Err_NONE;
+  }
+  static PF_Err SourceToFrame(void* refcon, PF_ContextH context, PF_FixedPoint* pt) {
+    Of(refcon)->calls.push_back({"source_to_frame", refcon, context, 0, 0});
+    pt->x = pt->x * 2 + (8 << 16);
+    pt->y = pt->y * 2 + (8 << 16);
+    return PF_Err_NONE;
+  }
+  // Reports a failure, which the conversions do not look at.
+  static PF_Err FrameToSource(void* refcon, PF_ContextH context, PF_FixedPoint* pt) {
+    Of(refcon)->calls.push_back({"frame_to_source", refcon, context, 0, 0});
+    pt->x = (pt->x - (8 << 16)) / 2;
+    pt->y = (pt->y - (8 << 16)) / 2;
+    return PF_Err_INTERNAL_STRUCT_DAMAGED;
+  }
+
+  std::vector<std::string> names() const {
+    std::vector<std::string> out;
+    for (const Seen& s : calls) out.push_back(s.name);
+    return out;
+  }
+};
+
+class ControlUITest : public ::testing::Test {
+ protected:
+  ControlUITest() {
+    in_data.current_time = 48;
+    in_data.time_scale = 24;
+    context.w_type = PF_Window_COMP;
+    event.contextH = &contextP;
+    event.cbs.refcon = &panel;
+    event.cbs.layer_to_comp = &Panel::LayerToComp;
+    event.cbs.comp_to_layer = &Panel::CompToLayer;
+    event.cbs.source_to_frame = &Panel::SourceToFrame;
+    event.cbs.frame_to_source = &Panel::FrameToSource;
+  }
+
+  Panel panel;
+  PF_InData in_data{};
+  PF_Context context{};
+  PF_Context* contextP = &context;
+  PF_EventExtra event{};
+};
+
+TEST_F(ControlUITest, EachConversionCallsTheHostInOrderAndConverts) {
+  struct Case {
+    const char* what;
+    ZelfinPointConversion convert;
+    PF_WindowType panel;
+    PF_Point input;
+    std::vector<std::string> calls;
+    PF_FixedPoint work;
+    PF_Point output;
+  };
+  const Case cases[] = {
+      {"Layer2CompFrame", Layer2CompFrame, PF_Window_COMP, {10, -3},
+       {"layer_to_comp", "source_to_frame"}, {228 << 16, 2 << 16}, {228, 2}},
+      {"Layer2LayerFrame", Layer2LayerFrame, PF_Window_LAYER, {10, -3},
+       {"source_to_frame"}, {28 << 16, 2 << 16}, {28, 2}},
+      {"CompFrame2Layer", CompFrame2Layer, PF_Window_COMP, {230, 4},
+       {"frame_to_source", "comp_to_layer"}, {11 << 16, -(2 << 16)}, {11, -2}},
+      {"LayerFrame2Layer", LayerFrame2Layer, PF_Window_LAYER, {29, 3},
+       {"frame_to_source"}, {21 << 15, -(5 << 15)}, {10, -3}},
+  };
+  for (const Case& c : cases) {
+    panel.calls.clear();
+    context.w_type = c.panel;
+    PF_Point output{-1, -1};
+    PF_FixedPoint work{-1, -1};
+    c.convert(&in_data, &event, &c.input, &output, &work);
+    EXPECT_EQ(panel.names(), c.calls) << c.what;
+    EXPECT_EQ(work.x, c.work.x) << c.what;
+    EXPECT_EQ(work.y, c.work.y) << c.what;
+    EXPECT_EQ(output.h, c.output.h) << c.what;
+    EXPECT_EQ(output.v, c.output.v) << c.what;
+  }
+}
+
+TEST_F(ControlUITest, CallbacksGetTheRefconContextAndTheCurrentTime) {
+  PF_Point p{1, 1};
+  PF_FixedPoint work{};
+  Layer2CompFrame(&in_data, &event, &p, &p, &work);
+  CompFrame2Layer(&in_data, &event, &p, &p, &work);
+  ASSERT_EQ(panel.calls.size(), 4u);
+  for (const Panel::Seen& seen : panel.calls) {
+    EXPECT_EQ(seen.refcon, &panel) << seen.name;
+    EXPECT_EQ(seen.context, event.contextH) << seen.name;
+  }
+  for (int i : {0, 3}) {
+    EXPECT_EQ(panel.calls[i].time, 48) << panel.calls[i].name;
+    EXPECT_EQ(panel.calls[i].scale, 24) << panel.calls[i].name;
+  }
+}
+
+TEST_F(ControlUITest, WholePixelsRoundTowardNegativeInfinity) {
+  // The host's answer is whatever the refcon holds.
+  event.cbs.source_to_frame = [](void* refcon, PF_ContextH, PF_FixedPoint* pt) {
+    *pt = *static_cast<PF_FixedPoint*>(refcon);
+    return PF_Err_NONE;
+  };
+  context.w_type = PF_Window_LAYER;
+  struct Case {
+    PF_FixedPoint frame;
+    PF_Point whole;
+  };
+  const Case cases[] = {
+      {{-(1 << 15), (43 << 16) / 4}, {-1, 10}},  // -0.5 and 10.75
+      {{kFixedMin, kFixedMax}, {-32768, 32767}},
+      {{-1, 1}, {-1, 0}},
+  };
+  for (const Case& c : cases) {
+    PF_FixedPoint answer = c.frame;
+    event.cbs.refcon = &answer;
+    PF_Point p{0, 0};
+    PF_FixedPoint work{};
+    Layer2LayerFrame(&in_data, &event, &p, &p, &work);
+    EXPECT_EQ(p.h, c.whole.h) << c.frame.x;
+    EXPECT_EQ(p.v, c.whole.v) << c.frame.y;
+  }
+}
+
+TEST_F(ControlUITest, InputAndOutputMayBeTheSamePoint) {
+  for (ZelfinPointConversion convert :
+       {Layer2CompFrame, Layer2LayerFrame, CompFrame2Layer, LayerFrame2Layer}) {
+    const PF_Point input{37, -12};
+    PF_Point separate{};
+    PF_FixedPoint separateWork{};
+    convert(&in_data, &event, &input, &separate, &separateWork);
+    PF_Point same = input;
+    PF_FixedPoint sameWork{};
+    convert(&in_data, &event, &same, &same, &sameWork);
+    EXPECT_EQ(same.h, separate.h);
+    EXPECT_EQ(same.v, separate.v);
+    EXPECT_EQ(sameWork.x, separateWork.x);
+    EXPECT_EQ(sameWork.y, separateWork.y);
+  }
+}
+
+TEST_F(ControlUITest, WholePixelsBeyondFixedPointAreClamped) {
+  event.cbs.frame_to_source = [](void*, PF_ContextH, PF_FixedPoint*) { return PF_Err_NONE; };
+  struct Case {
+    A_long whole;
+    PF_Fixed fixed;
+  };
+  for (const Case& c : {Case{32767, 32767 << 16}, Case{32768, kFixedMax}, Case{-32768, kFixedMin},
+                        Case{-32769, kFixedMin}, Case{std::numeric_limits<A_long>::max(), kFixedMax},
+                        Case{std::numeric_limits<A_long>::min(), kFixedMin}}) {
+    PF_Point p{c.whole, -c.whole / 2};
+    PF_FixedPoint work{};
+    LayerFrame2Layer(&in_data, &event, &p, &p, &work);
+    EXPECT_EQ(work.x, c.fixed) << c.whole;
+  }
+}
+
+TEST_F(ControlUITest, Source2FramePointGoesThroughTheCompositionOnlyInTheCompositionPanel) {
+  PF_FixedPoint point{5 << 16, 1 << 16};
+  Source2FramePoint(&in_data, &event, &point);
+  EXPECT_EQ(panel.names(), (std::vector<std::string>{"layer_to_comp", "source_to_frame"}));
+  EXPECT_EQ(point.x, 218 << 16);
+  EXPECT_EQ(point.y, 10 << 16);
+
+  panel.calls.clear();
+  context.w_type = PF_Window_LAYER;
+  point = {5 << 16, 1 << 16};
+  Source2FramePoint(&in_data, &event, &point);
+  EXPECT_EQ(panel.names(), std::vector<std::string>{"source_to_frame"});
+  EXPECT_EQ(point.x, 18 << 16);
+}
+
+TEST_F(ControlUITest, MissingCallbacksLeaveThePointAsItIs) {
+  event.cbs = PF_EventCallbacks{};
+  PF_Point p{7, -7};
+  PF_FixedPoint work{};
+  Layer2CompFrame(&in_data, &event, &p, &p, &work);
+  EXPECT_EQ(work.x, 7 << 16);
+  EXPECT_EQ(work.y, -(7 << 16));
+  EXPECT_EQ(p.h, 7);
+  EXPECT_EQ(p.v, -7);
+}
+
+TEST(FixedPointTest, RoundingTakesHalvesAwayFromZero) {
+  struct Case {
+    double pixels;
+    PF_Fixed fixed;
+  };
+  const double step = 1.0 / 65536;
+  const Case cases[] = {
+      {0.5 * step, 1},   {-0.5 * step, -1}, {1.5 * step, 2}, {-1.5 * step, -2},
+      {0.49 * step, 0},  {-0.49 * step, 0}, {50.0, 50 << 16}, {-0.25, -(1 << 14)},
+      {-32768.0, kFixedMin}, {32768.0 - step, kFixedMax},
+  };
+  for (const Case& c : cases) {
+    PF_Fixed out = 12345;
+    EXPECT_TRUE(RoundToFixed(c.pixels, &out)) << c.pixels;
+    EXPECT_EQ(out, c.fixed) << c.pixels;
+    if (std::fabs(c.pixels) >= 1) {
+      EXPECT_EQ(FixedToDouble(out), c.pixels);
+    }
+  }
+}
+
+TEST(FixedPointTest, ValuesBeyondFixedPointAreReportedAndClamped) {
+  struct Case {
+    double pixels;
+    PF_Fixed clamped;
+  };
+  const Case cases[] = {
+      {32768.0, kFixedMax},
+      {1e12, kFixedMax},
+      {std::numeric_limits<double>::infinity(), kFixedMax},
+      {-32768.0 - 1.0 / 65536, kFixedMin},
+      {-1e300, kFixedMin},
+      {std::numeric_limits<double>::quiet_NaN(), 0},
+  };
+  for (const Case& c : cases) {
+    PF_Fixed out = 12345;
+    EXPECT_FALSE(RoundToFixed(c.pixels, &out)) << c.pixels;
+    EXPECT_EQ(out, c.clamped) << c.pixels;
+  }
+}
+
+}  // namespace
