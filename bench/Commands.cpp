@@ -3,13 +3,16 @@
 // allocations one command makes, and how many of them are the plug-in's.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstring>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Benchmarks.h"
+#include "CodeSampler.h"
 #include "HeapCount.h"
 #include "Rig.h"
 #include "ZelfinEffects.h"
@@ -24,6 +27,12 @@ using testhost::Host;
 // call and suite event it sees, and its checks look through them, so a long-lived host would
 // grow slower with every command.
 constexpr int kCommandsPerRig = 64;
+
+// How long the plug-in's commands are sampled to tell its own code's time from the host's, and
+// how often.
+constexpr std::chrono::milliseconds kSampling{150};
+constexpr std::chrono::milliseconds kSmokeSampling{2};
+constexpr std::chrono::microseconds kSamplePeriod{20};
 
 // The small frame of the render commands: the work around the copy, not the copy, is measured.
 constexpr int kSmallFrameWidth = 64;
@@ -54,8 +63,8 @@ std::string ShortName(const char* entryPoint) {
   return std::strncmp(entryPoint, kPrefix, n) == 0 ? entryPoint + n : entryPoint;
 }
 
-void RunCommand(benchmark::State& state, const Scenario& scenario, const char* entryPoint,
-                Subject subject) {
+void MeasureCommand(benchmark::State& state, const Scenario& scenario, const char* entryPoint,
+                    Subject subject, std::chrono::milliseconds sampling) {
   std::unique_ptr<Rig> rig;
   std::string problem;
   int sent = 0;
@@ -82,21 +91,49 @@ void RunCommand(benchmark::State& state, const Scenario& scenario, const char* e
   const std::size_t hostCalls = rig->host().log().size() - callsBefore;
   if (const std::string p = Problem(counted); !p.empty()) return state.SkipWithError(p.c_str());
 
+  TimeShares shares;
+  if (subject == Subject::Plugin) {
+    fresh();
+    CodeSampler sampler(kSamplePeriod);
+    const auto end = std::chrono::steady_clock::now() + sampling;
+    while (problem.empty() && std::chrono::steady_clock::now() < end) {
+      if (sent == kCommandsPerRig) fresh();
+      sampler.setActive(true);
+      sendOne();
+      sampler.setActive(false);
+    }
+    shares = sampler.shares();
+  }
+
   fresh();
   bool failed = false;
   for (auto _ : state) {
     if (sent == kCommandsPerRig) {
       state.PauseTiming();
       fresh();
+      failed |= !problem.empty();
       state.ResumeTiming();
     }
     failed |= sendOne().err != PF_Err_NONE;
   }
-  if (failed) return state.SkipWithError("a command failed during the timed run");
+  if (failed || !problem.empty())
+    return state.SkipWithError("a command failed during the timed run");
   state.counters["allocs"] = static_cast<double>(heap.total);
   state.counters["plugin_allocs"] = static_cast<double>(heap.plugin);
   state.counters["host_calls"] = static_cast<double>(hostCalls);
+  state.counters["plugin_fraction"] = shares.pluginFraction();
+  state.counters["samples"] = static_cast<double>(shares.total());
   state.counters[kNoAllocationGoal] = scenario.mustNotAllocate ? 1 : 0;
+}
+
+// Nothing may be thrown out of a benchmark; a failure is reported as its result.
+void RunCommand(benchmark::State& state, const Scenario& scenario, const char* entryPoint,
+                Subject subject, std::chrono::milliseconds sampling) {
+  try {
+    MeasureCommand(state, scenario, entryPoint, subject, sampling);
+  } catch (const std::exception& e) {
+    state.SkipWithError(e.what());
+  }
 }
 
 // A checkbox's label (its name is often empty), else the parameter's name.
@@ -134,6 +171,25 @@ std::vector<Scenario> ParamUIScenarios(const char* entryPoint) {
   return scenarios;
 }
 
+// The events of an effect with its own on-screen controls, in a Composition panel.
+std::vector<Scenario> EventScenarios() {
+  auto shown = [](Rig& rig) {
+    if (std::string p = SetUp(rig, true); !p.empty()) return p;
+    rig.showPanel();
+    return std::string();
+  };
+  return {
+      {"draw event", shown, nullptr, [](Rig& rig) { return rig.drawEvent(); }, true},
+      {"click on the handle", shown, nullptr, [](Rig& rig) { return rig.click(); }, true},
+      {"drag event",
+       [shown](Rig& rig) {
+         if (std::string p = shown(rig); !p.empty()) return p;
+         return rig.startDrag();
+       },
+       nullptr, [](Rig& rig) { return rig.dragEvent(); }, true},
+  };
+}
+
 std::vector<Scenario> ScenariosOf(const zelfin::EffectDescription& effect) {
   std::vector<Scenario> scenarios = {
       {"About", [](Rig& rig) { return SetUp(rig, false); }, nullptr,
@@ -144,6 +200,9 @@ std::vector<Scenario> ScenariosOf(const zelfin::EffectDescription& effect) {
   };
   if (effect.outFlags & PF_OutFlag_SEND_UPDATE_PARAMS_UI)
     for (Scenario& s : ParamUIScenarios(effect.entryPoint)) scenarios.push_back(std::move(s));
+
+  if (effect.outFlags & PF_OutFlag_CUSTOM_UI)
+    for (Scenario& s : EventScenarios()) scenarios.push_back(std::move(s));
 
   auto prepareFrame = [](Rig& rig) {
     if (std::string p = SetUp(rig, true); !p.empty()) return p;
@@ -169,7 +228,8 @@ void RegisterCommandBenchmarks(bool smoke) {
       for (Subject subject : {Subject::Plugin, Subject::Null}) {
         const std::string name = std::string(kCommandPrefix) + ShortName(effect.entryPoint) + "/" +
                                  scenario.command + "/" + SubjectName(subject);
-        benchmark::RegisterBenchmark(name.c_str(), RunCommand, scenario, effect.entryPoint, subject)
+        benchmark::RegisterBenchmark(name.c_str(), RunCommand, scenario, effect.entryPoint, subject,
+                                     smoke ? kSmokeSampling : kSampling)
             ->Unit(benchmark::kNanosecond)
             ->MinTime(smoke ? 0.001 : 0.2);
       }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,7 @@ double Nanoseconds(Clock::duration d) { return std::chrono::duration<double, std
 // All five effects render through the same pass-through code; the first one stands for them.
 constexpr const char* kFrameEffect = zelfin::kEffects[0].entryPoint;
 
-void PassThrough(benchmark::State& state, testhost::Depth depth, int width, int height) {
+void MeasureFrames(benchmark::State& state, testhost::Depth depth, int width, int height) {
   Rig rig(Subject::Plugin, kFrameEffect);
   testhost::Host& host = rig.host();
   if (const std::string p = Problem(host.globalSetup()); !p.empty())
@@ -85,6 +86,15 @@ void PassThrough(benchmark::State& state, testhost::Depth depth, int width, int 
   state.counters["ratio"] = copyMedian > 0 ? frameMedian / copyMedian : 0;
   state.counters["allocs"] = static_cast<double>(heap.total);
   state.counters["plugin_allocs"] = static_cast<double>(heap.plugin);
+}
+
+// Nothing may be thrown out of a benchmark; a failure is reported as its result.
+void PassThrough(benchmark::State& state, testhost::Depth depth, int width, int height) {
+  try {
+    MeasureFrames(state, depth, width, height);
+  } catch (const std::exception& e) {
+    state.SkipWithError(e.what());
+  }
 }
 
 }  // namespace

@@ -3,10 +3,13 @@
 // The benchmark program replaces malloc and its relatives; every allocation made on the counting
 // thread while a count is open is added up. An allocation is the plug-in's when, walking up the
 // stack from the allocator, code of the plug-in library comes before code of this program (the
-// stand-in host): the host's recording inside a callback the plug-in called is the host's.
+// stand-in host): the host's recording inside a callback the plug-in called is the host's. The
+// plug-in's code is named with SetPluginCode.
 #pragma once
 
 #include <cstdint>
+
+#include "CodeOwner.h"
 
 namespace bench {
 
@@ -14,10 +17,6 @@ struct HeapCount {
   std::int64_t total = 0;   // every allocation, host and plug-in
   std::int64_t plugin = 0;  // those made by the plug-in's own code
 };
-
-// Names the library whose allocations count as the plug-in's: the one holding this address (an
-// entry point). Null: none (the null plug-in's commands count as the host's alone).
-void SetPluginCode(const void* addressInside);
 
 // Counts the allocations made on this thread until the returned count is read with Stop().
 class HeapCounter {

@@ -126,22 +126,25 @@ std::string Markdown(const std::vector<Measured>& results) {
   }
 
   std::ostringstream table;
-  table << "| Effect | Command | With the plug-in (ns) | Host alone (ns) | Plug-in share (ns) | "
-           "Host calls | Allocations: all | plug-in | host alone |\n"
-        << "|---|---|---:|---:|---:|---:|---:|---:|---:|\n";
+  table << "| Effect | Command | With the plug-in (ns) | Host alone (ns) | Plug-in and its host "
+           "calls (ns) | Plug-in's own code (ns) | Host calls | Allocations: all | plug-in | "
+           "host alone |\n"
+        << "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|\n";
   for (const CommandRow& row : commands) {
     table << "| " << row.effect << " | " << row.command << " | ";
     const bool pluginOk = row.plugin && row.plugin->error.empty();
     const bool nullOk = row.null && row.null->error.empty();
     if (!pluginOk) {
-      table << "failed: " << (row.plugin ? row.plugin->error : "not run") << " | | | | | | |\n";
+      table << "failed: " << (row.plugin ? row.plugin->error : "not run")
+            << " | | | | | | | |\n";
       continue;
     }
     const Measured& p = *row.plugin;
     table << Count(p.ns) << " | " << (nullOk ? Count(row.null->ns) : "failed") << " | "
           << (nullOk ? Count(std::max(0.0, p.ns - row.null->ns)) : "") << " | "
-          << Count(Counter(p, "host_calls")) << " | " << Count(Counter(p, "allocs")) << " | "
-          << Count(Counter(p, "plugin_allocs")) << " | "
+          << (Counter(p, "samples") > 0 ? Count(p.ns * Counter(p, "plugin_fraction")) : "")
+          << " | " << Count(Counter(p, "host_calls")) << " | " << Count(Counter(p, "allocs"))
+          << " | " << Count(Counter(p, "plugin_allocs")) << " | "
           << (nullOk ? Count(Counter(*row.null, "allocs")) : "") << " |\n";
     if (Counter(p, kNoAllocationGoal) > 0 && Counter(p, "plugin_allocs") > 0)
       allocating.push_back(row.effect + ": " + row.command);

@@ -44,12 +44,34 @@ class Rig {
   testhost::CommandResult preRender();
   testhost::CommandResult render();
 
+  // Shows the layer in a Composition panel, as the host does before it sends the effect events:
+  // the layer, panel and view of a default Bezier Control session, and the point parameters'
+  // values in layer pixels (the host reads a point's default as a percentage of the layer).
+  void showPanel();
+  testhost::Panel& panel() { return *panel_; }
+  // A draw event in the host's own event context, whose drawing reference draws nowhere: the
+  // plug-in makes every drawing call, the host records them but paints no pixels (its software
+  // painting of a panel would cost far more than the plug-in's part).
+  testhost::CommandResult drawEvent();
+  // A press on the handle of the first point parameter (the panel's centre when there is none).
+  testhost::CommandResult click();
+  // Presses the handle and keeps the event record for the drag events that follow. Returns an
+  // error message, empty when the press was sent cleanly.
+  std::string startDrag();
+  // One drag event, alternately a few pixels either side of the handle; never the last one.
+  testhost::CommandResult dragEvent();
+
  private:
+  PF_Point handle();
+
   Subject subject_;
   PF_EntryFunc entry_;
   std::unique_ptr<testhost::Host> host_;
   void* preRenderExtra_ = nullptr;
   void* renderExtra_ = nullptr;
+  std::unique_ptr<testhost::Panel> panel_;
+  PF_EventExtra dragRecord_{};
+  int drags_ = 0;
 };
 
 // "what went wrong" for a command that did not return cleanly with PF_Err_NONE, else empty.

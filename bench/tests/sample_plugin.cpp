@@ -1,6 +1,7 @@
-// A library standing in for a plug-in whose allocations the heap counter must recognise: it
-// allocates in its own code, through the C++ runtime, and lets the program (the host) allocate
-// in a callback.
+// A library standing in for a plug-in whose allocations and time the instruments must tell from
+// the host's: it allocates and spends time in its own code, allocates through the C++ runtime,
+// and lets the program (the host) allocate and spend time in a callback.
+#include <chrono>
 #include <cstdlib>
 #include <string>
 
@@ -31,4 +32,13 @@ ZB_EXPORT void zb_release() {
   gKept = nullptr;
   delete gText;
   gText = nullptr;
+}
+
+// Busy for `ms` milliseconds of wall time in this library's code.
+ZB_EXPORT void zb_spin(int ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  volatile unsigned turns = 0;
+  while (std::chrono::steady_clock::now() < end) {
+    for (int i = 0; i < 1000; ++i) turns = turns + 1;
+  }
 }
