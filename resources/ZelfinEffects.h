@@ -26,6 +26,22 @@ static_assert(kPluginVersion == 0x00088601, "version word the registration resou
 
 constexpr const char* kCategory = "ZelfinControls";
 
+// Name of the plug-in file: ZelfinControls.aex, ZelfinControls.plugin and the code and resource
+// files inside the bundle.
+constexpr const char* kPluginFileName = "ZelfinControls";
+constexpr const char* kBundleIdentifier = "org.zelfin.ZelfinControls";
+
+// What every effect's registration properties share besides the version.
+constexpr int kFirstResourceId = 16000;  // effect i is resource kFirstResourceId + i
+constexpr char kEffectKind[] = "eFKT";   // also the bundle's package type
+constexpr char kHostSignature[] = "FXTC";  // the bundle's signature: the effect host
+constexpr std::uint16_t kPropertyListVersionMajor = 2;
+constexpr std::uint16_t kPropertyListVersionMinor = 0;
+constexpr std::uint16_t kEffectApiVersionMajor = 13;
+constexpr std::uint16_t kEffectApiVersionMinor = 1;
+constexpr std::uint16_t kInfoFlags = 0;
+constexpr std::uint32_t kReservedInfo = 8;
+
 struct EffectDescription {
   const char* name;        // Effects menu name and the name in the About text
   const char* entryPoint;  // exported function the host calls

@@ -21,7 +21,7 @@ zelfin_ensure_packages() {
 # What every build needs: the native toolchain, GoogleTest, Benchmark and libpng for the stand-in host.
 ZELFIN_NATIVE_PACKAGES=(g++ cmake ninja-build pkg-config googletest libgtest-dev libbenchmark-dev libpng-dev)
 # Cross builds: MinGW-w64 for the .aex, Wine to run its tests, clang/lld/libc++ for the macOS bundle.
-ZELFIN_CROSS_PACKAGES=(g++-mingw-w64-x86-64 wine wine64 clang-14 lld-16 libc++-14-dev libc++abi-14-dev llvm-14)
+ZELFIN_CROSS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 clang-14 lld-16 libc++-14-dev libc++abi-14-dev llvm-14)
 # Sanitizer and fuzzing runs.
 ZELFIN_SANITIZER_PACKAGES=(clang-14 libclang-rt-14-dev)
 

@@ -50,6 +50,9 @@ sanitized() {
 }
 stage sanitizers sanitized
 
+stage windows bash scripts/test-windows.sh
+stage macos bash scripts/test-macos.sh
+
 for s in "${failed_stages[@]:-}"; do [ -n "$s" ] && echo "failed stage: $s"; done
 echo "tests: $total_passed passed, $total_failed failed"
 [ "$total_failed" -eq 0 ] && [ ${#failed_stages[@]} -eq 0 ]

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Cross-builds the macOS bundle without Apple's SDK and puts it in dist/ZelfinControls.plugin.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/lib.sh
+
+zelfin_ensure_packages cmake ninja-build g++ clang-14 lld-16 libc++-14-dev llvm-14
+cmake --preset macos-cross
+cmake --build --preset macos-cross -j "$(zelfin_jobs)"
+rm -rf dist/ZelfinControls.plugin
+cmake --install build/macos-cross --prefix dist --component plugin

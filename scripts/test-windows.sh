@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows plug-in and the test programs with MinGW-w64, then runs them under
+# Wine against the built ZelfinControls.aex, with the static checks of the .aex (exports,
+# imports, resources). Wine runs in a prefix of its own under build/windows, without a display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/lib.sh
+
+zelfin_ensure_packages cmake ninja-build g++ googletest g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
+cmake --preset windows
+cmake --build --preset windows -j "$(zelfin_jobs)"
+ctest --preset windows

@@ -1,0 +1,12 @@
+// The parts of the macOS C library's <errno.h> that the plug-in and libc++'s headers use, for the
+// cross build without Apple's SDK; the libraries' stubs in src/Mac decide what may be linked.
+#pragma once
+#ifdef __cplusplus
+extern "C" {
+#endif
+int* __error(void);
+#define errno (*__error())
+#define EINTR 4
+#ifdef __cplusplus
+}
+#endif

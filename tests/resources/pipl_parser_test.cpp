@@ -1,0 +1,92 @@
+// The stand-in host's reading of property lists refuses what the host could not read.
+#include "ExpectedPropertyLists.h"
+
+#include "testhost/PiPL.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <ostream>
+#include <string>
+
+namespace {
+
+using testhost::PiplFormat;
+
+struct Damage {
+  const char* what;
+  PiplFormat format;
+  std::string list;
+};
+
+std::string Windows() { return expected::kLists[0].windows; }
+std::string Mac() { return expected::kLists[0].mac; }
+
+// Offsets into the Transform Control lists. Windows: first property at 10, the name's header at
+// 30 (its length at 42) and value at 46, the entry point's value at 114. macOS: first property at
+// 8, the name's key at 32.
+std::string Patched(std::string list, std::size_t at, const std::string& bytes) {
+  return list.replace(at, bytes.size(), bytes);
+}
+
+void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.what; }
+
+// "cut inside the last value" -> "CutInsideTheLastValue"
+std::string TestName(const testing::TestParamInfo<Damage>& info) {
+  std::string name;
+  bool upper = true;
+  for (const char c : std::string(info.param.what)) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) {
+      upper = true;
+    } else {
+      name += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+      upper = false;
+    }
+  }
+  return name;
+}
+
+class DamagedList : public testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedList, IsRefused) {
+  const Damage& damage = GetParam();
+  EXPECT_THROW(
+      testhost::ReadRegistration(damage.list.data(), damage.list.size(), damage.format),
+      testhost::PiplError)
+      << damage.what;
+}
+
+using namespace std::string_literals;
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, DamagedList,
+    testing::Values(
+        Damage{"empty", PiplFormat::kWindows, ""},
+        Damage{"leading word 0", PiplFormat::kWindows, Patched(Windows(), 0, "\0\0"s)},
+        Damage{"a macOS list read as a Windows one", PiplFormat::kWindows, Mac()},
+        Damage{"a Windows list read as a macOS one", PiplFormat::kMac, Windows()},
+        Damage{"cut inside the last value", PiplFormat::kWindows, Windows().substr(0, 316)},
+        Damage{"cut inside a property header", PiplFormat::kMac, Mac().substr(0, 20)},
+        Damage{"one byte too many", PiplFormat::kMac, Mac() + "\0"s},
+        Damage{"count one too high", PiplFormat::kWindows, Patched(Windows(), 6, "\x0d"s)},
+        Damage{"count one too low", PiplFormat::kWindows, Patched(Windows(), 6, "\x0b"s)},
+        Damage{"value length beyond the end", PiplFormat::kWindows,
+               Patched(Windows(), 42, "\xff\xff\xff\x7f"s)},
+        Damage{"non-zero byte after the name's characters", PiplFormat::kWindows,
+               Patched(Windows(), 64, "\x01"s)},
+        Damage{"name length byte beyond its value", PiplFormat::kWindows,
+               Patched(Windows(), 46, "\x14"s)},
+        Damage{"entry point without its terminating zero", PiplFormat::kWindows,
+               Patched(Windows(), 114, "EntryPointFunc_2dXYZ"s)},
+        Damage{"vendor other than 8BIM", PiplFormat::kMac, Patched(Mac(), 8, "8BIN"s)},
+        Damage{"kind stored twice, name missing", PiplFormat::kMac, Patched(Mac(), 32, "kind"s)}),
+    TestName);
+
+TEST(ResourceFileReading, RefusesOffsetsOutsideTheFile) {
+  std::vector<std::uint8_t> header(16, 0);
+  header[2] = 1;  // data at 256 in a file of 16 bytes
+  EXPECT_THROW(testhost::ReadResourceFile(header, 0x5069504C), testhost::PiplError);
+  EXPECT_THROW(testhost::ReadResourceFile({}, 0x5069504C), testhost::PiplError);
+}
+
+}  // namespace

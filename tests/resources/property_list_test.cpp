@@ -1,0 +1,134 @@
+// The generated property lists against the lists written out by hand, and the layout rules they
+// follow, read back through the stand-in host's parser.
+#include "ExpectedPropertyLists.h"
+
+#include "PropertyList.h"
+#include "ZelfinEffects.h"
+#include "testhost/PiPL.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+using zelfin::ResourcePlatform;
+using testhost::PiplFormat;
+
+std::string Generated(int effect, ResourcePlatform platform) {
+  const std::vector<std::uint8_t> list = zelfin::BuildPropertyList(zelfin::kEffects[effect], platform);
+  return std::string(list.begin(), list.end());
+}
+
+// Shows the first differing byte instead of two long binary strings.
+testing::AssertionResult SameBytes(const std::string& expected, const std::string& actual) {
+  for (std::size_t i = 0; i < std::min(expected.size(), actual.size()); ++i) {
+    if (expected[i] != actual[i]) {
+      return testing::AssertionFailure()
+             << "first difference at offset " << i << ": expected 0x" << std::hex
+             << (expected[i] & 0xff) << ", got 0x" << (actual[i] & 0xff);
+    }
+  }
+  if (expected.size() != actual.size()) {
+    return testing::AssertionFailure() << "expected " << expected.size() << " bytes, got "
+                                       << actual.size();
+  }
+  return testing::AssertionSuccess();
+}
+
+class PropertyListOfEffect : public testing::TestWithParam<int> {};
+
+TEST_P(PropertyListOfEffect, MatchesTheWrittenOutBytesOnBothPlatforms) {
+  const expected::Lists& lists = expected::kLists[GetParam()];
+  ASSERT_STREQ(lists.effect, zelfin::kEffects[GetParam()].name);
+  EXPECT_TRUE(SameBytes(lists.windows, Generated(GetParam(), ResourcePlatform::kWindows)));
+  EXPECT_TRUE(SameBytes(lists.mac, Generated(GetParam(), ResourcePlatform::kMacIntel)));
+}
+
+TEST_P(PropertyListOfEffect, ReadsBackAsTheDescriptionOnBothPlatforms) {
+  const zelfin::EffectDescription& effect = zelfin::kEffects[GetParam()];
+  for (const auto& [platform, format] :
+       {std::pair{ResourcePlatform::kWindows, PiplFormat::kWindows},
+        std::pair{ResourcePlatform::kMacIntel, PiplFormat::kMac}}) {
+    const std::string list = Generated(GetParam(), platform);
+    const testhost::EffectRegistration read =
+        testhost::ReadRegistration(list.data(), list.size(), format);
+    EXPECT_EQ(read.kind, PF_FourCharCode("eFKT"));
+    EXPECT_EQ(read.name, effect.name);
+    EXPECT_EQ(read.category, "ZelfinControls");
+    EXPECT_EQ(read.entryPoint, effect.entryPoint);
+    EXPECT_EQ(read.propertyListVersion.major, 2);
+    EXPECT_EQ(read.propertyListVersion.minor, 0);
+    EXPECT_EQ(read.apiVersion.major, 13);
+    EXPECT_EQ(read.apiVersion.minor, 1);
+    EXPECT_EQ(read.version, 0x00088601u);
+    EXPECT_EQ(read.infoFlags, 0);
+    EXPECT_EQ(read.outFlags, effect.outFlags);
+    EXPECT_EQ(read.outFlags2, effect.outFlags2);
+    EXPECT_EQ(read.matchName, effect.matchName);
+    EXPECT_EQ(read.reservedInfo, 8u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllEffects, PropertyListOfEffect, testing::Range(0, int{zelfin::kEffectCount}),
+                         [](const testing::TestParamInfo<int>& info) {
+                           std::string name = zelfin::kEffects[info.param].name;
+                           name.erase(std::remove(name.begin(), name.end(), ' '), name.end());
+                           return name;
+                         });
+
+TEST(PropertyListLayout, HasTheLengthOfItsTwelvePaddedProperties) {
+  const std::size_t windowsLengths[] = {318, 322, 314, 314, 310};
+  for (int effect = 0; effect < zelfin::kEffectCount; ++effect) {
+    SCOPED_TRACE(zelfin::kEffects[effect].name);
+    EXPECT_EQ(Generated(effect, ResourcePlatform::kWindows).size(), windowsLengths[effect]);
+    // Same properties without the leading word; `mi64` pads to the same length as `8664`.
+    EXPECT_EQ(Generated(effect, ResourcePlatform::kMacIntel).size(), windowsLengths[effect] - 2);
+  }
+}
+
+TEST(PropertyListLayout, FirstPropertyFollowsTheCountWithoutPadding) {
+  const std::string windows = Generated(zelfin::kTransformControl2D, ResourcePlatform::kWindows);
+  const std::string mac = Generated(zelfin::kTransformControl2D, ResourcePlatform::kMacIntel);
+  const testhost::PropertyList windowsList =
+      testhost::ParsePropertyList(windows.data(), windows.size(), PiplFormat::kWindows);
+  const testhost::PropertyList macList =
+      testhost::ParsePropertyList(mac.data(), mac.size(), PiplFormat::kMac);
+  ASSERT_EQ(windowsList.properties.size(), 12u);
+  ASSERT_EQ(macList.properties.size(), 12u);
+  EXPECT_EQ(windowsList.properties[0].offset, 10u);
+  EXPECT_EQ(macList.properties[0].offset, 8u);
+  EXPECT_EQ(windows.substr(10, 4), "MIB8");
+  // Padding runs from each value's start: "Transform Control" takes 18 bytes, padded to 20, so
+  // `catg` starts 10 + 20 (kind) + 36 (name) bytes in, still two bytes off a multiple of 4.
+  EXPECT_EQ(windowsList.properties[2].offset, 66u);
+  EXPECT_EQ(windowsList.properties[2].key, PF_FourCharCode("catg"));
+}
+
+TEST(PropertyListLayout, MatchNameThatFillsItsLengthGetsNoPadding) {
+  const std::string list = Generated(zelfin::kTransformControl3D, ResourcePlatform::kWindows);
+  const testhost::PropertyList parsed =
+      testhost::ParsePropertyList(list.data(), list.size(), PiplFormat::kWindows);
+  const testhost::PiplProperty& matchName = parsed.properties[10];
+  const testhost::PiplProperty& reserved = parsed.properties[11];
+  ASSERT_EQ(matchName.key, PF_FourCharCode("eMNA"));
+  EXPECT_EQ(matchName.length, 28u);
+  EXPECT_EQ(matchName.value[0], 27);
+  EXPECT_EQ(std::string(matchName.value.begin() + 1, matchName.value.end()),
+            "Zelfin 3D Transform Control");
+  EXPECT_EQ(reserved.offset, matchName.offset + 16 + 28);
+}
+
+TEST(PropertyListLayout, InfoFlagsStoreTwoBytesAndArePaddedToFour) {
+  const std::string list = Generated(zelfin::kCameraControl, ResourcePlatform::kMacIntel);
+  const testhost::PropertyList parsed =
+      testhost::ParsePropertyList(list.data(), list.size(), PiplFormat::kMac);
+  const testhost::PiplProperty& info = parsed.properties[7];
+  ASSERT_EQ(info.key, PF_FourCharCode("eINF"));
+  EXPECT_EQ(info.length, 2u);
+  EXPECT_EQ(parsed.properties[8].offset, info.offset + 16 + 4);
+}
+
+}  // namespace
