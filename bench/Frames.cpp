@@ -113,7 +113,7 @@ void RegisterFrameBenchmarks(bool smoke) {
                                std::to_string(size.height);
       benchmark::RegisterBenchmark(name.c_str(), PassThrough, depth, size.width, size.height)
           ->Unit(benchmark::kMillisecond)
-          ->MinTime(smoke ? 0.001 : 1.0);
+          ->MinTime(smoke ? 0.001 : 2.0);
     }
 }
 

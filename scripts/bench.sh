@@ -23,6 +23,7 @@ done
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(zelfin_jobs)" --target zelfin_bench ZelfinControls
 
+load=$(cut -d' ' -f1-3 /proc/loadavg)
 tables=$(mktemp)
 trap 'rm -f "$tables"' EXIT
 build/release/bench/zelfin_bench --benchmark_repetitions="$repetitions" \
@@ -87,6 +88,7 @@ mkdir -p docs
   echo "| Machine | $model, $(nproc) cores, $(awk '/^MemTotal:/ {printf "%.0f", $2 / 1048576}' /proc/meminfo) GiB, $(uname -sr) |"
   echo "| Compiler | $($compiler --version | head -1), release build (\`release\` preset) |"
   echo "| Google Benchmark | $(dpkg-query -W -f='${Version}' libbenchmark-dev 2>/dev/null || echo unknown) |"
+  echo "| Load average before the run | $load |"
   echo "| Commit | $commit |"
   echo
   echo "How it is measured:"
@@ -99,7 +101,8 @@ mkdir -p docs
   echo "  again on the host's buffers, without the host's ordinary per-frame set-up (fresh buffers,"
   echo "  poisoning the output, comparing output with input), which it checks once before and once"
   echo "  after the timed frames. The host's \`PF_COPY\` is one \`memmove\` of the whole buffer when"
-  echo "  both have the same stride."
+  echo "  both have the same stride. The machine is shared with other work, so a ratio can come out"
+  echo "  a few percent either side of the truth (below 1 is such noise)."
   echo "- **Commands**: nanoseconds per command, each with the plug-in and with a null plug-in"
   echo "  whose entry points return at once (\"Host alone\": the stand-in host's fixed cost of a"
   echo "  command). The difference is the plug-in and the host's work for the calls the plug-in"
