@@ -49,11 +49,11 @@ CodeSampler::CodeSampler(std::chrono::microseconds period) {
     throw std::runtime_error("CodeSampler: cannot create the timer");
   }
   const long ns = static_cast<long>(std::chrono::nanoseconds(period).count());
-  itimerspec spec{};
-  spec.it_interval.tv_sec = ns / 1000000000;
-  spec.it_interval.tv_nsec = ns % 1000000000;
-  spec.it_value = spec.it_interval;
-  timer_settime(gTimer, 0, &spec, nullptr);
+  itimerspec interval{};
+  interval.it_interval.tv_sec = ns / 1000000000;
+  interval.it_interval.tv_nsec = ns % 1000000000;
+  interval.it_value = interval.it_interval;
+  timer_settime(gTimer, 0, &interval, nullptr);
   gRunning = true;
 }
 
