@@ -9,4 +9,6 @@ source scripts/lib.sh
 zelfin_ensure_packages cmake ninja-build g++ googletest g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
 cmake --preset windows
 cmake --build --preset windows -j "$(zelfin_jobs)"
+# The tests keep one Wine server running for the whole run; stop it when they are done.
+trap 'WINEPREFIX="$PWD/build/windows/wineprefix" wineserver -k >/dev/null 2>&1 || true' EXIT
 ctest --preset windows

@@ -19,7 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The one change shown for each effect: the switch or popup that its rules follow.
+// The changes shown for each effect, each on a freshly applied instance: the switch or popup
+// that its rules follow.
 struct PanelChange {
   const char* effect;
   const char* change;
@@ -29,14 +30,16 @@ constexpr PanelChange kPanelChanges[] = {
     {"3D Transform Control", "Uniform Scaling=on"},
     {"Camera Control", "Camera Type=Two-Node"},
     {"Light Control", "Light Type=Spot"},
+    {"Light Control", "Light Type=Ambient"},
     {"Bezier Control", "Out Tangent=80,-50"},
 };
 
-const char* ChangeFor(const std::string& effect) {
+std::vector<const char*> ChangesFor(const std::string& effect) {
+  std::vector<const char*> changes;
   for (const PanelChange& c : kPanelChanges) {
-    if (effect == c.effect) return c.change;
+    if (effect == c.effect) changes.push_back(c.change);
   }
-  return nullptr;
+  return changes;
 }
 
 constexpr testhost::Depth kDepths[] = {testhost::Depth::Bits8, testhost::Depth::Bits16,
@@ -52,15 +55,18 @@ constexpr const char* kTangents[] = {"In Tangent=-80,50", "Out Tangent=80,-50"};
 constexpr PF_Point kPull[] = {{20, 15}, {45, 40}, {60, 70}};
 
 std::size_t TourPanels(std::ostream& out, const PluginFile& plugin) {
+  std::size_t shown = 0;
   for (const DeclaredEffect& effect : plugin.effects) {
-    AppliedEffect applied(plugin, effect);
-    const std::vector<testhost::ControlRow> before = testhost::DescribeControls(applied.host());
-    const char* change = ChangeFor(effect.name);
-    Section(out, effect.name + (change ? std::string(": set ") + change : ""));
-    if (change) applied.change(change);
-    PrintControlsChange(out, before, testhost::DescribeControls(applied.host()));
+    for (const char* change : ChangesFor(effect.name)) {
+      AppliedEffect applied(plugin, effect);
+      const std::vector<testhost::ControlRow> before = testhost::DescribeControls(applied.host());
+      Section(out, effect.name + ": set " + change);
+      applied.change(change);
+      PrintControlsChange(out, before, testhost::DescribeControls(applied.host()));
+      ++shown;
+    }
   }
-  return plugin.effects.size();
+  return shown;
 }
 
 // Returns the number of frames whose output differs from their input.

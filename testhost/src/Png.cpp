@@ -1,5 +1,8 @@
 #include "testhost/Png.h"
 
+#ifndef ZELFIN_TESTHOST_PNG
+#define ZELFIN_TESTHOST_PNG 0
+#endif
 #if ZELFIN_TESTHOST_PNG
 #include <png.h>
 #endif
@@ -20,6 +23,8 @@ RgbaImage MakeImage(int width, int height) {
   image.samples.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
   return image;
 }
+
+bool PngSupported() { return ZELFIN_TESTHOST_PNG != 0; }
 
 #if ZELFIN_TESTHOST_PNG
 

@@ -26,6 +26,9 @@ struct RgbaImage {
 
 RgbaImage MakeImage(int width, int height);
 
+// Whether this build reads and writes PNG files (the cross builds run without libpng).
+bool PngSupported();
+
 // The largest picture ReadPng takes, in pixels (width times height).
 constexpr std::uint64_t kMaxPngPixels = std::uint64_t{1} << 24;
 

@@ -8,3 +8,4 @@
 #include "testhost/Host.h"
 #include "testhost/Panel.h"
 #include "testhost/PluginModule.h"
+#include "testhost/Png.h"
