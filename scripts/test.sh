@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs every test of the project: the native suites, the sanitizer build, the Windows .aex under
-# Wine, the binary checks of both deliverables and a short fuzzing run. Installs what it needs.
+# Runs every test of the project: the native suites, the sanitizer build, a short fixed-seed
+# fuzzing run, the Windows .aex under Wine and the checks of both deliverables. Installs what it
+# needs.
 # Ends with one line "tests: N passed, M failed" and exits non-zero if anything failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -49,6 +50,11 @@ sanitized() {
     ctest --preset asan
 }
 stage sanitizers sanitized
+
+fuzzing() {
+  cmake --preset fuzz && cmake --build --preset fuzz -j "$(zelfin_jobs)" && ctest --preset fuzz
+}
+stage fuzz fuzzing
 
 stage windows bash scripts/test-windows.sh
 stage macos bash scripts/test-macos.sh
