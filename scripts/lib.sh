@@ -15,7 +15,7 @@ zelfin_ensure_packages() {
     $sudo apt-get update -qq
     export ZELFIN_APT_UPDATED=1
   fi
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
 # What every build needs: the native toolchain, GoogleTest, Benchmark and libpng for the stand-in host.
