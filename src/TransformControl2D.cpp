@@ -21,18 +21,14 @@ enum : PF_ParamIndex {
   kParamCount
 };
 
-constexpr SliderRange kScaleRange = {-10000000, 10000000, 0, 200, 100, 1,
-                                     PF_ValueDisplayFlag_PERCENT};
-constexpr SliderRange kOpacityRange = {0, 100, 0, 100, 100, 1, PF_ValueDisplayFlag_PERCENT};
-
 constexpr ParamEntry kParams[] = {
     Point("Anchor Point", kCollapsed, 50, 50),  // percent of the layer: its centre
     Point("Position", kCollapsed, 50, 50),
     Checkbox("", kCollapsed, "Uniform Scaling"),
-    FloatSlider(kXScaleName, kCollapsed, kScaleRange),
-    FloatSlider("Y Scale", kCollapsed, kScaleRange),
+    FloatSlider(kXScaleName, kCollapsed, kTransformScaleRange),
+    FloatSlider("Y Scale", kCollapsed, kTransformScaleRange),
     Angle("Rotation", kCollapsed),
-    FixSlider("Opacity", kCollapsed, kOpacityRange),
+    FixSlider("Opacity", kCollapsed, kTransformOpacityRange),
 };
 static_assert(std::size(kParams) + 1 == kParamCount && WellFormed(kParams));
 

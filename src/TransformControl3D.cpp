@@ -27,24 +27,20 @@ enum : PF_ParamIndex {
   kParamCount
 };
 
-constexpr SliderRange kScaleRange = {-10000000, 10000000, 0, 200, 100, 1,
-                                     PF_ValueDisplayFlag_PERCENT};
-constexpr SliderRange kOpacityRange = {0, 100, 0, 100, 100, 1, PF_ValueDisplayFlag_PERCENT};
-
 constexpr ParamEntry kParams[] = {
     Point3D("Anchor Point", kCollapsed, 50, 50, 0),
     Point3D("Position", kCollapsed, 50, 50, 0),
     Checkbox("", kCollapsed, "Uniform Scaling"),
-    FloatSlider(kXScaleName, kCollapsed, kScaleRange),
-    FloatSlider("Y Scale", kCollapsed, kScaleRange),
-    FloatSlider("Z Scale", kCollapsed, kScaleRange),
+    FloatSlider(kXScaleName, kCollapsed, kTransformScaleRange),
+    FloatSlider("Y Scale", kCollapsed, kTransformScaleRange),
+    FloatSlider("Z Scale", kCollapsed, kTransformScaleRange),
     Angle("X Orientation", kCollapsed),
     Angle("Y Orientation", kCollapsed),
     Angle("Z Orientation", kCollapsed),
     Angle("X Rotation", kCollapsed),
     Angle("Y Rotation", kCollapsed),
     Angle("Z Rotation", kCollapsed),
-    FixSlider("Opacity", kCollapsed, kOpacityRange),
+    FixSlider("Opacity", kCollapsed, kTransformOpacityRange),
 };
 static_assert(std::size(kParams) + 1 == kParamCount && WellFormed(kParams));
 

@@ -17,9 +17,6 @@ constexpr PF_ParamFlags kCollapsed = PF_ParamFlag_START_COLLAPSED;
 constexpr PF_ParamFlags kCannotTimeVary = PF_ParamFlag_CANNOT_TIME_VARY;
 constexpr PF_ParamFlags kNoFlags = 0;
 
-// The transform effects show the X scale as "Scale" while "Uniform Scaling" is on.
-constexpr const char* kXScaleName = "X Scale";
-constexpr const char* kUniformScaleName = "Scale";
 
 // A slider's ranges, default, precision and display, in its own units; the value starts at the
 // default.
@@ -32,6 +29,15 @@ struct SliderRange {
   A_short precision;
   PF_ValueDisplayFlags display;
 };
+
+// What the two transform effects share: the X scale shows as "Scale" while "Uniform Scaling" is
+// on, and scale and opacity have the same ranges in both.
+constexpr const char* kXScaleName = "X Scale";
+constexpr const char* kUniformScaleName = "Scale";
+constexpr SliderRange kTransformScaleRange = {-10000000, 10000000, 0, 200, 100, 1,
+                                              PF_ValueDisplayFlag_PERCENT};
+constexpr SliderRange kTransformOpacityRange = {0, 100, 0, 100, 100, 1,
+                                                PF_ValueDisplayFlag_PERCENT};
 
 // One entry of a parameter list. Only the fields of its type are used; the rest stay zero.
 struct ParamEntry {
