@@ -18,17 +18,15 @@ static_assert(zelfin::WellFormed(kParams));
 static_assert(std::size(kParams) + 1 == kBezierNumParams, "the input layer comes first");
 
 // The vertex editor draws and takes clicks in the Composition and Layer panels and asks for no
-// room of its own in any panel. num_params is set even when the registration of the custom UI
-// fails, since the parameters are in place by then.
+// room of its own in any panel. A custom UI the host refuses leaves the parameters in place, so
+// num_params, which AddParams has written by then, stands.
 PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data) {
   if (const PF_Err err = zelfin::AddParams(in_data, out_data, kParams)) {
     return err;
   }
   PF_CustomUIInfo ui = {};
   ui.events = PF_CustomEFlag_COMP | PF_CustomEFlag_LAYER;
-  const PF_Err err = in_data->inter.register_ui(in_data->effect_ref, &ui);
-  out_data->num_params = kBezierNumParams;
-  return err;
+  return in_data->inter.register_ui(in_data->effect_ref, &ui);
 }
 
 constexpr ZelfinCommandTable kCommands = {zelfin::kBezierControl, GlobalSetup, GlobalSetdown,
