@@ -1,5 +1,7 @@
 #include "Util/AEFX_SuiteHelper.h"
 
+#include <cstddef>
+
 namespace {
 
 void ReportError(PF_InData* in_data, PF_OutData* out_data, const char* message) {
@@ -8,27 +10,29 @@ void ReportError(PF_InData* in_data, PF_OutData* out_data, const char* message) 
   in_data->utils->ansi.sprintf(out_data->return_msg, "%s", message);
 }
 
-// Acquires one drawing suite into its member of the record.
-template <typename SuiteT>
-PF_Err AcquireInto(PF_InData* in_data, PF_OutData* out_data, const char* name, A_long version,
-                   const SuiteT** memberP) {
-  const void* suiteP = nullptr;
-  const PF_Err err = AEFX_AcquireSuite(in_data, out_data, name, version, nullptr, &suiteP);
-  *memberP = static_cast<const SuiteT*>(suiteP);
-  return err;
-}
-
 // The four drawing suites in the order they are acquired and released.
 struct SuiteName {
   const char* name;
   A_long version;
 };
-constexpr SuiteName kDrawbotSuites[] = {
+enum : std::size_t { kDraw, kSupplier, kSurface, kPath, kDrawbotSuiteCount };
+constexpr SuiteName kDrawbotSuites[kDrawbotSuiteCount] = {
     {kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1},
     {kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1},
     {kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1},
     {kDRAWBOT_PathSuite, kDRAWBOT_PathSuite_Version1},
 };
+
+// Acquires one drawing suite into its member of the record.
+template <typename SuiteT>
+PF_Err AcquireInto(PF_InData* in_data, PF_OutData* out_data, const SuiteName& suite,
+                   const SuiteT** memberP) {
+  const void* suiteP = nullptr;
+  const PF_Err err =
+      AEFX_AcquireSuite(in_data, out_data, suite.name, suite.version, nullptr, &suiteP);
+  *memberP = static_cast<const SuiteT*>(suiteP);
+  return err;
+}
 
 }  // namespace
 
@@ -72,22 +76,18 @@ PF_Err AEFX_AcquireDrawbotSuites(PF_InData* in_data, PF_OutData* out_data,
   int acquired = 0;
   PF_Err err = PF_Err_NONE;
   try {
-    err = AcquireInto(in_data, out_data, kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1,
-                      &suitesP->drawbot_suiteP);
+    err = AcquireInto(in_data, out_data, kDrawbotSuites[kDraw], &suitesP->drawbot_suiteP);
     if (!err) {
       ++acquired;
-      err = AcquireInto(in_data, out_data, kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1,
-                        &suitesP->supplier_suiteP);
+      err = AcquireInto(in_data, out_data, kDrawbotSuites[kSupplier], &suitesP->supplier_suiteP);
     }
     if (!err) {
       ++acquired;
-      err = AcquireInto(in_data, out_data, kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1,
-                        &suitesP->surface_suiteP);
+      err = AcquireInto(in_data, out_data, kDrawbotSuites[kSurface], &suitesP->surface_suiteP);
     }
     if (!err) {
       ++acquired;
-      err = AcquireInto(in_data, out_data, kDRAWBOT_PathSuite, kDRAWBOT_PathSuite_Version1,
-                        &suitesP->path_suiteP);
+      err = AcquireInto(in_data, out_data, kDrawbotSuites[kPath], &suitesP->path_suiteP);
     }
   } catch (...) {
     for (int i = 0; i < acquired; ++i) {
