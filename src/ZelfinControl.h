@@ -25,9 +25,8 @@ struct ZelfinCommandTable {
 
 // Routes cmd through the table and returns the handler's result; PF_Err_BAD_CALLBACK_PARAM
 // without calling it when a record the handler reads (in_data, out_data, params, extra) is null.
-// Never lets an exception out:
-// a thrown PF_Err becomes the result, std::bad_alloc PF_Err_OUT_OF_MEMORY and anything else
-// PF_Err_INTERNAL_STRUCT_DAMAGED.
+// Never lets an exception out: a thrown PF_Err becomes the result, std::bad_alloc
+// PF_Err_OUT_OF_MEMORY and anything else PF_Err_INTERNAL_STRUCT_DAMAGED.
 PF_Err DispatchCommand(const ZelfinCommandTable& table, PF_Cmd cmd, PF_InData* in_data,
                        PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output,
                        void* extra) noexcept;
