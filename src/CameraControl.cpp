@@ -58,14 +58,12 @@ constexpr ParamEntry kParams[] = {
 };
 static_assert(std::size(kParams) + 1 == kParamCount && WellFormed(kParams));
 
-}  // namespace
-
-static PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data) {
+PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data) {
   return AddParams(in_data, out_data, kParams);
 }
 
 // A one-node camera has no point of interest: it is greyed out, its value kept.
-static PF_Err UpdateParamsUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[]) {
+PF_Err UpdateParamsUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[]) {
   const bool oneNode = params[kCameraType]->u.pd.value == kOneNode;
   const ParamUIChange changes[] = {
       {kPointOfInterest, nullptr, oneNode ? ParamState::kDisabled : ParamState::kEnabled},
@@ -73,8 +71,10 @@ static PF_Err UpdateParamsUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamD
   return SendParamUIChanges<kParamCount>(in_data, out_data, params, changes, std::size(changes));
 }
 
-static constexpr ZelfinCommandTable kCommands = {
+constexpr ZelfinCommandTable kCommands = {
     zelfin::kCameraControl, GlobalSetup, GlobalSetdown, ParamsSetup, UpdateParamsUI, nullptr};
+
+}  // namespace
 
 ZELFIN_ENTRY_POINT PF_Err EntryPointFunc_camera(PF_Cmd cmd, PF_InData* in_data,
                                                 PF_OutData* out_data, PF_ParamDef* params[],

@@ -88,15 +88,13 @@ constexpr LightRule kLightRules[] = {
     {kFalloffDistance, {E, E, E, D}},
 };
 
-}  // namespace
-
-static PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data) {
+PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data) {
   return AddParams(in_data, out_data, kParams);
 }
 
 // Greys out what does not apply to the light type; a type the list does not know changes
 // nothing.
-static PF_Err UpdateParamsUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[]) {
+PF_Err UpdateParamsUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[]) {
   const A_long type = params[kLightType]->u.pd.value;
   ParamUIChange changes[std::size(kLightRules)];
   std::size_t count = 0;
@@ -108,8 +106,10 @@ static PF_Err UpdateParamsUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamD
   return SendParamUIChanges<kParamCount>(in_data, out_data, params, changes, count);
 }
 
-static constexpr ZelfinCommandTable kCommands = {
+constexpr ZelfinCommandTable kCommands = {
     zelfin::kLightControl, GlobalSetup, GlobalSetdown, ParamsSetup, UpdateParamsUI, nullptr};
+
+}  // namespace
 
 ZELFIN_ENTRY_POINT PF_Err EntryPointFunc_light(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
                                                PF_ParamDef* params[], PF_LayerDef* output,

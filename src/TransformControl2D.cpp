@@ -32,14 +32,12 @@ constexpr ParamEntry kParams[] = {
 };
 static_assert(std::size(kParams) + 1 == kParamCount && WellFormed(kParams));
 
-}  // namespace
-
-static PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data) {
+PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data) {
   return AddParams(in_data, out_data, kParams);
 }
 
 // Uniform scaling shows the X scale as "Scale" and greys out "Y Scale", whose value is kept.
-static PF_Err UpdateParamsUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[]) {
+PF_Err UpdateParamsUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[]) {
   const bool uniform = params[kUniformScaling]->u.bd.value != 0;
   const ParamUIChange changes[] = {
       {kXScale, uniform ? kUniformScaleName : kXScaleName, ParamState::kKeep},
@@ -50,18 +48,15 @@ static PF_Err UpdateParamsUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamD
 
 // This effect keeps no global data and does not register with the host's plug-in services: it
 // only states its version and capabilities.
-static PF_Err GlobalSetupWithoutData(PF_InData*, PF_OutData* out_data,
-                                     const zelfin::EffectDescription& effect) {
+PF_Err GlobalSetupWithoutData(PF_InData*, PF_OutData* out_data, const EffectDescription& effect) {
   DeclareVersionAndFlags(out_data, effect);
   return PF_Err_NONE;
 }
 
-static constexpr ZelfinCommandTable kCommands = {zelfin::kTransformControl2D,
-                                                 GlobalSetupWithoutData,
-                                                 nullptr,
-                                                 ParamsSetup,
-                                                 UpdateParamsUI,
-                                                 nullptr};
+constexpr ZelfinCommandTable kCommands = {
+    kTransformControl2D, GlobalSetupWithoutData, nullptr, ParamsSetup, UpdateParamsUI, nullptr};
+
+}  // namespace
 
 ZELFIN_ENTRY_POINT PF_Err EntryPointFunc_2d(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
                                             PF_ParamDef* params[], PF_LayerDef* output,

@@ -44,15 +44,13 @@ constexpr ParamEntry kParams[] = {
 };
 static_assert(std::size(kParams) + 1 == kParamCount && WellFormed(kParams));
 
-}  // namespace
-
-static PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data) {
+PF_Err ParamsSetup(PF_InData* in_data, PF_OutData* out_data) {
   return AddParams(in_data, out_data, kParams);
 }
 
 // Uniform scaling shows the X scale as "Scale" and greys out the Y and Z scales, whose values
 // are kept.
-static PF_Err UpdateParamsUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[]) {
+PF_Err UpdateParamsUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[]) {
   const bool uniform = params[kUniformScaling]->u.bd.value != 0;
   const ParamState others = uniform ? ParamState::kDisabled : ParamState::kEnabled;
   const ParamUIChange changes[] = {
@@ -63,8 +61,10 @@ static PF_Err UpdateParamsUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamD
   return SendParamUIChanges<kParamCount>(in_data, out_data, params, changes, std::size(changes));
 }
 
-static constexpr ZelfinCommandTable kCommands = {
+constexpr ZelfinCommandTable kCommands = {
     zelfin::kTransformControl3D, GlobalSetup, GlobalSetdown, ParamsSetup, UpdateParamsUI, nullptr};
+
+}  // namespace
 
 ZELFIN_ENTRY_POINT PF_Err EntryPointFunc_3d(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
                                             PF_ParamDef* params[], PF_LayerDef* output,
