@@ -157,13 +157,29 @@ constexpr ParamEntry GroupEnd() {
   return entry;
 }
 
-// Compile-time check of a list: every name fits the host's field, popups have choices, groups
-// are balanced and closed.
+// Whether a number registered as PF_Fixed (times 65536, rounded half away from zero) fits its
+// 16.16 range, so that the conversion is defined.
+constexpr bool FitsFixed(double value) {
+  const double scaled = value * 65536.0;
+  return scaled + 0.5 < 2147483648.0 && scaled - 0.5 > -2147483649.0;
+}
+
+// Compile-time check of a list: every name fits the host's field, popups have choices, numbers
+// registered as PF_Fixed fit it, groups are balanced and closed.
 template <std::size_t N>
 constexpr bool WellFormed(const ParamEntry (&entries)[N]) {
   int depth = 0;
   for (const ParamEntry& entry : entries) {
     if (!FitsNameField(entry.name) || (entry.type == PF_Param_CHECKBOX && entry.text == nullptr)) {
+      return false;
+    }
+    if (entry.type == PF_Param_POINT && !(FitsFixed(entry.x) && FitsFixed(entry.y))) {
+      return false;
+    }
+    const SliderRange& slider = entry.slider;
+    if (entry.type == PF_Param_FIX_SLIDER &&
+        !(FitsFixed(slider.validMin) && FitsFixed(slider.validMax) &&
+          FitsFixed(slider.sliderMin) && FitsFixed(slider.sliderMax) && FitsFixed(slider.dflt))) {
       return false;
     }
     if (entry.type == PF_Param_POPUP &&
