@@ -1,5 +1,7 @@
 #include "testhost/EffectControls.h"
 
+#include "testhost/Fixed.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -11,7 +13,6 @@
 namespace testhost {
 namespace {
 
-constexpr double kFixedOne = 65536.0;
 // Whole units a PF_Fixed can hold.
 constexpr double kFixedLimit = 32767.0;
 
@@ -53,10 +54,6 @@ std::string Short(double value) {
   std::snprintf(buffer, sizeof buffer, "%.10g", value);
   return buffer;
 }
-
-double FromFixed(PF_Fixed value) { return value / kFixedOne; }
-
-PF_Fixed ToFixed(double value) { return static_cast<PF_Fixed>(std::lround(value * kFixedOne)); }
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
