@@ -331,11 +331,16 @@ std::vector<CommandResult> ApplyEffect(Host& host) {
   const auto failed = [&sent] { return sent.back().err != PF_Err_NONE || sent.back().escaped; };
   sent.push_back(host.globalSetup());
   if (failed()) return sent;
-  const bool sendsUpdates = (sent.back().after.out_flags & PF_OutFlag_SEND_UPDATE_PARAMS_UI) != 0;
   sent.push_back(host.paramsSetup());
-  if (failed() || !sendsUpdates) return sent;
-  sent.push_back(host.updateParamsUI());
+  if (failed()) return sent;
+  if (std::optional<CommandResult> update = UpdateParamsUIIfAsked(host))
+    sent.push_back(std::move(*update));
   return sent;
+}
+
+std::optional<CommandResult> UpdateParamsUIIfAsked(Host& host) {
+  if ((host.globalOutFlags() & PF_OutFlag_SEND_UPDATE_PARAMS_UI) == 0) return std::nullopt;
+  return host.updateParamsUI();
 }
 
 void PlacePointDefaults(Host& host) {
@@ -348,9 +353,9 @@ void PlacePointDefaults(Host& host) {
   }
 }
 
-CommandResult ChangeControl(Host& host, const std::string& assignment) {
+std::optional<CommandResult> ChangeControl(Host& host, const std::string& assignment) {
   SetControl(host, assignment);
-  return host.updateParamsUI();
+  return UpdateParamsUIIfAsked(host);
 }
 
 }  // namespace testhost

@@ -176,6 +176,8 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
   }
 
   if (cmd == PF_Cmd_GLOBAL_SETUP && out_.global_data) globalData_ = out_.global_data;
+  if (cmd == PF_Cmd_GLOBAL_SETUP && r.err == PF_Err_NONE && !r.escaped)
+    globalOutFlags_ = out_.out_flags;
   if (cmd == PF_Cmd_GLOBAL_SETDOWN) globalData_ = nullptr;
   if (cmd == PF_Cmd_PARAMS_SETUP) declaredNumParams_ = out_.num_params;
   afterCommand(r, mark);

@@ -120,7 +120,8 @@ class Host {
   // builds params[] from the host's parameter list, runs the entry point with this host as the
   // current one, catches anything thrown across it, then checks guard bytes, handles and the
   // suite ledger. The host's own part of a command happens whichever helper sends it:
-  //   GLOBAL_SETUP    keeps a non-null out_data.global_data as the effect's global data;
+  //   GLOBAL_SETUP    keeps a non-null out_data.global_data as the effect's global data and,
+  //                   when it succeeds, out_data.out_flags as the effect's flags;
   //   GLOBAL_SETDOWN  forgets the global data afterwards (a handle not disposed stays live);
   //   PARAMS_SETUP    starts the list again from the input layer; keeps out_data.num_params;
   //   SMART_PRE_RENDER forgets the checkout ids declared by the previous pre-render.
@@ -185,6 +186,8 @@ class Host {
   // --- Host-side state.
   PF_Handle globalData() const { return globalData_; }
   void setGlobalData(PF_Handle h) { globalData_ = h; }
+  // out_data.out_flags of the last successful GLOBAL_SETUP (0 before one).
+  PF_OutFlags globalOutFlags() const { return globalOutFlags_; }
   const std::vector<AegpRegistration>& registrations() const { return registrations_; }
   World* input() { return input_.get(); }
   World* output() { return output_.get(); }
@@ -257,6 +260,7 @@ class Host {
   std::optional<PF_CustomUIInfo> customUI_;
 
   PF_Handle globalData_ = nullptr;
+  PF_OutFlags globalOutFlags_ = 0;
   std::vector<AegpRegistration> registrations_;
   AEGP_PluginID nextPluginId_ = kFirstPluginId;
 
