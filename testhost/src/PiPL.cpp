@@ -216,7 +216,6 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
 #ifdef _WIN32
 namespace {
 
-// The library stays loaded while the resources are read.
 std::wstring Widen(const std::string& utf8) {
   const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
                                        nullptr, 0);
@@ -225,6 +224,7 @@ std::wstring Widen(const std::string& utf8) {
   return wide;
 }
 
+// The library stays loaded while the resources are read.
 class LoadedLibrary {
  public:
   explicit LoadedLibrary(const std::string& path) : module_(LoadLibraryW(Widen(path).c_str())) {
