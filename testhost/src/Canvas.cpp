@@ -24,8 +24,10 @@ double DistanceToSegment(PointF p, PointF a, PointF b) {
   return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
 }
 
-// First and one-past-last pixel index whose centre lies in [from, to).
+// First and one-past-last pixel index whose centre lies in [from, to); none when either bound
+// is not a number, as coordinates from the effect may be.
 std::pair<int, int> CentresIn(double from, double to, int limit) {
+  if (std::isnan(from) || std::isnan(to)) return {0, 0};
   const double first = std::ceil(from - 0.5);
   const double last = std::ceil(to - 0.5);
   return {static_cast<int>(std::clamp(first, 0.0, static_cast<double>(limit))),
