@@ -52,7 +52,7 @@ AppliedEffect::AppliedEffect(const PluginFile& plugin, const DeclaredEffect& eff
       RequireSuccess(effect_, CommandName(result.cmd), result);
     }
   } catch (...) {
-    if (sent.front().err == PF_Err_NONE) host_.globalSetdown();
+    if (sent.front().err == PF_Err_NONE && !sent.front().escaped) host_.globalSetdown();
     throw;
   }
   testhost::PlacePointDefaults(host_);
