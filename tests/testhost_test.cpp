@@ -127,6 +127,16 @@ TEST_P(CopyTest, CopiesEveryPixelAndNothingElse) {
   EXPECT_EQ(std::memcmp(part.pixelAddress(5, 4), src.pixelAddress(1, 1), 2 * size), 0);
   EXPECT_EQ(part.poisonedPixels(), 7 * 5 - 2);
   EXPECT_TRUE(part.guardsIntact());
+
+  // Destinations at the ends of the coordinate range land outside, or clip without overflow.
+  World far(7, 5, c.depth, c.dstPadding);
+  const PF_Rect beyond{INT32_MAX - 1, INT32_MAX - 1, INT32_MAX, INT32_MAX};
+  ASSERT_EQ(testhost::CopyPixels(src, far, &from, &beyond), PF_Err_NONE);
+  EXPECT_EQ(far.poisonedPixels(), 7 * 5);
+  const PF_Rect before{INT32_MIN, INT32_MIN, 0, 0};
+  ASSERT_EQ(testhost::CopyPixels(src, far, nullptr, &before), PF_Err_NONE);
+  EXPECT_EQ(far.poisonedPixels(), 7 * 5);
+  EXPECT_TRUE(far.guardsIntact());
 }
 
 INSTANTIATE_TEST_SUITE_P(
