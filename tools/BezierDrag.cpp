@@ -113,7 +113,8 @@ void BezierDrag::printSetup(std::ostream& out) {
   for (const std::string& change : changes_) out << "  set " << change << "\n";
   Section(out, "Handles (panel pixels)");
   Table table;
-  for (BezierSession::Param which : kHandles) table.row({HandleName(which), PointText(handle(which))});
+  for (BezierSession::Param which : kHandles)
+    table.row({HandleName(which), PointText(handle(which))});
   table.print(out);
 }
 

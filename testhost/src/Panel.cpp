@@ -170,7 +170,8 @@ void Panel::paintBackground(double seconds) {
                             {0, 0}};
   std::vector<PointF> outline;
   for (PointF corner : corners) outline.push_back(layerToPanel(corner, seconds));
-  const ColorF grey{kLayerOutline.r / 255.0f, kLayerOutline.g / 255.0f, kLayerOutline.b / 255.0f, 1};
+  const ColorF grey{kLayerOutline.r / 255.0f, kLayerOutline.g / 255.0f, kLayerOutline.b / 255.0f,
+                    1};
   canvas_.strokePolylines({outline}, 1.0, grey);
 }
 

@@ -243,7 +243,8 @@ class LoadedLibrary {
 
 BOOL CALLBACK CollectId(HMODULE, LPCSTR, LPSTR name, LONG_PTR ids) {
   if (IS_INTRESOURCE(name)) {
-    reinterpret_cast<std::vector<int>*>(ids)->push_back(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
+    reinterpret_cast<std::vector<int>*>(ids)->push_back(
+        static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
   }
   return TRUE;
 }
@@ -265,7 +266,8 @@ std::vector<PiplResource> LoadPiplResources(const std::string& pluginPath) {
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     if (!bytes) throw PiplError("cannot read \"PIPL\" resource " + std::to_string(id));
     const auto* begin = static_cast<const std::uint8_t*>(bytes);
-    resources.push_back({id, std::vector<std::uint8_t>(begin, begin + SizeofResource(library.get(), found))});
+    resources.push_back(
+        {id, std::vector<std::uint8_t>(begin, begin + SizeofResource(library.get(), found))});
   }
   return resources;
 }
