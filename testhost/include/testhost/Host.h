@@ -193,16 +193,13 @@ class Host {
   World* output() { return output_.get(); }
   const PF_PreRenderOutput& preRenderOutput() const { return preOutput_; }
   const std::vector<LayerCheckout>& layerCheckouts() const { return checkouts_; }
-  // Makes PF_COPY accept this world (input and output are known already). Not owned.
-  void addWorld(World* world);
 
   // --- Suites: name and version to function table. The defaults are "PF Handle Suite" 2,
   // "AEGP Utility Suite" 7, "PF Param Utils Suite" 2, "PF ANSI Suite" 1,
   // "PF Effect Custom UI Suite" 1 and the four Drawbot suites 1; anything else is refused with
-  // kSuiteNotFound. A provided table replaces the default of that identity; it must outlive
-  // the host.
+  // kSuiteNotFound. A provided table replaces the default of that identity (a null one refuses
+  // it); it must outlive the host.
   void provideSuite(const std::string& name, int version, const void* table);
-  void withdrawSuite(const std::string& name, int version);
 
   // --- What the plug-in did.
   CallLog& log() { return log_; }
@@ -214,8 +211,6 @@ class Host {
   const std::vector<std::string>& violations() const { return violations_; }
   // Serial number of the last command (0 before the first).
   int commandSerial() const { return serial_; }
-  // The command running on this host, or -1 between commands.
-  PF_Cmd runningCommand() const { return command_; }
 
   // --- For host functions, including suite tables provided from outside the library.
   // The host whose command is running on this thread, or null.
@@ -266,7 +261,6 @@ class Host {
 
   std::unique_ptr<World> input_;
   std::unique_ptr<World> output_;
-  std::vector<World*> extraWorlds_;
   FrameSetup worldSetup_;
   PF_CheckoutResult checkoutResult_{};
   std::vector<A_long> declaredCheckoutIds_;
