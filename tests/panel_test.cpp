@@ -182,6 +182,16 @@ TEST(CanvasTest, StrokesAreAsWideAsThePenAndBlendOncePerStroke) {
   EXPECT_EQ(canvas.count([&](Rgba8 p) { return p != once && p.b > 0; }), 0);
 }
 
+TEST(CanvasTest, ShapesAtCoordinatesThatAreNotNumbersPaintNothing) {
+  Canvas canvas(8, 8, {0, 0, 0, 255});
+  const double nan = std::nan("");
+  const ColorF red{1, 0, 0, 1};
+  canvas.paintRect(nan, 1, 2, 2, red);
+  canvas.paintRect(1, nan, 2, 2, red);
+  canvas.strokePolylines({{{nan, 2}, {4, 4}}, {{2, 2}, {4, nan}}}, 2.0, red);
+  EXPECT_EQ(canvas.count([](Rgba8 p) { return p.r > 0; }), 0);
+}
+
 TEST(CanvasTest, WritesAPngOfItsSize) {
   if (!testhost::PngSupported()) GTEST_SKIP() << "this build writes no PNG files";
   Canvas canvas(33, 17, {1, 2, 3, 255});

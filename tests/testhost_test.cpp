@@ -127,6 +127,16 @@ TEST_P(CopyTest, CopiesEveryPixelAndNothingElse) {
   EXPECT_EQ(std::memcmp(part.pixelAddress(5, 4), src.pixelAddress(1, 1), 2 * size), 0);
   EXPECT_EQ(part.poisonedPixels(), 7 * 5 - 2);
   EXPECT_TRUE(part.guardsIntact());
+
+  // Destinations at the ends of the coordinate range land outside, or clip without overflow.
+  World far(7, 5, c.depth, c.dstPadding);
+  const PF_Rect beyond{INT32_MAX - 1, INT32_MAX - 1, INT32_MAX, INT32_MAX};
+  ASSERT_EQ(testhost::CopyPixels(src, far, &from, &beyond), PF_Err_NONE);
+  EXPECT_EQ(far.poisonedPixels(), 7 * 5);
+  const PF_Rect before{INT32_MIN, INT32_MIN, 0, 0};
+  ASSERT_EQ(testhost::CopyPixels(src, far, nullptr, &before), PF_Err_NONE);
+  EXPECT_EQ(far.poisonedPixels(), 7 * 5);
+  EXPECT_TRUE(far.guardsIntact());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -178,6 +188,36 @@ TEST_F(HostTest, PixelCheckoutMustBePairedWithThePreRender) {
   ASSERT_EQ(f.render.violations.size(), 1u);
   EXPECT_NE(f.render.violations[0].find("did not check out"), std::string::npos);
   EXPECT_EQ(host.output()->poisonedPixels(), FrameSetup{}.width * FrameSetup{}.height);
+}
+
+// A render sent by hand, before any frame, gets refusals instead of buffers that do not exist.
+TEST_F(HostTest, BufferCheckoutsBeforeAnyFrameAreRefused) {
+  // The callbacks are the same functions for every host; take them from a frame of another.
+  PF_SmartRenderCallbacks callbacks{};
+  gScript = [&callbacks](PF_Cmd cmd, PF_InData*, PF_OutData*, PF_ParamDef**, void* extra) {
+    if (cmd == PF_Cmd_SMART_RENDER) callbacks = *static_cast<PF_SmartRenderExtra*>(extra)->cb;
+    return PF_Err_NONE;
+  };
+  Host framed{&ScriptedEntry};
+  framed.renderFrame(FrameSetup{});
+  ASSERT_NE(callbacks.checkout_output, nullptr);
+
+  PF_EffectWorld* seen[2] = {};
+  gScript = [&seen](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void* extra) {
+    if (cmd != PF_Cmd_SMART_RENDER) return PF_Err_NONE;
+    auto* e = static_cast<PF_SmartRenderExtra*>(extra);
+    const PF_Err pixels = e->cb->checkout_layer_pixels(in->effect_ref, 0, &seen[0]);
+    const PF_Err output = e->cb->checkout_output(in->effect_ref, &seen[1]);
+    return pixels != PF_Err_NONE && output != PF_Err_NONE ? PF_Err_BAD_CALLBACK_PARAM
+                                                          : PF_Err_NONE;
+  };
+  PF_SmartRenderInput input{};
+  PF_SmartRenderExtra extra{&input, &callbacks};
+  const CommandResult r = host.send(PF_Cmd_SMART_RENDER, &extra);
+  EXPECT_EQ(r.err, PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(r.violations.size(), 2u);
+  EXPECT_EQ(seen[0], nullptr);
+  EXPECT_EQ(seen[1], nullptr);
 }
 
 TEST_F(HostTest, FaultPlanHitsExactlyTheKthCall) {

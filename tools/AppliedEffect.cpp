@@ -1,5 +1,7 @@
 #include "AppliedEffect.h"
 
+#include <optional>
+
 #include "CommandLine.h"
 #include "testhost/EffectControls.h"
 #include "testhost/PluginModule.h"
@@ -45,13 +47,12 @@ AppliedEffect::AppliedEffect(const PluginFile& plugin, const DeclaredEffect& eff
   in.height = kLayerHeight;
   in.extent_hint = {0, 0, kLayerWidth, kLayerHeight};
   const std::vector<testhost::CommandResult> sent = testhost::ApplyEffect(host_);
-  sendsUpdates_ = (sent.front().after.out_flags & PF_OutFlag_SEND_UPDATE_PARAMS_UI) != 0;
   try {
     for (const testhost::CommandResult& result : sent) {
       RequireSuccess(effect_, CommandName(result.cmd), result);
     }
   } catch (...) {
-    if (sent.front().err == PF_Err_NONE) host_.globalSetdown();
+    if (sent.front().err == PF_Err_NONE && !sent.front().escaped) host_.globalSetdown();
     throw;
   }
   testhost::PlacePointDefaults(host_);
@@ -60,12 +61,13 @@ AppliedEffect::AppliedEffect(const PluginFile& plugin, const DeclaredEffect& eff
 AppliedEffect::~AppliedEffect() { host_.globalSetdown(); }
 
 void AppliedEffect::change(const std::string& assignment) {
+  std::optional<testhost::CommandResult> update;
   try {
-    testhost::SetControl(host_, assignment);
+    update = testhost::ChangeControl(host_, assignment);
   } catch (const testhost::ControlError& e) {
     throw ToolError("\"" + effect_.name + "\": " + e.what());
   }
-  if (sendsUpdates_) RequireSuccess(effect_, CommandName(PF_Cmd_UPDATE_PARAMS_UI), host_.updateParamsUI());
+  if (update) RequireSuccess(effect_, CommandName(update->cmd), *update);
 }
 
 }  // namespace zelfin_host

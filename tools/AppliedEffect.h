@@ -35,7 +35,6 @@ class AppliedEffect {
  private:
   const DeclaredEffect& effect_;
   testhost::Host host_;
-  bool sendsUpdates_ = false;
 };
 
 // Throws ToolError naming the effect and the command when `result` is not a clean success.

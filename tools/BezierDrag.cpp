@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <ostream>
 
 #include "CommandLine.h"
@@ -88,10 +89,15 @@ BezierDrag::BezierDrag(const PluginFile& plugin, testhost::PanelKind panel, doub
 }
 
 void BezierDrag::change(const std::string& assignment) {
+  std::optional<testhost::CommandResult> update;
   try {
-    testhost::SetControl(session_->host(), assignment);
+    update = testhost::ChangeControl(session_->host(), assignment);
   } catch (const testhost::ControlError& e) {
     throw ToolError(std::string("\"") + kBezierEffectName + "\": " + e.what());
+  }
+  if (update && !(update->clean() && update->err == PF_Err_NONE)) {
+    throw ToolError(std::string("\"") + kBezierEffectName +
+                    "\" failed in the update of its controls:\n" + update->describe());
   }
   changes_.push_back(assignment);
 }
@@ -102,8 +108,9 @@ PF_Point BezierDrag::handle(BezierSession::Param which) {
 }
 
 void BezierDrag::printSetup(std::ostream& out) {
-  const testhost::Canvas& canvas = session_->panel().canvas();
-  out << "  a 400 x 300 layer in a " << canvas.width() << " x " << canvas.height() << " "
+  const testhost::Panel& panel = session_->panel();
+  const testhost::Canvas& canvas = panel.canvas();
+  out << "  a " << panel.layerWidth() << " x " << panel.layerHeight() << " layer in a " << canvas.width() << " x " << canvas.height() << " "
       << PanelName(panelKind_) << " panel, zoom " << FormatNumber(zoom_);
   if (panelKind_ == testhost::PanelKind::Composition) {
     out << ", layer scale " << FormatNumber(scale_) << "%, rotation " << FormatNumber(rotation_)
@@ -113,7 +120,8 @@ void BezierDrag::printSetup(std::ostream& out) {
   for (const std::string& change : changes_) out << "  set " << change << "\n";
   Section(out, "Handles (panel pixels)");
   Table table;
-  for (BezierSession::Param which : kHandles) table.row({HandleName(which), PointText(handle(which))});
+  for (BezierSession::Param which : kHandles)
+    table.row({HandleName(which), PointText(handle(which))});
   table.print(out);
 }
 

@@ -27,7 +27,8 @@ class BezierDrag {
   BezierDrag(const PluginFile& plugin, testhost::PanelKind panel, double zoom,
              double rotation = 0, double scale = 100);
 
-  // A value typed in the Effect Controls panel ("Out Tangent=60,-40"). Throws ToolError.
+  // A value typed in the Effect Controls panel ("Out Tangent=60,-40"), followed by the update
+  // the host sends when the effect asked for one. Throws ToolError.
   void change(const std::string& assignment);
 
   // Where a handle is drawn, in panel pixels, rounded.

@@ -32,7 +32,8 @@ int Run(const Arguments& args, std::ostream& out) {
   if (!args.has("--press")) throw UsageError("--press is required: where the mouse goes down");
   testhost::Gesture gesture;
   gesture.press = ParsePanelPoint("--press", args.value("--press", ""));
-  for (const std::string& to : args.values("--to")) gesture.through.push_back(ParsePanelPoint("--to", to));
+  for (const std::string& to : args.values("--to"))
+    gesture.through.push_back(ParsePanelPoint("--to", to));
   gesture.shift = args.has("--shift");
 
   const PluginFile plugin = OpenPlugin(args.positionals[0]);

@@ -11,7 +11,9 @@ namespace {
 
 constexpr std::uint32_t kMaxSample = 65535;
 
-A_u_char To8(std::uint16_t v) { return static_cast<A_u_char>((v * 255u + kMaxSample / 2) / kMaxSample); }
+A_u_char To8(std::uint16_t v) {
+  return static_cast<A_u_char>((v * 255u + kMaxSample / 2) / kMaxSample);
+}
 A_u_short To16(std::uint16_t v) {
   return static_cast<A_u_short>((v * std::uint32_t{PF_MAX_CHAN16} + kMaxSample / 2) / kMaxSample);
 }
@@ -89,7 +91,8 @@ testhost::RgbaImage FromWorld(const testhost::World& world) {
   return image;
 }
 
-RenderOutcome RenderImage(testhost::Host& host, const testhost::RgbaImage& input, testhost::Depth depth) {
+RenderOutcome RenderImage(testhost::Host& host, const testhost::RgbaImage& input,
+                          testhost::Depth depth) {
   testhost::FrameSetup setup;
   setup.depth = depth;
   setup.width = input.width;

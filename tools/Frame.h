@@ -24,7 +24,8 @@ testhost::RgbaImage FromWorld(const testhost::World& world);
 
 // Sends SMART_PRE_RENDER and SMART_RENDER for a frame holding `input` at `depth`, and compares
 // the output buffer with the input buffer pixel for pixel.
-RenderOutcome RenderImage(testhost::Host& host, const testhost::RgbaImage& input, testhost::Depth depth);
+RenderOutcome RenderImage(testhost::Host& host, const testhost::RgbaImage& input,
+                          testhost::Depth depth);
 
 // Parses "8", "16" or "32"; throws UsageError otherwise.
 testhost::Depth ParseDepth(const std::string& text);

@@ -11,7 +11,9 @@ using testhost::PiplError;
 constexpr std::uint16_t kPe32Magic = 0x10B;
 constexpr std::uint16_t kPe32PlusMagic = 0x20B;
 constexpr std::uint32_t kResourceDirectoryIndex = 2;
-constexpr std::uint32_t kSubdirectoryBit = 0x80000000u;
+// In a directory entry, marks a name (instead of an id) in the first word and a subdirectory
+// (instead of data) in the second; the other bits are an offset in the resource tree.
+constexpr std::uint32_t kOffsetBit = 0x80000000u;
 constexpr std::uint32_t kUsEnglish = 0x409;
 
 class Bytes {
@@ -31,7 +33,9 @@ class Bytes {
   std::uint32_t read(std::size_t at, int width) const {
     require(at, static_cast<std::size_t>(width), "a header field");
     std::uint32_t value = 0;
-    for (int i = width - 1; i >= 0; --i) value = value << 8 | file_[at + static_cast<std::size_t>(i)];
+    for (int i = width - 1; i >= 0; --i) {
+      value = value << 8 | file_[at + static_cast<std::size_t>(i)];
+    }
     return value;
   }
 
@@ -89,8 +93,8 @@ Image ReadHeaders(const Bytes& bytes) {
 }
 
 struct Entry {
-  std::uint32_t nameOrId;  // the top bit marks a name, the rest is its offset
-  std::uint32_t target;    // the top bit marks a subdirectory, the rest is its offset
+  std::uint32_t nameOrId;  // with kOffsetBit, the offset of a name; otherwise an id
+  std::uint32_t target;    // with kOffsetBit, the offset of a subdirectory; otherwise of data
 };
 
 // The entries of the directory at `offset` from the start of the resource tree.
@@ -107,17 +111,19 @@ std::vector<Entry> Directory(const Bytes& bytes, std::size_t root, std::uint32_t
 }
 
 std::uint32_t Subdirectory(const Entry& entry) {
-  if (!(entry.target & kSubdirectoryBit)) throw PiplError("resource tree is too shallow");
-  return entry.target & ~kSubdirectoryBit;
+  if (!(entry.target & kOffsetBit)) throw PiplError("resource tree is too shallow");
+  return entry.target & ~kOffsetBit;
 }
 
 bool NameIs(const Bytes& bytes, std::size_t root, const Entry& entry, const std::string& name) {
-  if (!(entry.nameOrId & kSubdirectoryBit)) return false;
-  const std::size_t at = root + (entry.nameOrId & ~kSubdirectoryBit);
+  if (!(entry.nameOrId & kOffsetBit)) return false;
+  const std::size_t at = root + (entry.nameOrId & ~kOffsetBit);
   const std::uint32_t length = bytes.u16(at);
   if (length != name.size()) return false;
   for (std::uint32_t i = 0; i < length; ++i) {
-    if (bytes.u16(at + 2 + 2 * std::size_t{i}) != static_cast<unsigned char>(name[i])) return false;
+    if (bytes.u16(at + 2 + 2 * std::size_t{i}) != static_cast<unsigned char>(name[i])) {
+      return false;
+    }
   }
   return true;
 }
@@ -139,24 +145,26 @@ std::vector<testhost::PiplResource> ReadPeResources(const std::vector<std::uint8
   for (const Entry& typeEntry : Directory(bytes, root, 0)) {
     if (!NameIs(bytes, root, typeEntry, type)) continue;
     for (const Entry& idEntry : Directory(bytes, root, Subdirectory(typeEntry))) {
-      if (idEntry.nameOrId & kSubdirectoryBit) continue;  // named, not numbered
+      if (idEntry.nameOrId & kOffsetBit) continue;  // named, not numbered
       const std::vector<Entry> languages = Directory(bytes, root, Subdirectory(idEntry));
       if (languages.empty()) continue;
       auto chosen = std::find_if(languages.begin(), languages.end(),
                                  [](const Entry& e) { return e.nameOrId == kUsEnglish; });
       if (chosen == languages.end()) chosen = languages.begin();
-      if (chosen->target & kSubdirectoryBit) throw PiplError("resource tree is too deep");
+      if (chosen->target & kOffsetBit) throw PiplError("resource tree is too deep");
       const std::size_t dataEntry = root + chosen->target;
       const std::size_t at = image.offset(bytes.u32(dataEntry));
       const std::uint32_t size = bytes.u32(dataEntry + 4);
       bytes.require(at, size, "a resource's data");
+      const auto begin = file.begin() + static_cast<std::ptrdiff_t>(at);
       resources.push_back({static_cast<int>(idEntry.nameOrId),
-                           std::vector<std::uint8_t>(file.begin() + static_cast<std::ptrdiff_t>(at),
-                                                     file.begin() + static_cast<std::ptrdiff_t>(at + size))});
+                           std::vector<std::uint8_t>(begin, begin + size)});
     }
   }
   std::sort(resources.begin(), resources.end(),
-            [](const testhost::PiplResource& a, const testhost::PiplResource& b) { return a.id < b.id; });
+            [](const testhost::PiplResource& a, const testhost::PiplResource& b) {
+              return a.id < b.id;
+            });
   return resources;
 }
 

@@ -28,8 +28,8 @@ bool IsElf(const std::vector<std::uint8_t>& bytes) {
 }
 
 bool IsMachO(const std::vector<std::uint8_t>& bytes) {
-  return StartsWith(bytes, {0xCF, 0xFA, 0xED, 0xFE}) || StartsWith(bytes, {0xFE, 0xED, 0xFA, 0xCF}) ||
-         StartsWith(bytes, {0xCA, 0xFE, 0xBA, 0xBE});
+  return StartsWith(bytes, {0xCF, 0xFA, 0xED, 0xFE}) ||
+         StartsWith(bytes, {0xFE, 0xED, 0xFA, 0xCF}) || StartsWith(bytes, {0xCA, 0xFE, 0xBA, 0xBE});
 }
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path) {
@@ -140,7 +140,8 @@ PluginFile OpenPlugin(const std::string& path) {
   } else if (IsMachO(bytes)) {
     throw ToolError(path + " is the code inside a macOS bundle: give the .plugin folder instead");
   } else {
-    throw ToolError(path + " is not a plug-in (neither a library, a .aex file nor a .plugin bundle)");
+    throw ToolError(path +
+                    " is not a plug-in (neither a library, a .aex file nor a .plugin bundle)");
   }
   return plugin;
 }

@@ -92,7 +92,8 @@ std::vector<std::string> CheckAgainstGlobalSetup(const PluginFile& plugin) {
         warnings.push_back(who + difference);
       }
     }
-    host.globalSetdown();
+    // Global setdown only follows a global setup that ran to its end.
+    if (setup.err == PF_Err_NONE && !setup.escaped) host.globalSetdown();
   }
   return warnings;
 }

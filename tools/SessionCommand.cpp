@@ -96,7 +96,8 @@ std::size_t TourRendering(std::ostream& out, const PluginFile& plugin) {
   return differing;
 }
 
-std::vector<std::string> TourDrag(std::ostream& out, const PluginFile& plugin, const fs::path& dir) {
+std::vector<std::string> TourDrag(std::ostream& out, const PluginFile& plugin,
+                                  const fs::path& dir) {
   BezierDrag drag(plugin, testhost::PanelKind::Composition, 1.0, kLayerRotation, kLayerScale);
   for (const char* change : kTangents) drag.change(change);
   drag.printSetup(out);

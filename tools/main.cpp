@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "Report.h"
 #include "ZelfinEffects.h"
 
 namespace {
@@ -26,10 +27,9 @@ void Overview(std::ostream& out) {
          "       zelfin-host --version\n\n"
          "Loads the ZelfinControls plug-in into the stand-in host and plays the host's part.\n\n"
          "commands:\n";
-  for (const Command* command : kCommands) {
-    out << "  " << command->name << std::string(10 - command->name.size(), ' ')
-        << command->summary << "\n";
-  }
+  Table commands;
+  for (const Command* command : kCommands) commands.row({command->name, command->summary});
+  commands.print(out);
 }
 
 const Command* Find(const std::string& name) {

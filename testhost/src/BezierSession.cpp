@@ -28,7 +28,14 @@ BezierSession::BezierSession(const PluginModule& plugin, const BezierSessionSetu
   host_->inData().width = setup.layerWidth;
   host_->inData().height = setup.layerHeight;
   host_->inData().extent_hint = {0, 0, setup.layerWidth, setup.layerHeight};
-  for (const CommandResult& sent : ApplyEffect(*host_)) Require(sent, "applying the effect");
+  const std::vector<CommandResult> sent = ApplyEffect(*host_);
+  try {
+    for (const CommandResult& result : sent) Require(result, "applying the effect");
+  } catch (...) {
+    // The destructor will not run: an effect that got through global setup is set down here.
+    if (sent.front().err == PF_Err_NONE && !sent.front().escaped) host_->globalSetdown();
+    throw;
+  }
   PlacePointDefaults(*host_);
 }
 

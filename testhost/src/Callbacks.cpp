@@ -284,6 +284,11 @@ struct HostCallbacks {
       return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
     }
     *pixels = nullptr;
+    // A render sent through Host::send without the frame helpers has no buffers to hand out.
+    if (!h->input_) {
+      h->violation("checkout_layer_pixels before the host set up a frame");
+      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
+    }
     const auto& ids = h->declaredCheckoutIds_;
     if (std::find(ids.begin(), ids.end(), id) == ids.end()) {
       h->violation("checkout_layer_pixels of id " + Arg(id) +
@@ -311,6 +316,11 @@ struct HostCallbacks {
       return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
     if (!output) {
       h->violation("checkout_output into a null pointer");
+      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
+    }
+    *output = nullptr;
+    if (!h->output_) {
+      h->violation("checkout_output before the host set up a frame");
       return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
     }
     *output = &h->output_->record();

@@ -24,8 +24,10 @@ double DistanceToSegment(PointF p, PointF a, PointF b) {
   return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
 }
 
-// First and one-past-last pixel index whose centre lies in [from, to).
+// First and one-past-last pixel index whose centre lies in [from, to); none when either bound
+// is not a number, as coordinates from the effect may be.
 std::pair<int, int> CentresIn(double from, double to, int limit) {
+  if (std::isnan(from) || std::isnan(to)) return {0, 0};
   const double first = std::ceil(from - 0.5);
   const double last = std::ceil(to - 0.5);
   return {static_cast<int>(std::clamp(first, 0.0, static_cast<double>(limit))),
@@ -40,7 +42,8 @@ Canvas::Canvas(int width, int height, Rgba8 background) : width_(width), height_
 }
 
 Rgba8 Canvas::at(int x, int y) const {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) throw std::out_of_range("pixel outside canvas");
+  if (x < 0 || y < 0 || x >= width_ || y >= height_)
+    throw std::out_of_range("pixel outside canvas");
   return pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
                  static_cast<std::size_t>(x)];
 }
@@ -92,7 +95,8 @@ void Canvas::strokePolylines(const std::vector<std::vector<PointF>>& polylines, 
       const PointF a = line[i];
       const PointF b = line[i + 1];
       const auto [x0, x1] = CentresIn(std::min(a.x, b.x) - half, std::max(a.x, b.x) + half, width_);
-      const auto [y0, y1] = CentresIn(std::min(a.y, b.y) - half, std::max(a.y, b.y) + half, height_);
+      const auto [y0, y1] =
+          CentresIn(std::min(a.y, b.y) - half, std::max(a.y, b.y) + half, height_);
       for (int y = y0; y < y1; ++y) {
         for (int x = x0; x < x1; ++x) {
           if (DistanceToSegment({x + 0.5, y + 0.5}, a, b) <= half) {

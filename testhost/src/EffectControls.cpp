@@ -1,5 +1,7 @@
 #include "testhost/EffectControls.h"
 
+#include "testhost/Fixed.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -11,7 +13,6 @@
 namespace testhost {
 namespace {
 
-constexpr double kFixedOne = 65536.0;
 // Whole units a PF_Fixed can hold.
 constexpr double kFixedLimit = 32767.0;
 
@@ -53,10 +54,6 @@ std::string Short(double value) {
   std::snprintf(buffer, sizeof buffer, "%.10g", value);
   return buffer;
 }
-
-double FromFixed(PF_Fixed value) { return value / kFixedOne; }
-
-PF_Fixed ToFixed(double value) { return static_cast<PF_Fixed>(std::lround(value * kFixedOne)); }
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
@@ -334,11 +331,16 @@ std::vector<CommandResult> ApplyEffect(Host& host) {
   const auto failed = [&sent] { return sent.back().err != PF_Err_NONE || sent.back().escaped; };
   sent.push_back(host.globalSetup());
   if (failed()) return sent;
-  const bool sendsUpdates = (sent.back().after.out_flags & PF_OutFlag_SEND_UPDATE_PARAMS_UI) != 0;
   sent.push_back(host.paramsSetup());
-  if (failed() || !sendsUpdates) return sent;
-  sent.push_back(host.updateParamsUI());
+  if (failed()) return sent;
+  if (std::optional<CommandResult> update = UpdateParamsUIIfAsked(host))
+    sent.push_back(std::move(*update));
   return sent;
+}
+
+std::optional<CommandResult> UpdateParamsUIIfAsked(Host& host) {
+  if ((host.globalOutFlags() & PF_OutFlag_SEND_UPDATE_PARAMS_UI) == 0) return std::nullopt;
+  return host.updateParamsUI();
 }
 
 void PlacePointDefaults(Host& host) {
@@ -351,9 +353,9 @@ void PlacePointDefaults(Host& host) {
   }
 }
 
-CommandResult ChangeControl(Host& host, const std::string& assignment) {
+std::optional<CommandResult> ChangeControl(Host& host, const std::string& assignment) {
   SetControl(host, assignment);
-  return host.updateParamsUI();
+  return UpdateParamsUIIfAsked(host);
 }
 
 }  // namespace testhost

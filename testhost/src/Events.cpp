@@ -1,22 +1,9 @@
 // The event callbacks of PF_EventExtra: point conversions of the host's panel view.
-#include <cmath>
-
 #include "Internal.h"
 
 namespace testhost {
 
 using detail::Arg;
-
-namespace {
-
-double FromFixed(PF_Fixed f) { return f / 65536.0; }
-PF_Fixed ToFixed(double d) { return static_cast<PF_Fixed>(std::lround(d * 65536.0)); }
-
-std::string Point(const PF_FixedPoint* p) {
-  return p ? "(" + Arg(FromFixed(p->x)) + ", " + Arg(FromFixed(p->y)) + ")" : "(null)";
-}
-
-}  // namespace
 
 struct HostEvents {
   using Map = void (*)(const PanelView&, double&, double&);
@@ -26,7 +13,7 @@ struct HostEvents {
                         Map map) {
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter(name, {Point(pt)}, Returns::Error)) {
+    if (auto f = h->enter(name, {Arg(pt)}, Returns::Error)) {
       h->leave(f->code);
       return f->code;
     }
@@ -40,7 +27,7 @@ struct HostEvents {
     map(h->view_, x, y);
     pt->x = ToFixed(x);
     pt->y = ToFixed(y);
-    h->log().back().args.push_back(Point(pt));
+    h->log().back().args.push_back(Arg(pt));
     h->leave(PF_Err_NONE);
     return PF_Err_NONE;
   }

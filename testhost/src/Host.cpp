@@ -176,6 +176,8 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
   }
 
   if (cmd == PF_Cmd_GLOBAL_SETUP && out_.global_data) globalData_ = out_.global_data;
+  if (cmd == PF_Cmd_GLOBAL_SETUP && r.err == PF_Err_NONE && !r.escaped)
+    globalOutFlags_ = out_.out_flags;
   if (cmd == PF_Cmd_GLOBAL_SETDOWN) globalData_ = nullptr;
   if (cmd == PF_Cmd_PARAMS_SETUP) declaredNumParams_ = out_.num_params;
   afterCommand(r, mark);
@@ -188,7 +190,6 @@ void Host::afterCommand(CommandResult& r, std::size_t violationMark) {
   };
   checkWorld(input_.get(), "input");
   checkWorld(output_.get(), "output");
-  for (const World* w : extraWorlds_) checkWorld(w, "added");
   for (const std::string& m : handles_.checkGuards()) violation(m);
   r.violations.assign(violations_.begin() + static_cast<std::ptrdiff_t>(violationMark),
                       violations_.end());
@@ -344,24 +345,16 @@ void Host::setColor(int index, PF_Pixel value) {
   typedParam(index, PF_Param_COLOR).u.cd.value = value;
 }
 
-void Host::addWorld(World* world) {
-  if (world) extraWorlds_.push_back(world);
-}
-
 World* Host::worldFor(const PF_EffectWorld* record) {
   if (!record) return nullptr;
   for (World* w : {input_.get(), output_.get()})
     if (w && (&w->record() == record || w->record().data == record->data)) return w;
-  for (World* w : extraWorlds_)
-    if (&w->record() == record || w->record().data == record->data) return w;
   return nullptr;
 }
 
 void Host::provideSuite(const std::string& name, int version, const void* table) {
   suites_[{name, version}] = table;
 }
-
-void Host::withdrawSuite(const std::string& name, int version) { suites_.erase({name, version}); }
 
 std::optional<Fault> Host::enter(std::string name, std::vector<std::string> args, Returns returns) {
   Call call;

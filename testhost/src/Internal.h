@@ -8,6 +8,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "testhost/Fixed.h"
 #include "testhost/Host.h"
 
 namespace testhost::detail {
@@ -29,6 +30,9 @@ inline std::string Arg(const void* p) {
   std::ostringstream s;
   s << p;
   return s.str();
+}
+inline std::string Arg(const PF_FixedPoint* p) {
+  return p ? "(" + Arg(FromFixed(p->x)) + ", " + Arg(FromFixed(p->y)) + ")" : "(null)";
 }
 inline std::string Arg(const PF_LRect& r) {
   return "(" + Arg(r.left) + ", " + Arg(r.top) + ", " + Arg(r.right) + ", " + Arg(r.bottom) + ")";

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <iterator>
-#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -29,16 +28,12 @@ double Seconds(A_long time, A_long timeScale) {
   return timeScale == 0 ? 0.0 : static_cast<double>(time) / timeScale;
 }
 
-std::string Describe(const PF_FixedPoint* p) {
-  return p ? "(" + Arg(FromFixed(p->x)) + ", " + Arg(FromFixed(p->y)) + ")" : "(null)";
-}
-
 // Records a conversion callback with the host whose command runs; false when a fault answers it
 // (its code in `err`) or the arguments are not this panel's.
 bool Enter(const char* name, void* refcon, PF_ContextH context, const PF_FixedPoint* point,
            std::vector<std::string> args, PF_Err& err) {
   Host* h = Host::current();
-  args.insert(args.begin(), Describe(point));
+  args.insert(args.begin(), Arg(point));
   if (h) {
     if (auto fault = h->enter(name, std::move(args), Returns::Error)) {
       err = fault->code;
@@ -67,16 +62,6 @@ PF_FixedPoint ToFixedPoint(PointF p) { return {ToFixed(p.x), ToFixed(p.y)}; }
 PointF FromFixedPoint(const PF_FixedPoint& p) { return {FromFixed(p.x), FromFixed(p.y)}; }
 
 }  // namespace
-
-PF_Fixed ToFixed(double value) {
-  const double scaled = std::round(value * 65536.0);
-  if (std::isnan(scaled)) return 0;
-  if (scaled <= std::numeric_limits<PF_Fixed>::min()) return std::numeric_limits<PF_Fixed>::min();
-  if (scaled >= std::numeric_limits<PF_Fixed>::max()) return std::numeric_limits<PF_Fixed>::max();
-  return static_cast<PF_Fixed>(scaled);
-}
-
-double FromFixed(PF_Fixed value) { return value / 65536.0; }
 
 bool GestureResult::clean() const {
   for (const EventOutcome& e : events) {
@@ -185,7 +170,8 @@ void Panel::paintBackground(double seconds) {
                             {0, 0}};
   std::vector<PointF> outline;
   for (PointF corner : corners) outline.push_back(layerToPanel(corner, seconds));
-  const ColorF grey{kLayerOutline.r / 255.0f, kLayerOutline.g / 255.0f, kLayerOutline.b / 255.0f, 1};
+  const ColorF grey{kLayerOutline.r / 255.0f, kLayerOutline.g / 255.0f, kLayerOutline.b / 255.0f,
+                    1};
   canvas_.strokePolylines({outline}, 1.0, grey);
 }
 

@@ -216,7 +216,6 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
 #ifdef _WIN32
 namespace {
 
-// The library stays loaded while the resources are read.
 std::wstring Widen(const std::string& utf8) {
   const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
                                        nullptr, 0);
@@ -225,6 +224,7 @@ std::wstring Widen(const std::string& utf8) {
   return wide;
 }
 
+// The library stays loaded while the resources are read.
 class LoadedLibrary {
  public:
   explicit LoadedLibrary(const std::string& path) : module_(LoadLibraryW(Widen(path).c_str())) {
@@ -243,7 +243,8 @@ class LoadedLibrary {
 
 BOOL CALLBACK CollectId(HMODULE, LPCSTR, LPSTR name, LONG_PTR ids) {
   if (IS_INTRESOURCE(name)) {
-    reinterpret_cast<std::vector<int>*>(ids)->push_back(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
+    reinterpret_cast<std::vector<int>*>(ids)->push_back(
+        static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
   }
   return TRUE;
 }
@@ -265,7 +266,8 @@ std::vector<PiplResource> LoadPiplResources(const std::string& pluginPath) {
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     if (!bytes) throw PiplError("cannot read \"PIPL\" resource " + std::to_string(id));
     const auto* begin = static_cast<const std::uint8_t*>(bytes);
-    resources.push_back({id, std::vector<std::uint8_t>(begin, begin + SizeofResource(library.get(), found))});
+    resources.push_back(
+        {id, std::vector<std::uint8_t>(begin, begin + SizeofResource(library.get(), found))});
   }
   return resources;
 }

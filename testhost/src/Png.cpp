@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 namespace testhost {
 
@@ -158,6 +159,14 @@ RgbaImage ReadPng(const std::string& path) {
 void WritePng(const std::string& path, const RgbaImage& image, int bitsPerChannel) {
   if (bitsPerChannel != 8 && bitsPerChannel != 16) {
     throw std::invalid_argument("PNG files are written with 8 or 16 bits per channel");
+  }
+  // The rows below are read straight from the samples, so they must all be there.
+  if (image.width <= 0 || image.height <= 0 ||
+      image.samples.size() != static_cast<std::size_t>(image.width) *
+                                  static_cast<std::size_t>(image.height) * 4) {
+    throw std::invalid_argument("cannot write " + path + ": the image is not " +
+                                std::to_string(image.width) + " x " +
+                                std::to_string(image.height) + " pixels of four samples");
   }
   const std::size_t bytesPerSample = bitsPerChannel / 8;
   const std::size_t rowBytes = static_cast<std::size_t>(image.width) * 4 * bytesPerSample;

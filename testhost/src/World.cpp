@@ -174,18 +174,25 @@ PF_Err CopyPixels(const World& src, World& dst, const PF_Rect* srcRect, const PF
     return PF_Err_NONE;
   }
   const PF_Rect s = Clip(srcRect ? *srcRect : Whole(src), src);
-  const PF_Rect d0 = dstRect ? *dstRect : Whole(dst);
-  const PF_Rect d =
-      Clip({d0.left, d0.top, d0.left + (s.right - s.left), d0.top + (s.bottom - s.top)}, dst);
-  const int width = std::min(s.right - s.left, d.right - d.left);
-  const int height = std::min(s.bottom - s.top, d.bottom - d.top);
+  // Where the source lands, clipped to the destination. In 64 bits, as the effect's destination
+  // may hold any values.
+  const long long left = dstRect ? dstRect->left : 0;
+  const long long top = dstRect ? dstRect->top : 0;
+  const long long dLeft = std::max(left, 0LL);
+  const long long dTop = std::max(top, 0LL);
+  const long long width =
+      std::min(left + (s.right - s.left), static_cast<long long>(dst.width())) - dLeft;
+  const long long height =
+      std::min(top + (s.bottom - s.top), static_cast<long long>(dst.height())) - dTop;
   if (width <= 0 || height <= 0) return PF_Err_NONE;
   // A destination clipped on the left or top starts further into the source.
-  const int sx = s.left + (d.left - d0.left);
-  const int sy = s.top + (d.top - d0.top);
+  const auto sx = static_cast<int>(s.left + (dLeft - left));
+  const auto sy = static_cast<int>(s.top + (dTop - top));
   const std::size_t rowLength = static_cast<std::size_t>(width) * PixelSize(src.depth());
-  for (int row = 0; row < height; ++row)
-    std::memmove(dst.pixelAddress(d.left, d.top + row), src.pixelAddress(sx, sy + row), rowLength);
+  for (int row = 0; row < height; ++row) {
+    std::memmove(dst.pixelAddress(static_cast<int>(dLeft), static_cast<int>(dTop) + row),
+                 src.pixelAddress(sx, sy + row), rowLength);
+  }
   return PF_Err_NONE;
 }
 

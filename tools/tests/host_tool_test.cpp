@@ -124,6 +124,18 @@ TEST_F(PngFiles, RefuseWhatIsNotAWholePicture) {
   EXPECT_THROW(testhost::WritePng("/nonexistent-folder/out.png", Samples(1, 1, 1), 8), std::runtime_error);
 }
 
+TEST_F(PngFiles, RefuseToWriteAnImageWithoutItsSamples) {
+  testhost::RgbaImage shortOfSamples = Samples(4, 4, 1);
+  shortOfSamples.samples.resize(4 * 4 * 4 - 1);
+  testhost::RgbaImage inconsistent = Samples(2, 2, 1);
+  inconsistent.width = 3;
+  for (const testhost::RgbaImage& image :
+       {testhost::RgbaImage{}, Samples(0, 5, 1), shortOfSamples, inconsistent}) {
+    EXPECT_THROW(testhost::WritePng(path_, image, 8), std::invalid_argument);
+  }
+  EXPECT_FALSE(std::filesystem::exists(path_));
+}
+
 void AppendChunk(std::vector<unsigned char>& file, const char* type,
                  const std::vector<unsigned char>& data) {
   const auto put32 = [&file](std::uint32_t v) {

@@ -5,6 +5,7 @@
 // those the plug-in last sent with PF_UpdateParamUI.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -70,9 +71,13 @@ std::vector<CommandResult> ApplyEffect(Host& host);
 // pixels from then on. 3D points are kept as they are.
 void PlacePointDefaults(Host& host);
 
-// A user's change: SetControl, then PF_Cmd_UPDATE_PARAMS_UI, which the host sends after every
-// change to an effect that declared PF_OutFlag_SEND_UPDATE_PARAMS_UI. Throws ControlError, and
-// then sends nothing.
-CommandResult ChangeControl(Host& host, const std::string& assignment);
+// PF_Cmd_UPDATE_PARAMS_UI when the effect's global setup declared
+// PF_OutFlag_SEND_UPDATE_PARAMS_UI, as the host sends it after applying the effect and after
+// every change; nothing for an effect that did not ask.
+std::optional<CommandResult> UpdateParamsUIIfAsked(Host& host);
+
+// A user's change: SetControl, then UpdateParamsUIIfAsked. Throws ControlError, and then sends
+// nothing.
+std::optional<CommandResult> ChangeControl(Host& host, const std::string& assignment);
 
 }  // namespace testhost

@@ -120,7 +120,8 @@ class Host {
   // builds params[] from the host's parameter list, runs the entry point with this host as the
   // current one, catches anything thrown across it, then checks guard bytes, handles and the
   // suite ledger. The host's own part of a command happens whichever helper sends it:
-  //   GLOBAL_SETUP    keeps a non-null out_data.global_data as the effect's global data;
+  //   GLOBAL_SETUP    keeps a non-null out_data.global_data as the effect's global data and,
+  //                   when it succeeds, out_data.out_flags as the effect's flags;
   //   GLOBAL_SETDOWN  forgets the global data afterwards (a handle not disposed stays live);
   //   PARAMS_SETUP    starts the list again from the input layer; keeps out_data.num_params;
   //   SMART_PRE_RENDER forgets the checkout ids declared by the previous pre-render.
@@ -185,21 +186,20 @@ class Host {
   // --- Host-side state.
   PF_Handle globalData() const { return globalData_; }
   void setGlobalData(PF_Handle h) { globalData_ = h; }
+  // out_data.out_flags of the last successful GLOBAL_SETUP (0 before one).
+  PF_OutFlags globalOutFlags() const { return globalOutFlags_; }
   const std::vector<AegpRegistration>& registrations() const { return registrations_; }
   World* input() { return input_.get(); }
   World* output() { return output_.get(); }
   const PF_PreRenderOutput& preRenderOutput() const { return preOutput_; }
   const std::vector<LayerCheckout>& layerCheckouts() const { return checkouts_; }
-  // Makes PF_COPY accept this world (input and output are known already). Not owned.
-  void addWorld(World* world);
 
   // --- Suites: name and version to function table. The defaults are "PF Handle Suite" 2,
   // "AEGP Utility Suite" 7, "PF Param Utils Suite" 2, "PF ANSI Suite" 1,
   // "PF Effect Custom UI Suite" 1 and the four Drawbot suites 1; anything else is refused with
-  // kSuiteNotFound. A provided table replaces the default of that identity; it must outlive
-  // the host.
+  // kSuiteNotFound. A provided table replaces the default of that identity (a null one refuses
+  // it); it must outlive the host.
   void provideSuite(const std::string& name, int version, const void* table);
-  void withdrawSuite(const std::string& name, int version);
 
   // --- What the plug-in did.
   CallLog& log() { return log_; }
@@ -211,8 +211,6 @@ class Host {
   const std::vector<std::string>& violations() const { return violations_; }
   // Serial number of the last command (0 before the first).
   int commandSerial() const { return serial_; }
-  // The command running on this host, or -1 between commands.
-  PF_Cmd runningCommand() const { return command_; }
 
   // --- For host functions, including suite tables provided from outside the library.
   // The host whose command is running on this thread, or null.
@@ -257,12 +255,12 @@ class Host {
   std::optional<PF_CustomUIInfo> customUI_;
 
   PF_Handle globalData_ = nullptr;
+  PF_OutFlags globalOutFlags_ = 0;
   std::vector<AegpRegistration> registrations_;
   AEGP_PluginID nextPluginId_ = kFirstPluginId;
 
   std::unique_ptr<World> input_;
   std::unique_ptr<World> output_;
-  std::vector<World*> extraWorlds_;
   FrameSetup worldSetup_;
   PF_CheckoutResult checkoutResult_{};
   std::vector<A_long> declaredCheckoutIds_;

@@ -6,6 +6,7 @@
 
 #include "host/host.h"
 #include "testhost/Canvas.h"
+#include "testhost/Fixed.h"
 #include "testhost/Host.h"
 
 #include <map>
@@ -140,9 +141,5 @@ class Panel {
   PF_Context context_{};
   PF_Context* contextP_ = &context_;
 };
-
-// 16.16 fixed point as the host converts it: halves away from zero, clamped to the range.
-PF_Fixed ToFixed(double value);
-double FromFixed(PF_Fixed value);
 
 }  // namespace testhost

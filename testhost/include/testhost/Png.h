@@ -32,12 +32,14 @@ bool PngSupported();
 // The largest picture ReadPng takes, in pixels (width times height).
 constexpr std::uint64_t kMaxPngPixels = std::uint64_t{1} << 24;
 
-// Any colour type and bit depth libpng reads, up to kMaxPngPixels. Throws std::runtime_error naming the path when the
-// file is missing, unreadable, too large or not a PNG file, or when the build has no PNG support.
+// Any colour type and bit depth libpng reads, up to kMaxPngPixels. Throws std::runtime_error
+// naming the path when the file is missing, unreadable, too large or not a PNG file, or when the
+// build has no PNG support.
 RgbaImage ReadPng(const std::string& path);
 
-// Writes 8 or 16 bits per channel. Throws std::runtime_error naming the path on failure, or when
-// the build has no PNG support.
+// Writes 8 or 16 bits per channel. Throws std::invalid_argument for another depth or an image
+// whose samples do not fill width x height (an empty one included), std::runtime_error naming
+// the path on failure or when the build has no PNG support.
 void WritePng(const std::string& path, const RgbaImage& image, int bitsPerChannel);
 
 }  // namespace testhost

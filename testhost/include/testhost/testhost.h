@@ -5,6 +5,7 @@
 #include "testhost/BezierSession.h"
 #include "testhost/Canvas.h"
 #include "testhost/EffectControls.h"
+#include "testhost/Fixed.h"
 #include "testhost/Host.h"
 #include "testhost/Panel.h"
 #include "testhost/PluginModule.h"
