@@ -2,7 +2,15 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <utility>
+#include <vector>
+
+#include "testhost/MachO.h"
+#ifdef ZELFIN_TESTHOST_MACHO
+#include "MachOImage.h"
+#endif
 
 #ifdef _WIN32
 #include <windows.h>
@@ -13,6 +21,23 @@
 namespace testhost {
 
 namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+  std::ifstream in(fs::u8path(path), std::ios::binary);
+  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+  if (in.bad()) throw LoadError("cannot read " + path);
+  return bytes;
+}
+
+bool StartsLikeMachO(const std::string& path) {
+  std::ifstream in(fs::u8path(path), std::ios::binary);
+  std::vector<std::uint8_t> head(4);
+  in.read(reinterpret_cast<char*>(head.data()), 4);
+  return in.gcount() == 4 && LooksLikeMachO(head);
+}
 
 #ifdef _WIN32
 std::wstring Widen(const std::string& utf8) {
@@ -34,14 +59,34 @@ std::string LastError() {
 
 }  // namespace
 
-PluginModule::PluginModule(std::string path) : path_(std::move(path)) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(std::filesystem::u8path(path_), ec))
-    throw LoadError("plug-in file not found: " + path_);
-#ifdef _WIN32
-  library_ = reinterpret_cast<void*>(LoadLibraryW(Widen(path_).c_str()));
+#ifdef ZELFIN_TESTHOST_MACHO
+void MachOImageDeleter::operator()(MachOImage* image) const noexcept { delete image; }
 #else
-  library_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
+// No MachOImage is made where the loader is not built.
+void MachOImageDeleter::operator()(MachOImage*) const noexcept {}
+#endif
+
+PluginModule::PluginModule(std::string path) : path_(std::move(path)) {
+  const std::string code = PluginCodePath(path_);
+  std::error_code ec;
+  if (!fs::is_regular_file(fs::u8path(code), ec)) throw LoadError("plug-in file not found: " + code);
+  if (StartsLikeMachO(code)) {
+#ifdef ZELFIN_TESTHOST_MACHO
+    try {
+      image_.reset(new MachOImage(ReadWholeFile(code)));
+    } catch (const LoadError& e) {
+      throw LoadError("cannot load plug-in " + path_ + ": " + e.what());
+    }
+    return;
+#else
+    throw LoadError("cannot load plug-in " + path_ +
+                    ": macOS code runs only in the stand-in host on Linux x86_64");
+#endif
+  }
+#ifdef _WIN32
+  library_ = reinterpret_cast<void*>(LoadLibraryW(Widen(code).c_str()));
+#else
+  library_ = dlopen(code.c_str(), RTLD_NOW | RTLD_LOCAL);
 #endif
   if (!library_) throw LoadError("cannot load plug-in " + path_ + ": " + LastError());
 }
@@ -49,18 +94,22 @@ PluginModule::PluginModule(std::string path) : path_(std::move(path)) {
 PluginModule::~PluginModule() { unload(); }
 
 PluginModule::PluginModule(PluginModule&& other) noexcept
-    : path_(std::move(other.path_)), library_(std::exchange(other.library_, nullptr)) {}
+    : path_(std::move(other.path_)),
+      library_(std::exchange(other.library_, nullptr)),
+      image_(std::move(other.image_)) {}
 
 PluginModule& PluginModule::operator=(PluginModule&& other) noexcept {
   if (this != &other) {
     unload();
     path_ = std::move(other.path_);
     library_ = std::exchange(other.library_, nullptr);
+    image_ = std::move(other.image_);
   }
   return *this;
 }
 
 void PluginModule::unload() noexcept {
+  image_.reset();
   if (!library_) return;
 #ifdef _WIN32
   FreeLibrary(reinterpret_cast<HMODULE>(library_));
@@ -71,6 +120,9 @@ void PluginModule::unload() noexcept {
 }
 
 void* PluginModule::find(const std::string& name) const {
+#ifdef ZELFIN_TESTHOST_MACHO
+  if (image_) return image_->find(name);
+#endif
   if (!library_) return nullptr;
 #ifdef _WIN32
   return reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(library_), name.c_str()));
@@ -85,6 +137,24 @@ PF_EntryFunc PluginModule::entryPoint(const std::string& name) const {
   void* symbol = find(name);
   if (!symbol) throw LoadError("plug-in " + path_ + " does not export " + name);
   return reinterpret_cast<PF_EntryFunc>(symbol);
+}
+
+std::string PluginCodePath(const std::string& path) {
+  const fs::path p = fs::u8path(path);
+  std::error_code ec;
+  if (!fs::is_directory(p, ec)) return path;
+  return (p / "Contents" / "MacOS" / p.stem()).u8string();
+}
+
+std::string RegistrationResourcePath(const std::string& path) {
+  fs::path p = fs::u8path(path);
+  std::error_code ec;
+  if (fs::is_directory(p, ec)) return (p / "Contents" / "Resources" / p.stem()).u8string() + ".rsrc";
+  const fs::path folder = p.parent_path();
+  if (folder.filename() == "MacOS" && folder.parent_path().filename() == "Contents") {
+    return (folder.parent_path() / "Resources" / p.filename()).u8string() + ".rsrc";
+  }
+  return p.replace_extension(".rsrc").u8string();
 }
 
 std::string PluginPathFromEnvironment(const char* fallback) {

@@ -1,6 +1,7 @@
 // Loading the plug-in library and finding its entry points by their exported names.
 #pragma once
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -14,11 +15,20 @@ class LoadError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+class MachOImage;
+// Unloads macOS code (defined where the loader is built).
+struct MachOImageDeleter {
+  void operator()(MachOImage* image) const noexcept;
+};
+
 // Owns one loaded plug-in library; unloads it when destroyed. Entry points found through it are
-// valid while it lives.
+// valid while it lives. It loads the library of this machine, and in the Linux x86_64 stand-in
+// host also the x86_64 code of a macOS bundle (the bundle folder or its code file, thin or
+// universal), which it maps and links itself.
 class PluginModule {
  public:
-  // Throws LoadError naming the path when the file is missing or cannot be loaded.
+  // Throws LoadError naming the path and the problem when the file is missing or cannot be
+  // loaded.
   explicit PluginModule(std::string path);
   ~PluginModule();
   PluginModule(PluginModule&& other) noexcept;
@@ -37,7 +47,17 @@ class PluginModule {
 
   std::string path_;
   void* library_ = nullptr;
+  std::unique_ptr<MachOImage, MachOImageDeleter> image_;
 };
+
+// The code file of the plug-in at `path`: for a bundle folder X.plugin its Contents/MacOS/X,
+// else `path` itself.
+std::string PluginCodePath(const std::string& path);
+
+// Where the registration resources of the plug-in at `path` are: for a bundle folder, or the code
+// file inside one, the bundle's Contents/Resources/X.rsrc; else the file beside the plug-in with
+// the extension .rsrc, where the build puts them for the library of this machine.
+std::string RegistrationResourcePath(const std::string& path);
 
 // The value of the environment variable ZELFIN_PLUGIN when set and not empty, else `fallback`;
 // throws LoadError when neither gives a path.

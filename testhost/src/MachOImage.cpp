@@ -1,0 +1,247 @@
+#include "MachOImage.h"
+
+#include <dlfcn.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <utility>
+
+#include "MachOBytes.h"
+#include "MachOFormat.h"
+#include "MachOUnwind.h"
+#include "testhost/MachO.h"
+
+// libgcc's unwinder: frame data registered here is searched before the loaded libraries'.
+extern "C" void __register_frame(const void* ehFrame);
+extern "C" void __deregister_frame(const void* ehFrame);
+
+namespace testhost {
+
+namespace {
+
+using namespace macho;
+
+constexpr std::uint64_t kPageSize = 4096;
+
+std::uint64_t RoundUpToPage(std::uint64_t n) { return (n + kPageSize - 1) & ~(kPageSize - 1); }
+
+// Darwin's stack-protector canary is a variable of the system library; the code reads it through
+// its pointer. Random, like the system's.
+std::uintptr_t* StackGuard() {
+  static std::uintptr_t guard[8] = {};
+  static const bool initialised = [] {
+    std::random_device random;
+    guard[0] = (std::uintptr_t{random()} << 32) | random();
+    return true;
+  }();
+  (void)initialised;
+  return guard;
+}
+
+// Reached only if a lazy pointer were left unbound; every one is bound at load.
+[[noreturn]] void StubBinderReached() {
+  std::fputs("macOS code called dyld_stub_binder: a lazy import was left unbound\n", stderr);
+  std::abort();
+}
+
+// Darwin names whose Linux counterpart is not the name without its leading underscore.
+struct Rename {
+  const char* darwin;
+  const char* linuxName;
+};
+constexpr Rename kRenames[] = {{"___bzero", "bzero"}};
+
+// The address this process gives a symbol the code imports, or null.
+void* ResolveInProcess(const std::string& symbol) {
+  if (symbol == "___stack_chk_guard") return StackGuard();
+  if (symbol == "dyld_stub_binder") return reinterpret_cast<void*>(&StubBinderReached);
+  for (const Rename& rename : kRenames) {
+    if (symbol == rename.darwin) return dlsym(RTLD_DEFAULT, rename.linuxName);
+  }
+  if (symbol.size() < 2 || symbol[0] != '_') return nullptr;
+  return dlsym(RTLD_DEFAULT, symbol.c_str() + 1);
+}
+
+int Protection(std::uint32_t vmProtection) {
+  return ((vmProtection & kVmProtRead) ? PROT_READ : 0) |
+         ((vmProtection & kVmProtWrite) ? PROT_WRITE : 0) |
+         ((vmProtection & kVmProtExecute) ? PROT_EXEC : 0);
+}
+
+// A segment that reserves addresses without mapping anything (a zero page).
+bool IsReservation(const MachOSegment& segment) {
+  return segment.initProtection == 0 && segment.fileSize == 0;
+}
+
+void CheckSectionsLoadable(const MachOSlice& slice) {
+  for (const MachOSegment& segment : slice.segments) {
+    for (const MachOSection& section : segment.sections) {
+      switch (section.flags & kSectionTypeMask) {
+        case kSectionModInitFuncPointers:
+        case kSectionModTermFuncPointers:
+          throw LoadError("the code has static initialisers or finalisers (" + segment.name + "," +
+                          section.name + "), which this loader does not run");
+        case kSectionThreadLocalRegular:
+        case kSectionThreadLocalInitFunctionPointers:
+          throw LoadError("the code has thread-local variables, which this loader does not set up");
+        default:
+          break;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+MachOImage::Mapping::Mapping(std::size_t size) {
+  void* p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) throw LoadError("cannot reserve " + std::to_string(size) + " bytes");
+  data_ = static_cast<std::uint8_t*>(p);
+  size_ = size;
+}
+
+MachOImage::Mapping::~Mapping() {
+  if (data_) munmap(data_, size_);
+}
+
+MachOImage::Mapping::Mapping(Mapping&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+
+MachOImage::Mapping& MachOImage::Mapping::operator=(Mapping&& other) noexcept {
+  if (this != &other) {
+    if (data_) munmap(data_, size_);
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+  }
+  return *this;
+}
+
+MachOImage::FrameRegistration::FrameRegistration(const std::vector<std::uint8_t>& ehFrame)
+    : registered_(ehFrame.data()) {
+  __register_frame(registered_);
+}
+
+MachOImage::FrameRegistration::~FrameRegistration() {
+  if (registered_) __deregister_frame(registered_);
+}
+
+MachOImage::FrameRegistration& MachOImage::FrameRegistration::operator=(
+    FrameRegistration&& other) noexcept {
+  if (this != &other) {
+    if (registered_) __deregister_frame(registered_);
+    registered_ = std::exchange(other.registered_, nullptr);
+  }
+  return *this;
+}
+
+MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
+  const std::vector<MachOSlice> slices = ReadMachOSlices(file);
+  const MachOSlice& slice = SliceFor(slices, kCpuTypeX86_64);
+  if (slice.fileType != kFileTypeBundle && slice.fileType != kFileTypeDylib) {
+    throw LoadError("the x86_64 code is neither a bundle nor a library (file type " +
+                    std::to_string(slice.fileType) + ")");
+  }
+  if (slice.hasChainedFixups) {
+    throw LoadError("the code uses chained fixups, which this loader does not apply");
+  }
+  if (!slice.hasDyldInfo) throw LoadError("the code has no rebase and bind information");
+  CheckSectionsLoadable(slice);
+
+  // Everything the file says is read and checked before anything is mapped.
+  const std::vector<MachOLocation> rebases = ReadRebases(file, slice);
+  const std::vector<MachOBinding> bindings = ReadBindings(file, slice);
+  exports_ = ReadExports(file, slice);
+  const Bytes sliceBytes = Bytes(file.data(), file.size()).window(slice.range.offset,
+                                                                  slice.range.size, "the slice");
+  std::vector<UnwindFunction> unwind;
+  if (const MachOSection* section = slice.findSection("__TEXT", "__unwind_info")) {
+    unwind = ReadCompactUnwind(
+        sliceBytes.window(section->fileOffset, section->size, "the unwind information"));
+  }
+
+  std::uint64_t low = UINT64_MAX, high = 0;
+  for (const MachOSegment& segment : slice.segments) {
+    if (segment.vmSize == 0 || IsReservation(segment)) continue;
+    if (segment.address % kPageSize != 0) {
+      throw LoadError("segment " + segment.name + " does not start on a page boundary");
+    }
+    low = std::min(low, segment.address);
+    high = std::max(high, segment.address + RoundUpToPage(segment.vmSize));
+  }
+  mapping_ = Mapping(high - low);
+  std::uint8_t* const base = mapping_.data();
+  header_ = base + (slice.headerAddress - low);
+  const std::uint64_t slide = reinterpret_cast<std::uintptr_t>(base) - low;
+  for (const MachOSegment& segment : slice.segments) {
+    if (segment.vmSize == 0 || IsReservation(segment)) continue;
+    std::memcpy(base + (segment.address - low), sliceBytes.data() + segment.fileOffset,
+                segment.fileSize);
+  }
+
+  const auto pointerAt = [&](const MachOLocation& location) {
+    const MachOSegment& segment = slice.segments[location.segment];
+    if (IsReservation(segment)) {
+      throw LoadError("a rebase or bind points into the unmapped segment " + segment.name);
+    }
+    return base + (segment.address - low) + location.offset;
+  };
+  for (const MachOLocation& location : rebases) {
+    std::uint8_t* at = pointerAt(location);
+    std::uint64_t value;
+    std::memcpy(&value, at, sizeof value);
+    value += slide;
+    std::memcpy(at, &value, sizeof value);
+  }
+  for (const MachOBinding& binding : bindings) {
+    void* target = nullptr;
+    if (binding.libraryOrdinal == 0) {
+      const auto own = exports_.find(binding.symbol);
+      if (own != exports_.end()) target = const_cast<std::uint8_t*>(header_) + own->second;
+    } else {
+      target = ResolveInProcess(binding.symbol);
+    }
+    std::uint8_t* at = pointerAt(binding.location);
+    if (!target) {
+      // A weak definition the process lacks keeps the code's own; a weak import becomes null.
+      if (binding.kind == MachOBindKind::kWeak) continue;
+      if (!binding.weakImport) {
+        throw LoadError("the code imports " + binding.symbol + ", which this process lacks");
+      }
+    }
+    const std::uint64_t value =
+        target ? reinterpret_cast<std::uintptr_t>(target) + static_cast<std::uint64_t>(binding.addend)
+               : 0;
+    std::memcpy(at, &value, sizeof value);
+  }
+
+  const Bytes image(header_, mapping_.size() - (slice.headerAddress - low));
+  for (const auto& [name, address] : exports_) {
+    if (address >= image.size()) throw LoadError("the export " + name + " lies outside the image");
+  }
+  ehFrame_ = BuildEhFrame(unwind, image);
+
+  // Between segments nothing is mapped; each segment gets the protection the file asks for.
+  if (mprotect(base, mapping_.size(), PROT_NONE) != 0) throw LoadError("cannot protect the image");
+  for (const MachOSegment& segment : slice.segments) {
+    if (segment.vmSize == 0 || IsReservation(segment)) continue;
+    if (mprotect(base + (segment.address - low), RoundUpToPage(segment.vmSize),
+                 Protection(segment.initProtection)) != 0) {
+      throw LoadError("cannot protect segment " + segment.name);
+    }
+  }
+  frames_ = FrameRegistration(ehFrame_);
+}
+
+MachOImage::~MachOImage() = default;
+
+void* MachOImage::find(const std::string& name) const {
+  const auto found = exports_.find("_" + name);
+  if (found == exports_.end()) return nullptr;
+  return const_cast<std::uint8_t*>(header_) + found->second;
+}
+
+}  // namespace testhost

@@ -1,0 +1,65 @@
+// The x86_64 code of a macOS bundle, loaded into this Linux process by hand: x86_64 macOS and
+// Linux share the calling convention and the C++ runtime's binary interface, so once its
+// segments are mapped, its pointers slid and bound and its unwind data translated, the host can
+// call its entry points as it calls the Linux library's.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace testhost {
+
+class MachOImage {
+ public:
+  // Loads the x86_64 slice of a thin or universal code file held in `file`. Throws LoadError
+  // naming the problem (malformed file, no x86_64 code, an import this process does not have,
+  // unwind data that cannot be translated); nothing stays mapped or registered then.
+  explicit MachOImage(const std::vector<std::uint8_t>& file);
+  ~MachOImage();
+  MachOImage(const MachOImage&) = delete;
+  MachOImage& operator=(const MachOImage&) = delete;
+
+  // The exported symbol of that C name (without the leading underscore), or null.
+  void* find(const std::string& name) const;
+
+ private:
+  // Owns the reserved address range; unmaps it when destroyed.
+  class Mapping {
+   public:
+    Mapping() = default;
+    explicit Mapping(std::size_t size);
+    ~Mapping();
+    Mapping(Mapping&& other) noexcept;
+    Mapping& operator=(Mapping&& other) noexcept;
+    std::uint8_t* data() const { return data_; }
+    std::size_t size() const { return size_; }
+
+   private:
+    std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+  };
+  // Deregisters the frame data it registered when destroyed.
+  class FrameRegistration {
+   public:
+    FrameRegistration() = default;
+    explicit FrameRegistration(const std::vector<std::uint8_t>& ehFrame);
+    ~FrameRegistration();
+    FrameRegistration(const FrameRegistration&) = delete;
+    FrameRegistration& operator=(const FrameRegistration&) = delete;
+    FrameRegistration& operator=(FrameRegistration&& other) noexcept;
+
+   private:
+    const void* registered_ = nullptr;
+  };
+
+  Mapping mapping_;
+  const std::uint8_t* header_ = nullptr;
+  std::map<std::string, std::uint64_t> exports_;
+  std::vector<std::uint8_t> ehFrame_;
+  FrameRegistration frames_;  // last: deregistered before the frame data and the code go
+};
+
+}  // namespace testhost
