@@ -30,9 +30,9 @@ const Command kListCommand = {
     "Lists the effects PLUGIN declares in its registration resources.",
     {},
     "PLUGIN is the Linux library (its resources are the ZelfinControls.rsrc the build writes\n"
-    "beside it), a Windows .aex file or a macOS .plugin bundle. For the library, each effect's\n"
-    "global setup is run and a warning printed where the version or flags it reports differ\n"
-    "from its resource.\n",
+    "beside it), a Windows .aex file, or a macOS .plugin bundle or the code file inside it. For\n"
+    "the library and, on Linux x86_64, the bundle's x86_64 code, each effect's global setup is\n"
+    "run and a warning printed where the version or flags it reports differ from its resource.\n",
     Run};
 
 }  // namespace zelfin_host

@@ -27,9 +27,12 @@ void PrintFlags(std::ostream& out, const PluginFile& plugin) {
 }
 
 std::size_t PrintGlobalSetupCheck(std::ostream& out, const PluginFile& plugin) {
-  if (plugin.kind != PluginKind::kLibrary) {
-    out << "  global setup not run: a " << PluginKindName(plugin.kind)
-        << " cannot be loaded on this machine\n";
+  if (!plugin.module) {
+    out << "  global setup not run: "
+        << (plugin.loadProblem.empty()
+                ? "a " + std::string(PluginKindName(plugin.kind)) + " cannot be loaded on this machine"
+                : plugin.loadProblem)
+        << "\n";
     return 0;
   }
   const std::vector<std::string> warnings = CheckAgainstGlobalSetup(plugin);

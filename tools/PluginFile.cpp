@@ -8,6 +8,7 @@
 #include "CommandLine.h"
 #include "PeResources.h"
 #include "host/host.h"
+#include "testhost/MachO.h"
 #include "testhost/PiPL.h"
 
 namespace zelfin_host {
@@ -25,11 +26,6 @@ bool StartsWith(const std::vector<std::uint8_t>& bytes, std::initializer_list<st
 
 bool IsElf(const std::vector<std::uint8_t>& bytes) {
   return StartsWith(bytes, {0x7F, 'E', 'L', 'F'});
-}
-
-bool IsMachO(const std::vector<std::uint8_t>& bytes) {
-  return StartsWith(bytes, {0xCF, 0xFA, 0xED, 0xFE}) ||
-         StartsWith(bytes, {0xFE, 0xED, 0xFA, 0xCF}) || StartsWith(bytes, {0xCA, 0xFE, 0xBA, 0xBE});
 }
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path) {
@@ -69,16 +65,24 @@ void ReadMacResources(PluginFile& plugin) {
   }
 }
 
-void OpenBundle(PluginFile& plugin) {
-  const fs::path resources = fs::path(plugin.path) / "Contents" / "Resources";
-  const fs::path expected = resources / (fs::path(plugin.path).stem().string() + ".rsrc");
+// A bundle folder, or the code file inside one: the registrations come from the bundle's
+// resource file; its code is loaded where the stand-in host can run it.
+void OpenBundle(PluginFile& plugin, bool folder) {
+  const fs::path expected = testhost::RegistrationResourcePath(plugin.path);
   if (!fs::is_regular_file(expected)) {
-    throw ToolError(plugin.path + " is a folder but not a plug-in bundle: " + expected.string() +
-                    " is missing");
+    throw ToolError(plugin.path +
+                    (folder ? " is a folder but not a plug-in bundle: "
+                            : " is macOS code but not inside a plug-in bundle: ") +
+                    expected.string() + " is missing");
   }
   plugin.kind = PluginKind::kMacBundle;
   plugin.resourcePath = expected.string();
   ReadMacResources(plugin);
+  try {
+    plugin.module = std::make_unique<testhost::PluginModule>(plugin.path);
+  } catch (const testhost::LoadError& e) {
+    plugin.loadProblem = e.what();
+  }
 }
 
 void OpenWindows(PluginFile& plugin, const std::vector<std::uint8_t>& bytes) {
@@ -99,7 +103,7 @@ void OpenLibrary(PluginFile& plugin) {
   } catch (const testhost::LoadError& e) {
     throw ToolError(plugin.path + " is not a plug-in: " + e.what());
   }
-  const fs::path beside = fs::path(plugin.path).replace_extension(".rsrc");
+  const fs::path beside = testhost::RegistrationResourcePath(plugin.path);
   if (!fs::is_regular_file(beside)) {
     throw ToolError(plugin.path + " is not a plug-in: no registration resources beside it (" +
                     beside.string() + ")");
@@ -129,7 +133,7 @@ PluginFile OpenPlugin(const std::string& path) {
   const fs::file_status status = fs::status(path, ec);
   if (ec || !fs::exists(status)) throw ToolError("no such file: " + path);
   if (fs::is_directory(status)) {
-    OpenBundle(plugin);
+    OpenBundle(plugin, true);
     return plugin;
   }
   const std::vector<std::uint8_t> bytes = ReadBytes(path);
@@ -137,8 +141,8 @@ PluginFile OpenPlugin(const std::string& path) {
     OpenWindows(plugin, bytes);
   } else if (IsElf(bytes)) {
     OpenLibrary(plugin);
-  } else if (IsMachO(bytes)) {
-    throw ToolError(path + " is the code inside a macOS bundle: give the .plugin folder instead");
+  } else if (testhost::LooksLikeMachO(bytes)) {
+    OpenBundle(plugin, false);
   } else {
     throw ToolError(path +
                     " is not a plug-in (neither a library, a .aex file nor a .plugin bundle)");
@@ -147,6 +151,7 @@ PluginFile OpenPlugin(const std::string& path) {
 }
 
 const testhost::PluginModule& LoadedModule(const PluginFile& plugin) {
+  if (!plugin.loadProblem.empty()) throw ToolError(plugin.loadProblem);
   if (!plugin.module) {
     throw ToolError(plugin.path + " is a " + PluginKindName(plugin.kind) +
                     ", which cannot run on this machine; 'zelfin-host list' reads its resources");

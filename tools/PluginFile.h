@@ -1,5 +1,5 @@
 // A plug-in file as zelfin-host meets it: which platform's build it is, the effects its
-// registration resources declare, and, for the build of this machine, the loaded library.
+// registration resources declare, and, where the stand-in host can run it, the loaded code.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +14,7 @@ namespace zelfin_host {
 enum class PluginKind {
   kLibrary,   // the build of this machine, loaded and run
   kWindows,   // a .aex file, read only
-  kMacBundle  // a .plugin bundle, read only
+  kMacBundle  // a .plugin bundle or its code file: its x86_64 code runs on Linux x86_64
 };
 
 const char* PluginKindName(PluginKind kind);
@@ -36,14 +36,17 @@ struct PluginFile {
   PluginKind kind = PluginKind::kLibrary;
   std::string resourcePath;  // the file the registrations were read from
   std::vector<DeclaredEffect> effects;
-  std::unique_ptr<testhost::PluginModule> module;  // only for PluginKind::kLibrary
+  std::unique_ptr<testhost::PluginModule> module;  // null when it cannot run here
+  std::string loadProblem;  // why a bundle's code could not be loaded
 };
 
 // Throws ToolError for a missing file, a file that is not a plug-in, or registration resources
-// that are missing or malformed.
+// that are missing or malformed. A bundle whose code cannot run here is still opened, without
+// its module.
 PluginFile OpenPlugin(const std::string& path);
 
-// The loaded library; throws ToolError for a build of another platform, which can only be listed.
+// The loaded code; throws ToolError for a build that cannot run here (a Windows file, or a bundle
+// whose code could not be loaded, with the reason), which can only be listed.
 const testhost::PluginModule& LoadedModule(const PluginFile& plugin);
 
 // The effect of that exact name; throws ToolError listing the effects when there is none.

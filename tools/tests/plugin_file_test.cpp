@@ -203,7 +203,7 @@ TEST_F(Scratch, FilesThatAreNotPluginsAreRefusedWithTheReason) {
       {"Windows file cut short", write("cut.aex", Bytes(whole.begin(), whole.begin() + 0x100)),
        "is not a readable Windows plug-in"},
       {"code inside a bundle", write("ZelfinControls", Bytes{0xCF, 0xFA, 0xED, 0xFE, 7, 0, 0, 1}),
-       "give the .plugin folder"},
+       "not inside a plug-in bundle"},
       {"ELF that is no library", write("broken.so", Bytes{0x7F, 'E', 'L', 'F', 2, 1, 1, 0}), "is not a plug-in"},
   };
   for (const auto& c : cases) {
