@@ -1,7 +1,7 @@
 // What the host learns from the plug-in's five property lists agrees with what the built
 // plug-in declares at run time; the host refuses a plug-in otherwise. On Windows the lists are
-// read from the .aex's own "PIPL" resources, the way the host reads them; elsewhere the plug-in
-// file carries none, and the generated macOS resource file stands in.
+// read from the .aex's own "PIPL" resources, the way the host reads them; elsewhere from the
+// resource file the host finds for the plug-in: a bundle's own, or the one beside the library.
 #include "resources/ExpectedPropertyLists.h"
 
 #include "testhost/Host.h"
@@ -17,9 +17,8 @@ namespace {
 
 using testhost::PiplFormat;
 
-const std::string kGenerated = ZELFIN_GENERATED_RESOURCES_DIR;
-
 #ifdef _WIN32
+const std::string kGenerated = ZELFIN_GENERATED_RESOURCES_DIR;
 constexpr PiplFormat kFormat = PiplFormat::kWindows;
 #else
 constexpr PiplFormat kFormat = PiplFormat::kMac;
@@ -29,8 +28,9 @@ std::vector<testhost::PiplResource> RegistrationLists() {
 #ifdef _WIN32
   return testhost::LoadPiplResources(testhost::DefaultPluginPath());
 #else
-  return testhost::ReadResourceFile(testhost::ReadFileBytes(kGenerated + "/ZelfinControls.rsrc"),
-                                    PF_FourCharCode("PiPL"));
+  return testhost::ReadResourceFile(
+      testhost::ReadFileBytes(testhost::RegistrationResourcePath(testhost::DefaultPluginPath())),
+      PF_FourCharCode("PiPL"));
 #endif
 }
 
