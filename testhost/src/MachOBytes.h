@@ -25,9 +25,9 @@ class Bytes {
   bool holds(std::uint64_t offset, std::uint64_t length) const {
     return offset <= size_ && length <= size_ - offset;
   }
-  // Throws LoadError "<what> runs past the end of <where>" unless the range lies inside.
+  // Throws LoadError "the file ends before the end of <what>" unless the range lies inside.
   void require(std::uint64_t offset, std::uint64_t length, const std::string& what) const {
-    if (!holds(offset, length)) throw LoadError(what + " runs past the end of the file");
+    if (!holds(offset, length)) throw LoadError("the file ends before the end of " + what);
   }
   Bytes window(std::uint64_t offset, std::uint64_t length, const std::string& what) const {
     require(offset, length, what);

@@ -1,5 +1,3 @@
-#include "testhost/MachO.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <limits>
@@ -8,6 +6,7 @@
 
 #include "MachOBytes.h"
 #include "MachOFormat.h"
+#include "testhost/MachO.h"
 
 namespace testhost {
 
@@ -51,7 +50,8 @@ MachOSegment ReadSegment(const Bytes& slice, std::uint64_t at, const LoadCommand
       (command.size - sizeof(SegmentCommand64)) / sizeof(Section64) < segment.sectionCount) {
     throw LoadError(what + " lists more sections than its load command holds");
   }
-  if (segment.fileSize > segment.vmSize) throw LoadError(what + " is larger in the file than mapped");
+  if (segment.fileSize > segment.vmSize)
+    throw LoadError(what + " is larger in the file than mapped");
   if (segment.vmSize > kMaxImageSize || segment.vmAddress > kMaxImageSize) {
     throw LoadError(what + " is mapped beyond " + Hex(kMaxImageSize));
   }
@@ -86,9 +86,9 @@ std::string ReadLibraryName(const Bytes& slice, std::uint64_t at, const LoadComm
   if (dylib.nameOffset < sizeof(DylibCommand) || dylib.nameOffset >= command.size) {
     throw LoadError("a library command's name lies outside the command");
   }
-  Cursor name(slice.window(at + dylib.nameOffset, command.size - dylib.nameOffset,
-                           "a library name"),
-              "a library command");
+  Cursor name(
+      slice.window(at + dylib.nameOffset, command.size - dylib.nameOffset, "a library name"),
+      "a library command");
   return name.cstring();
 }
 
@@ -107,7 +107,8 @@ void CheckSegmentsDoNotOverlap(const MachOSlice& slice) {
 }
 
 MachOSlice ReadSlice(const Bytes& file, std::uint32_t cpuType, MachORange range) {
-  const Bytes slice = file.window(range.offset, range.size, "the " + CpuTypeName(cpuType) + " slice");
+  const Bytes slice =
+      file.window(range.offset, range.size, "the " + CpuTypeName(cpuType) + " slice");
   const auto header = slice.record<MachHeader64>(0, "the Mach-O header");
   if (header.magic != kMagic64) throw LoadError("a slice is not a 64-bit Mach-O file");
   if (header.cpuType != cpuType) {
@@ -154,7 +155,8 @@ MachOSlice ReadSlice(const Bytes& file, std::uint32_t cpuType, MachORange range)
       }
       case kLcCodeSignature: {
         const auto data = body.record<LinkeditDataCommand>(0, "the code signature command");
-        out.codeSignature = CheckedRange(slice, data.dataOffset, data.dataSize, "the code signature");
+        out.codeSignature =
+            CheckedRange(slice, data.dataOffset, data.dataSize, "the code signature");
         break;
       }
       case kLcDyldChainedFixups:
@@ -166,7 +168,8 @@ MachOSlice ReadSlice(const Bytes& file, std::uint32_t cpuType, MachORange range)
     }
     at += command.size;
   }
-  if (out.segments.empty()) throw LoadError("the " + CpuTypeName(cpuType) + " slice has no segments");
+  if (out.segments.empty())
+    throw LoadError("the " + CpuTypeName(cpuType) + " slice has no segments");
   const auto headerSegment =
       std::find_if(out.segments.begin(), out.segments.end(),
                    [](const MachOSegment& s) { return s.fileOffset == 0 && s.fileSize > 0; });
@@ -224,14 +227,13 @@ std::vector<MachOSlice> ReadMachOSlices(const std::vector<std::uint8_t>& file) {
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint64_t at = sizeof(FatHeader) + i * entrySize;
     const std::uint32_t cpuType = bytes.bigEndian32(at, "a slice entry");
-    const MachORange range =
-        wide ? MachORange{bytes.bigEndian64(at + 8, "a slice entry"),
-                          bytes.bigEndian64(at + 16, "a slice entry")}
-             : MachORange{bytes.bigEndian32(at + 8, "a slice entry"),
-                          bytes.bigEndian32(at + 12, "a slice entry")};
+    const MachORange range = wide ? MachORange{bytes.bigEndian64(at + 8, "a slice entry"),
+                                               bytes.bigEndian64(at + 16, "a slice entry")}
+                                  : MachORange{bytes.bigEndian32(at + 8, "a slice entry"),
+                                               bytes.bigEndian32(at + 12, "a slice entry")};
     for (const MachOSlice& other : slices) {
-      if (other.cpuType == cpuType) throw LoadError("the universal file holds two " +
-                                                    CpuTypeName(cpuType) + " slices");
+      if (other.cpuType == cpuType)
+        throw LoadError("the universal file holds two " + CpuTypeName(cpuType) + " slices");
     }
     slices.push_back(ReadSlice(bytes, cpuType, range));
   }
@@ -464,7 +466,8 @@ std::vector<MachOBinding> ReadBindings(const std::vector<std::uint8_t>& file,
 std::map<std::string, std::uint64_t> ReadExports(const std::vector<std::uint8_t>& file,
                                                  const MachOSlice& slice) {
   const std::string stream = "the export trie";
-  const Bytes trie = SliceBytes(file, slice).window(slice.exports.offset, slice.exports.size, stream);
+  const Bytes trie =
+      SliceBytes(file, slice).window(slice.exports.offset, slice.exports.size, stream);
   std::map<std::string, std::uint64_t> out;
   if (trie.size() == 0) return out;
   // Depth-first over the nodes; each node may be reached once, so a trie that loops back is

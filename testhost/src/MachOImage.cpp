@@ -155,8 +155,8 @@ MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
   const std::vector<MachOLocation> rebases = ReadRebases(file, slice);
   const std::vector<MachOBinding> bindings = ReadBindings(file, slice);
   exports_ = ReadExports(file, slice);
-  const Bytes sliceBytes = Bytes(file.data(), file.size()).window(slice.range.offset,
-                                                                  slice.range.size, "the slice");
+  const Bytes sliceBytes =
+      Bytes(file.data(), file.size()).window(slice.range.offset, slice.range.size, "the slice");
   std::vector<UnwindFunction> unwind;
   if (const MachOSection* section = slice.findSection("__TEXT", "__unwind_info")) {
     unwind = ReadCompactUnwind(
@@ -212,9 +212,9 @@ MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
         throw LoadError("the code imports " + binding.symbol + ", which this process lacks");
       }
     }
-    const std::uint64_t value =
-        target ? reinterpret_cast<std::uintptr_t>(target) + static_cast<std::uint64_t>(binding.addend)
-               : 0;
+    const std::uint64_t value = target ? reinterpret_cast<std::uintptr_t>(target) +
+                                             static_cast<std::uint64_t>(binding.addend)
+                                       : 0;
     std::memcpy(at, &value, sizeof value);
   }
 

@@ -251,8 +251,9 @@ void WriteFrameless(Writer& w, const UnwindFunction& f, Bytes image, bool indire
   std::uint64_t stackSize = sizeField * std::uint64_t{8};
   if (indirect) {
     // The size is the immediate of the function's own stack-allocating instruction.
-    stackSize = image.record<std::uint32_t>(f.start + sizeField, FunctionName(f) + "'s stack size") +
-                8 * std::uint64_t{Field(f.encoding, kUnwindFramelessStackAdjust)};
+    stackSize =
+        image.record<std::uint32_t>(f.start + sizeField, FunctionName(f) + "'s stack size") +
+        8 * std::uint64_t{Field(f.encoding, kUnwindFramelessStackAdjust)};
   }
   if (count > 6 || stackSize < 8 * (std::uint64_t{count} + 1)) throw LoadError(untranslatable);
   // Each register is numbered among those not yet used; the numbers are the digits of a
@@ -301,7 +302,8 @@ std::vector<std::uint8_t> BuildEhFrame(const std::vector<UnwindFunction>& functi
     }
     std::uint64_t personality = 0;
     if (f.personalitySlot) {
-      personality = image.record<std::uint64_t>(f.personalitySlot, FunctionName(f) + "'s personality");
+      personality =
+          image.record<std::uint64_t>(f.personalitySlot, FunctionName(f) + "'s personality");
       if (!personality) throw LoadError(FunctionName(f) + " has a null personality routine");
     }
     if (f.lsda && (!personality || !image.holds(f.lsda, 1))) {

@@ -42,9 +42,9 @@ struct MachOSlice {
   std::uint32_t cpuType = 0;
   MachORange range;  // of the slice within the file
   std::uint32_t fileType = 0;
-  std::uint64_t headerAddress = 0;      // where the segment holding the header is linked
-  std::vector<MachOSegment> segments;   // in load-command order: rebases and binds name them so
-  std::vector<std::string> libraries;   // in load-command order: binds name them from 1
+  std::uint64_t headerAddress = 0;     // where the segment holding the header is linked
+  std::vector<MachOSegment> segments;  // in load-command order: rebases and binds name them so
+  std::vector<std::string> libraries;  // in load-command order: binds name them from 1
   bool hasDyldInfo = false;
   bool hasChainedFixups = false;
   // Within the slice; empty when absent.
