@@ -1,0 +1,55 @@
+// Static checks of a macOS code file, thin or universal, slice by slice: that the code signature
+// of each slice covers it and every page hash matches, and that each slice imports only symbols
+// verified to exist on the oldest system it supports.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "testhost/MachO.h"
+
+namespace zelfin_check {
+
+// A check that failed; the message is one line naming the slice and the problem.
+class CheckError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct SignatureSummary {
+  std::uint32_t pages = 0;
+  std::uint32_t pageSize = 0;
+  std::uint64_t codeLimit = 0;
+};
+
+// Finds the slice's LC_CODE_SIGNATURE, reads its SuperBlob and every CodeDirectory in it, and
+// recomputes each page hash (SHA-256, or SHA-256 truncated to the stored size) over the slice up
+// to codeLimit. Throws CheckError for a missing or malformed signature, another hash type, a
+// signature whose codeLimit is not where the signature starts, or a page that does not match.
+SignatureSummary CheckSignature(const std::vector<std::uint8_t>& file,
+                                const testhost::MachOSlice& slice);
+
+// The verified imports: one symbol a line, optionally followed by the architectures it is
+// verified for (x86_64, arm64; all when none are named); '#' starts a comment.
+class VerifiedImports {
+ public:
+  // Throws CheckError naming the line for an unknown architecture.
+  static VerifiedImports Parse(const std::string& text);
+  bool allows(const std::string& symbol, std::uint32_t cpuType) const;
+
+ private:
+  std::map<std::string, std::set<std::uint32_t>> architectures_;  // empty set: every one
+};
+
+// The symbols the slice imports (its bind and lazy-bind entries) that the list does not allow for
+// its architecture, sorted. Throws LoadError when the opcodes cannot be read, and
+// CheckError for a slice whose imports are kept as chained fixups, which this does not read.
+std::vector<std::string> UnverifiedImports(const std::vector<std::uint8_t>& file,
+                                           const testhost::MachOSlice& slice,
+                                           const VerifiedImports& verified);
+
+}  // namespace zelfin_check
