@@ -24,6 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+#ifdef ZELFIN_TESTHOST_MACHO
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
   std::ifstream in(fs::u8path(path), std::ios::binary);
   std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
@@ -31,6 +32,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
   if (in.bad()) throw LoadError("cannot read " + path);
   return bytes;
 }
+#endif
 
 bool StartsLikeMachO(const std::string& path) {
   std::ifstream in(fs::u8path(path), std::ios::binary);
