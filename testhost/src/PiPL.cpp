@@ -160,12 +160,11 @@ EffectRegistration DecodeRegistration(const PropertyList& list, PiplFormat forma
   registration.kind = Number(get(Code("kind")), 4, big);
   registration.name = PascalString(get(Code("name")));
   registration.category = PascalString(get(Code("catg")));
+  registration.architectures = {"x86_64"};
   if (format == PiplFormat::kWindows) {
     registration.entryPoint = CString(get(Code("8664")));
-    registration.architectures = {"x86_64"};
   } else {
     registration.entryPoint = PascalString(get(Code("mi64")));
-    registration.architectures = {"x86_64"};
     if (const auto arm64 = byKey.find(Code("ma64")); arm64 != byKey.end()) {
       const std::string arm64EntryPoint = PascalString(*arm64->second);
       if (arm64EntryPoint != registration.entryPoint) {
