@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Cross-builds the macOS bundle and checks it statically with LLVM's tools: a 64-bit Intel bundle
-# exporting exactly the five entry points, importing only from the two system libraries, with
-# exception tables, and holding the generated bundle files. Then runs its x86_64 code: the
-# native build's host-driven suites and command-line tests against the bundle.
+# Cross-builds the macOS bundle and checks it statically with LLVM's tools: one universal code
+# file whose x86_64 (macOS 10.13) and arm64 (macOS 11) slices are each signed, export exactly the
+# five entry points, import only from the two system libraries and carry exception tables, and a
+# bundle holding the generated files. Then runs its x86_64 code: the native build's host-driven
+# suites and command-line tests against the bundle, with the loader's tests and the signature and
+# import checks of zelfin-macho-check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
