@@ -198,7 +198,7 @@ MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
   }
   for (const MachOBinding& binding : bindings) {
     void* target = nullptr;
-    if (binding.libraryOrdinal == 0) {
+    if (binding.libraryOrdinal == 0 && binding.kind != MachOBindKind::kWeak) {
       const auto own = exports_.find(binding.symbol);
       if (own != exports_.end()) target = const_cast<std::uint8_t*>(header_) + own->second;
     } else {
@@ -207,7 +207,7 @@ MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
     std::uint8_t* at = pointerAt(binding.location);
     if (!target) {
       // A weak definition the process lacks keeps the code's own; a weak import becomes null.
-      if (binding.kind == MachOBindKind::kWeak) continue;
+      if (binding.kind == MachOBindKind::kWeak && exports_.count(binding.symbol)) continue;
       if (!binding.weakImport) {
         throw LoadError("the code imports " + binding.symbol + ", which this process lacks");
       }

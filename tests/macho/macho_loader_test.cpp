@@ -46,6 +46,13 @@ testhost::MachOSlice X86Slice(const Bytes& file) {
   return testhost::SliceFor(testhost::ReadMachOSlices(file), kX86_64);
 }
 
+// The bundle's x86_64 code as a thin file.
+Bytes ThinX86(const Bytes& file) {
+  const testhost::MachORange range = X86Slice(file).range;
+  return Bytes(file.begin() + static_cast<std::ptrdiff_t>(range.offset),
+               file.begin() + static_cast<std::ptrdiff_t>(range.offset + range.size));
+}
+
 // Where in the file the x86_64 slice's first load command `cmd` (of that segment name, for
 // segments) starts.
 std::size_t FindCommand(const Bytes& file, std::uint32_t cmd, const char* segment = nullptr) {
@@ -122,9 +129,9 @@ TEST_F(MachOLoader, LoadsTheBundleOrItsCodeFileAndFindsExactlyTheEntryPoints) {
   }
 }
 
-TEST_F(MachOLoader, FindsTheX86SliceOfAUniversalFileWhereverItLies) {
-  const Bytes thin = GoodCode();
-  for (const Bytes& file : {Universal({{kX86_64, thin}, {kArm64, AsArm64(thin)}}),
+TEST_F(MachOLoader, LoadsTheX86CodeThinOrAsAnySliceOfAUniversalFile) {
+  const Bytes thin = ThinX86(GoodCode());
+  for (const Bytes& file : {thin, Universal({{kX86_64, thin}, {kArm64, AsArm64(thin)}}),
                             Universal({{kArm64, AsArm64(thin)}, {kX86_64, thin}})}) {
     const testhost::PluginModule plugin(write("Universal", file));
     for (const char* name : kEntryPoints) EXPECT_TRUE(plugin.exports(name)) << name;
@@ -167,7 +174,7 @@ struct BadFile {
 };
 
 TEST_F(MachOLoader, EachDamagedFileGetsAOneLineErrorNamingItsProblem) {
-  const Bytes good = GoodCode();
+  const Bytes good = ThinX86(GoodCode());
   const testhost::MachOSlice slice = X86Slice(good);
   const std::size_t dyldInfo = FindCommand(good, 0x80000022);
   const BadFile cases[] = {

@@ -176,9 +176,11 @@ std::vector<std::string> UnverifiedImports(const std::vector<std::uint8_t>& file
                      " slice: its imports are chained fixups, which this check does not read");
   }
   std::set<std::string> unverified;
+  const std::map<std::string, std::uint64_t> defined = testhost::ReadExports(file, slice);
   for (const testhost::MachOBinding& binding : testhost::ReadBindings(file, slice)) {
-    // Weak-bind entries name weak definitions to coalesce; what the code imports is bound too.
-    if (binding.kind == testhost::MachOBindKind::kWeak) continue;
+    // A weak-bind entry for one of the slice's own definitions coalesces it; any other is an
+    // import like the rest.
+    if (binding.kind == testhost::MachOBindKind::kWeak && defined.count(binding.symbol)) continue;
     if (!verified.allows(binding.symbol, slice.cpuType)) unverified.insert(binding.symbol);
   }
   return {unverified.begin(), unverified.end()};

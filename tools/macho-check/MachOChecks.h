@@ -45,8 +45,8 @@ class VerifiedImports {
   std::map<std::string, std::set<std::uint32_t>> architectures_;  // empty set: every one
 };
 
-// The symbols the slice imports (its bind and lazy-bind entries) that the list does not allow for
-// its architecture, sorted. Throws LoadError when the opcodes cannot be read, and
+// The symbols the slice imports (its bind, lazy-bind and weak-bind entries, but for weak-bind
+// entries of its own exports) that the list does not allow for its architecture, sorted. Throws LoadError when the opcodes cannot be read, and
 // CheckError for a slice whose imports are kept as chained fixups, which this does not read.
 std::vector<std::string> UnverifiedImports(const std::vector<std::uint8_t>& file,
                                            const testhost::MachOSlice& slice,

@@ -78,7 +78,8 @@ enum class MachOBindKind { kBind, kLazy, kWeak };
 struct MachOBinding {
   MachOBindKind kind = MachOBindKind::kBind;
   std::string symbol;
-  std::int64_t libraryOrdinal = 0;  // 1-based, or 0 (the image itself) and the negative specials
+  // 1-based, or 0 (the image itself) and the negative specials; weak-bind entries name none
+  std::int64_t libraryOrdinal = 0;
   bool weakImport = false;          // may stay unresolved: the pointer becomes null
   MachOLocation location;
   std::int64_t addend = 0;
