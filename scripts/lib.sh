@@ -24,6 +24,8 @@ ZELFIN_NATIVE_PACKAGES=(g++ cmake ninja-build pkg-config googletest libgtest-dev
 ZELFIN_CROSS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 clang-14 lld-16 libc++-14-dev libc++abi-14-dev llvm-14)
 # Sanitizer and fuzzing runs.
 ZELFIN_SANITIZER_PACKAGES=(clang-14 libclang-rt-14-dev)
+# The bundle's arm64 code run by an arm64 build of the stand-in host under qemu-aarch64.
+ZELFIN_ARM64_PACKAGES=(g++-aarch64-linux-gnu qemu-user)
 
 zelfin_jobs() {
   nproc 2>/dev/null || echo 2

@@ -3,7 +3,10 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <string>
 
 #include "Internal.h"
 
@@ -171,6 +174,88 @@ struct HostCallbacks {
     va_start(args, format);
     const int n = std::vsnprintf(buffer, kReturnMsgSize, format, args);
     va_end(args);
+    return Formatted(h, buffer, n);
+  }
+
+#if defined(__aarch64__)
+  // The same for Darwin arm64 code, which passes the variadic arguments on the stack, each in
+  // its own 8-byte slot (a double as its raw bytes). A plain Linux aarch64 function takes its
+  // 9th and later integer parameters from those same slots: the six after the format are the
+  // unused registers x2-x7.
+  static int SprintfFromStackSlots(A_char* buffer, const A_char* format, long, long, long, long,
+                                   long, long, std::uint64_t s0, std::uint64_t s1,
+                                   std::uint64_t s2, std::uint64_t s3, std::uint64_t s4,
+                                   std::uint64_t s5, std::uint64_t s6, std::uint64_t s7) {
+    Host* h = Host::current();
+    if (h) h->enter("PF_SPRINTF", {Arg(format)}, Returns::Value);
+    if (!buffer || !format) {
+      if (h) {
+        h->violation("PF_SPRINTF with a null buffer or format");
+        h->leave(-1);
+      }
+      return -1;
+    }
+    const std::uint64_t slots[] = {s0, s1, s2, s3, s4, s5, s6, s7};
+    const std::string text = FormatFromSlots(format, slots, std::size(slots));
+    std::snprintf(buffer, kReturnMsgSize, "%s", text.c_str());
+    return Formatted(h, buffer, static_cast<int>(text.size()));
+  }
+
+  // printf formatting with each argument taken from the next slot: one conversion at a time,
+  // typed by its conversion character and length. More arguments than slots format as 0.
+  static std::string FormatFromSlots(const char* format, const std::uint64_t* slots,
+                                     std::size_t count) {
+    std::string out;
+    std::size_t next = 0;
+    const auto take = [&] { return next < count ? slots[next++] : std::uint64_t{0}; };
+    for (const char* p = format; *p;) {
+      if (*p != '%') {
+        out += *p++;
+        continue;
+      }
+      const char* start = p++;
+      while (*p && std::strchr("-+ #0123456789.*hljztL", *p)) ++p;
+      if (!*p) break;
+      std::string spec(start, p + 1);
+      const char conversion = *p++;
+      char piece[512];
+      // A '*' width or precision is an int of its own slot.
+      for (std::size_t star; (star = spec.find('*')) != std::string::npos;) {
+        spec.replace(star, 1, std::to_string(static_cast<int>(take())));
+      }
+      const bool wide = spec.find_first_of("lzjt") != std::string::npos;  // a 64-bit argument
+      if (conversion == '%') {
+        out += '%';
+        continue;
+      } else if (std::strchr("di", conversion)) {
+        const std::uint64_t v = take();
+        wide ? std::snprintf(piece, sizeof piece, spec.c_str(), static_cast<long>(v))
+             : std::snprintf(piece, sizeof piece, spec.c_str(), static_cast<int>(v));
+      } else if (std::strchr("uxXoc", conversion)) {
+        const std::uint64_t v = take();
+        wide ? std::snprintf(piece, sizeof piece, spec.c_str(), static_cast<unsigned long>(v))
+             : std::snprintf(piece, sizeof piece, spec.c_str(), static_cast<unsigned>(v));
+      } else if (std::strchr("feEgGaA", conversion)) {
+        const std::uint64_t bits = take();
+        double v;
+        std::memcpy(&v, &bits, sizeof v);
+        std::snprintf(piece, sizeof piece, spec.c_str(), v);
+      } else if (conversion == 's') {
+        const char* v = reinterpret_cast<const char*>(take());
+        std::snprintf(piece, sizeof piece, spec.c_str(), v ? v : "(null)");
+      } else if (conversion == 'p') {
+        std::snprintf(piece, sizeof piece, spec.c_str(), reinterpret_cast<void*>(take()));
+      } else {
+        continue;  // unknown conversions print nothing
+      }
+      out += piece;
+    }
+    return out;
+  }
+#endif
+
+  // Records what PF_SPRINTF wrote and checks it fitted return_msg.
+  static int Formatted(Host* h, const A_char* buffer, int n) {
     if (h) {
       h->log().back().args.push_back(buffer);
       h->leave(n);
@@ -369,6 +454,24 @@ void FillAnsiTable(Table& a) {
 }  // namespace
 
 void FillAnsi(PF_ANSICallbacksSuite1& suite) { FillAnsiTable(suite); }
+
+#if defined(__aarch64__)
+SprintfFunc StackSlotSprintf() {
+  // Called through the variadic type, as the plug-in calls it; the twin reads what the Darwin
+  // caller put on the stack.
+  return reinterpret_cast<SprintfFunc>(&HostCallbacks::SprintfFromStackSlots);
+}
+
+const PF_ANSICallbacksSuite1* StackSlotAnsiSuite() {
+  static const PF_ANSICallbacksSuite1 suite = [] {
+    PF_ANSICallbacksSuite1 s{};
+    FillAnsi(s);
+    s.sprintf = StackSlotSprintf();
+    return s;
+  }();
+  return &suite;
+}
+#endif
 
 void FillHandleSuite(PF_HandleSuite1& suite) {
   suite.host_new_handle = &HostCallbacks::NewHandle;

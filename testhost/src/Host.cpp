@@ -80,7 +80,14 @@ Host::Host(PF_EntryFunc entry)
 }
 
 Host::Host(const PluginModule& module, const std::string& entryName)
-    : Host(module.entryPoint(entryName)) {}
+    : Host(module.entryPoint(entryName)) {
+#if defined(__aarch64__)
+  if (module.passesVariadicArgumentsOnTheStack()) {
+    utils_.ansi.sprintf = detail::StackSlotSprintf();
+    suites_[{kPFANSISuite, kPFANSISuiteVersion1}] = detail::StackSlotAnsiSuite();
+  }
+#endif
+}
 
 Host::~Host() = default;
 

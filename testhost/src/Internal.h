@@ -111,6 +111,13 @@ void Stub(F& slot) {
 // Defined with the callbacks: the ANSI and handle functions shared with the suites, and the
 // installation of every callback into a host's records.
 void FillAnsi(PF_ANSICallbacksSuite1& suite);
+#if defined(__aarch64__)
+// For Darwin arm64 code, which passes variadic arguments on the stack: a sprintf that reads them
+// from there, alone and in an ANSI suite.
+using SprintfFunc = int (*)(A_char* buffer, const A_char* format, ...);
+SprintfFunc StackSlotSprintf();
+const PF_ANSICallbacksSuite1* StackSlotAnsiSuite();
+#endif
 void FillHandleSuite(PF_HandleSuite1& suite);
 void InstallCallbacks(PF_InData& in, PF_UtilCallbacks& utils, PF_PreRenderCallbacks& pre,
                       PF_SmartRenderCallbacks& smart);

@@ -232,6 +232,15 @@ constexpr std::uint32_t kUnwindFramelessStackAdjust = 0x0000E000;
 constexpr std::uint32_t kUnwindFramelessRegisterCount = 0x00001C00;
 constexpr std::uint32_t kUnwindFramelessPermutation = 0x000003FF;
 
+// Compact-unwind encodings (arm64).
+constexpr std::uint32_t kArm64ModeFrameless = 0x02000000;
+constexpr std::uint32_t kArm64ModeDwarf = 0x03000000;
+constexpr std::uint32_t kArm64ModeFrame = 0x04000000;
+constexpr std::uint32_t kArm64FrameX19X20 = 0x00000001;  // then x21/x22 ... x27/x28 in bits 1-4
+constexpr std::uint32_t kArm64FrameD8D9 = 0x00000100;    // then d10/d11 ... d14/d15 in bits 9-11
+constexpr std::uint32_t kArm64SavedPairs = 0x00000F1F;
+constexpr std::uint32_t kArm64FramelessStackSize = 0x00FFF000;
+
 static_assert(sizeof(FatHeader) == 8 && sizeof(FatArch) == 20 && sizeof(FatArch64) == 32);
 static_assert(offsetof(FatArch64, offset) == 8 && offsetof(FatArch64, alignLog2) == 24);
 static_assert(sizeof(MachHeader64) == 32 && offsetof(MachHeader64, commandCount) == 16);

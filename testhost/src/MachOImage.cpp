@@ -27,6 +27,13 @@ using namespace macho;
 
 constexpr std::uint64_t kPageSize = 4096;
 
+// The slice this process can run.
+#if defined(__x86_64__)
+constexpr std::uint32_t kHostCpuType = kCpuTypeX86_64;
+#elif defined(__aarch64__)
+constexpr std::uint32_t kHostCpuType = kCpuTypeArm64;
+#endif
+
 std::uint64_t RoundUpToPage(std::uint64_t n) { return (n + kPageSize - 1) & ~(kPageSize - 1); }
 
 // Darwin's stack-protector canary is a variable of the system library; the code reads it through
@@ -140,9 +147,10 @@ MachOImage::FrameRegistration& MachOImage::FrameRegistration::operator=(
 
 MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
   const std::vector<MachOSlice> slices = ReadMachOSlices(file);
-  const MachOSlice& slice = SliceFor(slices, kCpuTypeX86_64);
+  const MachOSlice& slice = SliceFor(slices, kHostCpuType);
   if (slice.fileType != kFileTypeBundle && slice.fileType != kFileTypeDylib) {
-    throw LoadError("the x86_64 code is neither a bundle nor a library (file type " +
+    throw LoadError("the " + CpuTypeName(kHostCpuType) +
+                    " code is neither a bundle nor a library (file type " +
                     std::to_string(slice.fileType) + ")");
   }
   if (slice.hasChainedFixups) {
@@ -222,8 +230,11 @@ MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
   for (const auto& [name, address] : exports_) {
     if (address >= image.size()) throw LoadError("the export " + name + " lies outside the image");
   }
-  ehFrame_ = BuildEhFrame(unwind, image);
+  ehFrame_ = BuildEhFrame(unwind, image, kHostCpuType);
 
+  // The code was written as data: the instruction cache must not keep what was there before.
+  __builtin___clear_cache(reinterpret_cast<char*>(base),
+                          reinterpret_cast<char*>(base) + mapping_.size());
   // Between segments nothing is mapped; each segment gets the protection the file asks for.
   if (mprotect(base, mapping_.size(), PROT_NONE) != 0) throw LoadError("cannot protect the image");
   for (const MachOSegment& segment : slice.segments) {

@@ -1,7 +1,8 @@
-// The x86_64 code of a macOS bundle, loaded into this Linux process by hand: x86_64 macOS and
-// Linux share the calling convention and the C++ runtime's binary interface, so once its
-// segments are mapped, its pointers slid and bound and its unwind data translated, the host can
-// call its entry points as it calls the Linux library's.
+// The code of a macOS bundle for this process's architecture (x86_64 or arm64), loaded into this
+// Linux process by hand: macOS and Linux share the calling convention (but for arm64 variadic
+// arguments) and the C++ runtime's binary interface, so once its segments are mapped, its
+// pointers slid and bound and its unwind data translated, the host can call its entry points as
+// it calls the Linux library's.
 #pragma once
 
 #include <cstddef>
@@ -14,9 +15,10 @@ namespace testhost {
 
 class MachOImage {
  public:
-  // Loads the x86_64 slice of a thin or universal code file held in `file`. Throws LoadError
-  // naming the problem (malformed file, no x86_64 code, an import this process does not have,
-  // unwind data that cannot be translated); nothing stays mapped or registered then.
+  // Loads the slice of this process's architecture of a thin or universal code file held in
+  // `file`. Throws LoadError naming the problem (malformed file, no code for this architecture,
+  // an import this process does not have, unwind data that cannot be translated); nothing stays
+  // mapped or registered then.
   explicit MachOImage(const std::vector<std::uint8_t>& file);
   ~MachOImage();
   MachOImage(const MachOImage&) = delete;

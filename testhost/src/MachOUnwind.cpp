@@ -140,9 +140,17 @@ constexpr std::uint8_t kDwarfReturnAddress = 16;
 constexpr std::array<std::uint8_t, 7> kDwarfRegisterOfCode{0, 3, 12, 13, 14, 15, kDwarfRbp};
 constexpr std::uint8_t kCodeRbp = 6;
 
+// DWARF numbers of arm64 registers: x0-x30 are 0-30, sp 31, d8-d15 72-79.
+constexpr std::uint8_t kDwarfX19 = 19;
+constexpr std::uint8_t kDwarfFp = 29;
+constexpr std::uint8_t kDwarfLr = 30;
+constexpr std::uint8_t kDwarfSp = 31;
+constexpr std::uint8_t kDwarfD8 = 72;
+
 constexpr std::uint8_t kCfaDefCfa = 0x0C;
 constexpr std::uint8_t kCfaDefCfaOffset = 0x0E;
-constexpr std::uint8_t kCfaOffset = 0x80;  // | register; operand: offset / -8 (uleb)
+constexpr std::uint8_t kCfaOffset = 0x80;  // | register below 64; operand: offset / -8 (uleb)
+constexpr std::uint8_t kCfaOffsetExtended = 0x05;  // register (uleb), offset / -8 (uleb)
 constexpr std::int64_t kDataAlignment = -8;
 constexpr std::uint8_t kPointerAbsolute = 0x00;  // DW_EH_PE_absptr
 
@@ -173,7 +181,12 @@ class Writer {
   }
   // The register is saved `slots` pointer sizes below the CFA.
   void savedAt(std::uint8_t dwarfRegister, std::uint64_t slots) {
-    u8(static_cast<std::uint8_t>(kCfaOffset | dwarfRegister));
+    if (dwarfRegister < 64) {
+      u8(static_cast<std::uint8_t>(kCfaOffset | dwarfRegister));
+    } else {
+      u8(kCfaOffsetExtended);
+      uleb(dwarfRegister);
+    }
     uleb(slots);
   }
   // Starts a length-prefixed entry; returns its position for `finish`.
@@ -190,9 +203,10 @@ class Writer {
   }
 };
 
-// The common entry: the CFA is rsp + 8 at a function's first instruction, the return address just
-// below it. With a personality routine it also says every FDE carries an LSDA pointer.
-std::size_t WriteCie(Writer& w, std::uint64_t personality) {
+// The common entry. x86_64: the CFA is rsp + 8 at a function's first instruction, the return
+// address just below it. arm64: the CFA is sp, the return address in lr. With a personality
+// routine it also says every FDE carries an LSDA pointer.
+std::size_t WriteCie(Writer& w, std::uint64_t personality, bool arm64) {
   const std::size_t at = w.start();
   w.u32(0);  // CIE id
   w.u8(1);   // version
@@ -200,7 +214,7 @@ std::size_t WriteCie(Writer& w, std::uint64_t personality) {
   w.u8(0);
   w.uleb(1);  // code alignment
   w.sleb(kDataAlignment);
-  w.u8(kDwarfReturnAddress);
+  w.u8(arm64 ? kDwarfLr : kDwarfReturnAddress);
   if (personality) {
     w.uleb(1 + 8 + 1 + 1);
     w.u8(kPointerAbsolute);
@@ -211,9 +225,9 @@ std::size_t WriteCie(Writer& w, std::uint64_t personality) {
   }
   w.u8(kPointerAbsolute);  // FDE addresses
   w.u8(kCfaDefCfa);
-  w.u8(kDwarfRsp);
-  w.uleb(8);
-  w.savedAt(kDwarfReturnAddress, 1);
+  w.u8(arm64 ? kDwarfSp : kDwarfRsp);
+  w.uleb(arm64 ? 0 : 8);
+  if (!arm64) w.savedAt(kDwarfReturnAddress, 1);
   w.finish(at);
   return at;
 }
@@ -286,16 +300,64 @@ void WriteFrameless(Writer& w, const UnwindFunction& f, Bytes image, bool indire
   }
 }
 
+// arm64 frame: CFA = fp + 16, lr and fp saved below it, then the pairs x19/x20 ... x27/x28 and
+// d8/d9 ... d14/d15 the encoding names, in that order downward.
+void WriteArm64Frame(Writer& w, const UnwindFunction& f) {
+  w.u8(kCfaDefCfa);
+  w.u8(kDwarfFp);
+  w.uleb(16);
+  w.savedAt(kDwarfLr, 1);
+  w.savedAt(kDwarfFp, 2);
+  std::uint64_t slot = 3;
+  for (std::uint8_t pair = 0; pair < 5; ++pair) {
+    if (!(f.encoding & (kArm64FrameX19X20 << pair))) continue;
+    w.savedAt(static_cast<std::uint8_t>(kDwarfX19 + 2 * pair), slot++);
+    w.savedAt(static_cast<std::uint8_t>(kDwarfX19 + 2 * pair + 1), slot++);
+  }
+  for (std::uint8_t pair = 0; pair < 4; ++pair) {
+    if (!(f.encoding & (kArm64FrameD8D9 << pair))) continue;
+    w.savedAt(static_cast<std::uint8_t>(kDwarfD8 + 2 * pair), slot++);
+    w.savedAt(static_cast<std::uint8_t>(kDwarfD8 + 2 * pair + 1), slot++);
+  }
+}
+
+// arm64 frameless: CFA = sp + stack size, the return address still in lr. Saved register pairs
+// without a frame are not translated.
+void WriteArm64Frameless(Writer& w, const UnwindFunction& f) {
+  if (f.encoding & kArm64SavedPairs) {
+    throw LoadError(FunctionName(f) + " has unwind data that cannot be translated (" +
+                    Hex(f.encoding) + ")");
+  }
+  w.u8(kCfaDefCfaOffset);
+  w.uleb(16 * std::uint64_t{Field(f.encoding, kArm64FramelessStackSize)});
+}
+
+void WriteInstructions(Writer& w, const UnwindFunction& f, Bytes image, bool arm64) {
+  const std::uint32_t mode = f.encoding & kUnwindModeMask;
+  if (arm64 && mode == kArm64ModeFrame) return WriteArm64Frame(w, f);
+  if (arm64 && mode == kArm64ModeFrameless) return WriteArm64Frameless(w, f);
+  if (!arm64 && mode == kUnwindModeRbpFrame) return WriteRbpFrame(w, f);
+  if (!arm64 && (mode == kUnwindModeStackImmediate || mode == kUnwindModeStackIndirect)) {
+    return WriteFrameless(w, f, image, mode == kUnwindModeStackIndirect);
+  }
+  if (mode == (arm64 ? kArm64ModeDwarf : kUnwindModeDwarf)) {
+    throw LoadError(FunctionName(f) +
+                    " keeps its unwind data as DWARF, which this loader does not translate");
+  }
+  throw LoadError(FunctionName(f) + " has unwind data of unknown kind " + Hex(f.encoding));
+}
+
 }  // namespace
 
-std::vector<std::uint8_t> BuildEhFrame(const std::vector<UnwindFunction>& functions, Bytes image) {
+std::vector<std::uint8_t> BuildEhFrame(const std::vector<UnwindFunction>& functions, Bytes image,
+                                       std::uint32_t cpuType) {
+  const bool arm64 = cpuType == kCpuTypeArm64;
   Writer w;
   const auto address = [&](std::uint64_t offset) {
     return reinterpret_cast<std::uintptr_t>(image.data()) + offset;
   };
   std::map<std::uint64_t, std::size_t> cies;  // personality routine → its CIE
   for (const UnwindFunction& f : functions) {
-    const std::uint32_t mode = f.encoding & kUnwindModeMask;
     if (f.encoding == 0 || f.start == f.end) continue;  // nothing to unwind through
     if (!image.holds(f.start, f.end - f.start)) {
       throw LoadError(FunctionName(f) + " lies outside the image");
@@ -310,7 +372,7 @@ std::vector<std::uint8_t> BuildEhFrame(const std::vector<UnwindFunction>& functi
       throw LoadError(FunctionName(f) + " has an LSDA without a personality or outside the image");
     }
     auto cie = cies.find(personality);
-    if (cie == cies.end()) cie = cies.emplace(personality, WriteCie(w, personality)).first;
+    if (cie == cies.end()) cie = cies.emplace(personality, WriteCie(w, personality, arm64)).first;
 
     const std::size_t at = w.start();
     w.u32(static_cast<std::uint32_t>(w.bytes.size() - cie->second));  // back to the CIE
@@ -322,20 +384,7 @@ std::vector<std::uint8_t> BuildEhFrame(const std::vector<UnwindFunction>& functi
     } else {
       w.uleb(0);
     }
-    switch (mode) {
-      case kUnwindModeRbpFrame:
-        WriteRbpFrame(w, f);
-        break;
-      case kUnwindModeStackImmediate:
-      case kUnwindModeStackIndirect:
-        WriteFrameless(w, f, image, mode == kUnwindModeStackIndirect);
-        break;
-      case kUnwindModeDwarf:
-        throw LoadError(FunctionName(f) +
-                        " keeps its unwind data as DWARF, which this loader does not translate");
-      default:
-        throw LoadError(FunctionName(f) + " has unwind data of unknown kind " + Hex(f.encoding));
-    }
+    WriteInstructions(w, f, image, arm64);
     w.finish(at);
   }
   w.u32(0);

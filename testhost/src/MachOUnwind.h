@@ -24,10 +24,12 @@ struct UnwindFunction {
 std::vector<UnwindFunction> ReadCompactUnwind(Bytes section);
 
 // An .eh_frame for the functions of the image mapped at `image` (its bytes from the header on,
-// already bound): one CIE per personality routine (read from its pointer slot), one FDE per
-// function with unwind information, and the closing zero word, ready for __register_frame.
-// x86_64 frame (rbp) and frameless encodings are translated; throws LoadError naming the function
-// for any other, or for data that points outside the image.
-std::vector<std::uint8_t> BuildEhFrame(const std::vector<UnwindFunction>& functions, Bytes image);
+// already bound) for the architecture `cpuType`: one CIE per personality routine (read from its
+// pointer slot), one FDE per function with unwind information, and the closing zero word, ready
+// for __register_frame. The frame and frameless encodings of x86_64 and arm64 are translated
+// (arm64 frameless ones only without saved registers); throws LoadError naming the function for
+// any other, or for data that points outside the image.
+std::vector<std::uint8_t> BuildEhFrame(const std::vector<UnwindFunction>& functions, Bytes image,
+                                       std::uint32_t cpuType);
 
 }  // namespace testhost::macho

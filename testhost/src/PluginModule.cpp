@@ -135,6 +135,14 @@ void* PluginModule::find(const std::string& name) const {
 
 bool PluginModule::exports(const std::string& name) const { return find(name) != nullptr; }
 
+bool PluginModule::passesVariadicArgumentsOnTheStack() const {
+#if defined(__aarch64__)
+  return image_ != nullptr;
+#else
+  return false;
+#endif
+}
+
 PF_EntryFunc PluginModule::entryPoint(const std::string& name) const {
   void* symbol = find(name);
   if (!symbol) throw LoadError("plug-in " + path_ + " does not export " + name);

@@ -14,6 +14,8 @@ namespace {
 using testhost::macho::Bytes;
 using testhost::macho::UnwindFunction;
 using Data = std::vector<std::uint8_t>;
+constexpr std::uint32_t kX86_64 = 0x01000007;
+constexpr std::uint32_t kArm64 = 0x0100000C;
 
 void Put32(Data& d, std::size_t at, std::uint32_t v) {
   if (d.size() < at + 4) d.resize(at + 4);
@@ -101,9 +103,10 @@ TEST(CompactUnwind, RefusesReferencesOutsideTheTable) {
 
 // The call-frame instructions of the one FDE for a function at 0x100 without personality: after
 // the CIE come length, CIE pointer, start, size and an empty augmentation.
-Data Instructions(std::uint32_t encoding, const Data& image = Data(0x400, 0)) {
+Data Instructions(std::uint32_t encoding, const Data& image = Data(0x400, 0),
+                  std::uint32_t cpuType = kX86_64) {
   const Data eh = testhost::macho::BuildEhFrame({{0x100, 0x140, encoding, 0, 0}},
-                                                Bytes(image.data(), image.size()));
+                                                Bytes(image.data(), image.size()), cpuType);
   std::uint32_t cieLength, fdeLength;
   std::memcpy(&cieLength, eh.data(), 4);
   const std::size_t fde = 4 + cieLength, instructions = fde + 4 + 4 + 8 + 8 + 1;
@@ -139,6 +142,21 @@ TEST(CompactUnwind, FramelessFunctionsPushedRegistersFollowThePermutation) {
   EXPECT_EQ(Instructions(0x03100000 | 3 << 13 | 3 << 10 | 1, image), expected);
   // No saved registers: only the stack size.
   EXPECT_EQ(Instructions(0x02010000), (Data{0x0E, 8}));
+}
+
+TEST(CompactUnwind, Arm64FramesSaveTheirPairsBelowTheFrameRecord) {
+  // stp x20, x19, [sp, #-32]!; stp x29, x30, [sp, #16]; add x29, sp, #16: x19 at fp - 8.
+  const Data pairs = {0x0C, 29, 16, 0x9E, 1, 0x9D, 2, 0x93, 3, 0x94, 4};
+  EXPECT_EQ(Instructions(0x04000001, Data(0x400, 0), kArm64), pairs);
+  // d8/d9 come after the integer pairs, written in the extended form (registers 72 and 73).
+  const Data withFloat = {0x0C, 29, 16,   0x9E, 1, 0x9D, 2,  0x93, 3,
+                          0x94, 4,  0x05, 72,   5, 0x05, 73, 6};
+  EXPECT_EQ(Instructions(0x04000101, Data(0x400, 0), kArm64), withFloat);
+  // Frameless: 48 bytes of stack, the return address in lr.
+  EXPECT_EQ(Instructions(0x02003000, Data(0x400, 0), kArm64), (Data{0x0E, 48}));
+  for (const std::uint32_t untranslatable : {0x02003001u, 0x03000000u, 0x01000000u}) {
+    EXPECT_THROW(Instructions(untranslatable, Data(0x400, 0), kArm64), testhost::LoadError);
+  }
 }
 
 TEST(CompactUnwind, EncodingsThatCannotBeTranslatedAreRefused) {

@@ -39,6 +39,9 @@ class PluginModule {
   // The exported function of that exact name; throws LoadError naming it when it is missing.
   PF_EntryFunc entryPoint(const std::string& name) const;
   bool exports(const std::string& name) const;
+  // True for Darwin arm64 code, whose callers pass variadic arguments on the stack where Linux
+  // passes them in registers: the host gives such code variadic callbacks that read them there.
+  bool passesVariadicArgumentsOnTheStack() const;
   const std::string& path() const { return path_; }
 
  private:
