@@ -19,7 +19,7 @@ TEST(TinyBundle, CallsItsImportsAndCatchesWhatItThrows) {
   char out[8] = {};
   EXPECT_EQ(entry(3, out, "abcdef"), 0);
   EXPECT_EQ(std::string(out), "abc");
-  EXPECT_EQ(entry(-5, out, "xyz"), -5);
+  EXPECT_EQ(entry(-5, out, "xyz"), -5);  // copies 3 bytes, then throws -5
 }
 
 // Each load registers its frame data and each unload deregisters it: the unwinder aborts on a
@@ -30,7 +30,8 @@ TEST(TinyBundle, LoadsAgainAndAgainWithItsExceptionsWorkingEachTime) {
     const testhost::MachOImage image(file);
     const auto entry = reinterpret_cast<TinyEntry>(image.find("EntryPointFunc_tiny"));
     char out[8] = {};
-    ASSERT_EQ(entry(-1 - i, out, ""), -1 - i);
+    const char in[8] = {};  // the code copies (cmd & 7) bytes before it throws
+    ASSERT_EQ(entry(-1 - i, out, in), -1 - i);
   }
 }
 
