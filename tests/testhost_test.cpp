@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "testhost/Host.h"
+#include "testhost/Panel.h"
 #include "testhost/PluginModule.h"
 
 namespace {
@@ -18,6 +19,8 @@ using testhost::Depth;
 using testhost::Fault;
 using testhost::FrameSetup;
 using testhost::Host;
+using testhost::Panel;
+using testhost::PanelKind;
 using testhost::World;
 
 using Script = std::function<PF_Err(PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef**, void*)>;
@@ -409,18 +412,21 @@ TEST_F(HostTest, EventsMapPointsThroughThePanelViewAndCarryTheDragState) {
     seen.push_back(p.x / 65536.0);
     seen.push_back(static_cast<double>(e->u.do_click.continue_refcon[0]));
     e->u.do_click.continue_refcon[0] += 1;
+    e->u.do_click.send_drag = 1;
     return PF_Err_NONE;
   };
-  host.view() = {PF_Window_LAYER, 2.0, 10.0, 0.0, 3.0, 0.0};
-  EXPECT_TRUE(host.click(30, 0).clean());
-  EXPECT_TRUE(host.drag(50, 0, false).clean());
-  EXPECT_TRUE(host.click(50, 0).clean());
-  // Panel x 30 is source x 10, layer x 7; the drag carries the refcon the click left.
+  Panel panel(PanelKind::Layer, 100, 100);
+  panel.setTransform({{3, 0}, {0, 0}, {100, 100}, 0});
+  panel.setView({2.0, {-10, 0}});
+  EXPECT_TRUE(panel.drag(host, {{30, 0}, {}, PF_Point{50, 0}, false}).clean());
+  EXPECT_TRUE(panel.click(host, {50, 0}).clean());
+  // Panel x 30 is source x 20 / 2 = 10, layer x 7; the drag carries the refcon the click left,
+  // a new click starts again from nothing.
   EXPECT_EQ(seen, (std::vector<double>{PF_Window_LAYER, 7, 0, PF_Window_LAYER, 17, 1,
                                        PF_Window_LAYER, 17, 0}));
 
   host.faults().failAt("frame_to_source", 1, Fault::fail(PF_Err_OUT_OF_MEMORY));
-  EXPECT_EQ(host.click(0, 0).err, PF_Err_OUT_OF_MEMORY);
+  EXPECT_EQ(panel.click(host, {0, 0}).command.err, PF_Err_OUT_OF_MEMORY);
 }
 
 TEST_F(HostTest, ReportsMisuseOfCallbacksAndDrawingObjects) {
@@ -473,7 +479,8 @@ TEST_F(HostTest, ReportsMisuseOfCallbacksAndDrawingObjects) {
   ASSERT_EQ(about.violations.size(), 1u);
   EXPECT_NE(about.violations[0].find("outside PF_Cmd_PARAMS_SETUP"), std::string::npos);
 
-  const CommandResult draw = host.draw();
+  Panel panel(PanelKind::Composition, 32, 24);
+  const CommandResult draw = panel.draw(host).command;
   EXPECT_TRUE(draw.suiteProblems.empty()) << draw.describe();
   ASSERT_EQ(draw.violations.size(), 4u) << draw.describe();
   EXPECT_EQ(host.log().count("unsupported"), 1);

@@ -63,8 +63,8 @@ SPErr Use(Host* h, const char* name, std::initializer_list<std::pair<void*, Kind
   return Finish(h, PF_Err_NONE);
 }
 
-// A panel that cannot be drawn into yields no reference; a context that no panel made (the
-// host's own event record) yields one that draws nowhere.
+// A panel that cannot be drawn into yields no reference; a panel that does not paint, or a
+// context that no panel made, yields one that draws nowhere.
 PF_Err GetDrawingReference(const PF_ContextH context, DRAWBOT_DrawRef* ref) {
   Host* h;
   SPErr err;
@@ -75,9 +75,12 @@ PF_Err GetDrawingReference(const PF_ContextH context, DRAWBOT_DrawRef* ref) {
     return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
   }
   Panel* panel = Panel::fromContext(context);
-  *ref = panel && !panel->drawable()
-             ? nullptr
-             : static_cast<DRAWBOT_DrawRef>(h->drawObjects().create(Kind::DrawRef, panel));
+  if (panel && !panel->drawable()) {
+    *ref = nullptr;
+  } else {
+    Panel* paints = panel && panel->painting() ? panel : nullptr;
+    *ref = static_cast<DRAWBOT_DrawRef>(h->drawObjects().create(Kind::DrawRef, paints));
+  }
   return Finish(h, PF_Err_NONE);
 }
 

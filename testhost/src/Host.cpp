@@ -111,8 +111,6 @@ void Host::initRecords() {
   preExtra_.cb = &preCallbacks_;
   smartExtra_.input = &smartInput_;
   smartExtra_.cb = &smartCallbacks_;
-  context_.magic = 0x5A434F4E;  // "ZCON"
-  newEvent(PF_Event_NEW_CONTEXT);
 }
 
 void Host::resetParams() {
@@ -206,42 +204,6 @@ CommandResult Host::updateParamsUI() { return send(PF_Cmd_UPDATE_PARAMS_UI); }
 
 CommandResult Host::event(PF_EventExtra& extra) {
   return send(PF_Cmd_EVENT, &extra, output_ ? &output_->record() : nullptr);
-}
-
-PF_EventExtra& Host::newEvent(PF_EventType type) {
-  A_intptr_t carried[4] = {};
-  if (type == PF_Event_DRAG)
-    std::memcpy(carried, event_.u.do_click.continue_refcon, sizeof carried);
-  event_ = PF_EventExtra{};
-  context_.w_type = view_.window;
-  event_.contextH = &contextPtr_;
-  event_.e_type = type;
-  std::memcpy(event_.u.do_click.continue_refcon, carried, sizeof carried);
-  event_.cbs.refcon = &token_;
-  detail::InstallEventCallbacks(event_.cbs);
-  return event_;
-}
-
-CommandResult Host::click(A_long h, A_long v, PF_Modifiers modifiers) {
-  PF_EventExtra& e = newEvent(PF_Event_DO_CLICK);
-  e.u.do_click.screen_point = {h, v};
-  e.u.do_click.num_clicks = 1;
-  e.u.do_click.modifiers = modifiers;
-  return sendEvent();
-}
-
-CommandResult Host::drag(A_long h, A_long v, bool last, PF_Modifiers modifiers) {
-  PF_EventExtra& e = newEvent(PF_Event_DRAG);
-  e.u.do_click.screen_point = {h, v};
-  e.u.do_click.modifiers = modifiers;
-  e.u.do_click.last_time = last;
-  return sendEvent();
-}
-
-CommandResult Host::draw() {
-  PF_EventExtra& e = newEvent(PF_Event_DRAW);
-  e.u.draw.update_rect = {0, 0, in_.width, in_.height};
-  return sendEvent();
 }
 
 bool Host::worldsMatch(const FrameSetup& setup) const {

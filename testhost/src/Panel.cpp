@@ -73,12 +73,8 @@ bool GestureResult::clean() const {
 Panel::Panel(PanelKind kind, int width, int height)
     : kind_(kind), layerWidth_(width), layerHeight_(height), canvas_(width, height, kBackground) {
   context_.magic = kContextMagic;
-  context_.w_type = windowType();
+  context_.w_type = kind == PanelKind::Composition ? PF_Window_COMP : PF_Window_LAYER;
   context_.reserved_paneP = this;
-}
-
-PF_WindowType Panel::windowType() const {
-  return kind_ == PanelKind::Composition ? PF_Window_COMP : PF_Window_LAYER;
 }
 
 void Panel::setLayerSize(int width, int height) {
@@ -153,6 +149,10 @@ PF_EventExtra Panel::newEvent(PF_EventType type) {
   event.cbs.comp_to_layer = &CompToLayerCallback;
   event.cbs.source_to_frame = &SourceToFrameCallback;
   event.cbs.frame_to_source = &FrameToSourceCallback;
+  detail::Stub(event.cbs.get_comp2layer_xform);
+  detail::Stub(event.cbs.get_layer2comp_xform);
+  detail::Stub(event.cbs.info_draw_color);
+  detail::Stub(event.cbs.info_draw_text);
   return event;
 }
 

@@ -86,16 +86,6 @@ struct FrameResult {
   std::optional<std::string> difference;
 };
 
-// How the panel of an event maps points, for the event callbacks of PF_EventExtra.
-struct PanelView {
-  PF_WindowType window = PF_Window_COMP;
-  double zoom = 1.0;     // panel pixels per source pixel
-  double scrollX = 0.0;  // panel position of the source's origin
-  double scrollY = 0.0;
-  double layerX = 0.0;  // composition position of the layer's origin
-  double layerY = 0.0;
-};
-
 struct AegpRegistration {
   AEGP_PluginID id = 0;
   std::string name;
@@ -131,20 +121,9 @@ class Host {
   CommandResult globalSetdown();
   CommandResult paramsSetup();
   CommandResult updateParamsUI();
+  // Sends PF_Cmd_EVENT with `extra`, which the effect may change in place. Event records come
+  // from a panel (testhost::Panel), which also answers their conversion callbacks.
   CommandResult event(PF_EventExtra& extra);
-  // The host's own event record, made fresh for an event of `type` in the current view: context,
-  // callbacks and type set, everything else zero except continue_refcon, which a DRAG event
-  // carries over from the previous event as the host hands it back during a drag.
-  PF_EventExtra& newEvent(PF_EventType type);
-  // The host's event record as the last event left it.
-  PF_EventExtra& eventRecord() { return event_; }
-  // Sends the host's event record.
-  CommandResult sendEvent() { return event(event_); }
-  // A mouse press at panel pixel (h, v), a drag event (the last one with `last`), a draw event.
-  CommandResult click(A_long h, A_long v, PF_Modifiers modifiers = 0);
-  CommandResult drag(A_long h, A_long v, bool last, PF_Modifiers modifiers = 0);
-  CommandResult draw();
-  PanelView& view() { return view_; }
   // Allocates the input (pattern) and output worlds for the frame, then sends SMART_PRE_RENDER.
   CommandResult smartPreRender(const FrameSetup& setup);
   // Poisons the output (allocating both worlds when the setup changed), then sends SMART_RENDER.
@@ -229,7 +208,6 @@ class Host {
  private:
   friend struct HostCallbacks;
   friend struct HostSuites;
-  friend struct HostEvents;
 
   struct Token {
     Host* host;
@@ -273,11 +251,6 @@ class Host {
   PF_SmartRenderInput smartInput_{};
   PF_SmartRenderCallbacks smartCallbacks_{};
   PF_SmartRenderExtra smartExtra_{};
-
-  PanelView view_;
-  PF_Context context_{};
-  PF_Context* contextPtr_ = &context_;
-  PF_EventExtra event_{};
 
   SPBasicSuite basic_{};
   PF_UtilCallbacks utils_{};
