@@ -1,31 +1,11 @@
 #include "ZelfinControlUI.h"
 
-#include <cmath>
-#include <cstdint>
-#include <limits>
+#include "ZelfinFixed.h"
 
 namespace {
 
-constexpr double kFixedOne = 65536.0;
-constexpr std::int64_t kFixedMin = std::numeric_limits<PF_Fixed>::min();
-constexpr std::int64_t kFixedMax = std::numeric_limits<PF_Fixed>::max();
-
-PF_Fixed IntToFixed(A_long whole) {
-  std::int64_t fixed = static_cast<std::int64_t>(whole) * 65536;
-  if (fixed < kFixedMin) {
-    fixed = kFixedMin;
-  } else if (fixed > kFixedMax) {
-    fixed = kFixedMax;
-  }
-  return static_cast<PF_Fixed>(fixed);
-}
-
-// Whole pixels, rounded toward negative infinity: 10.75 gives 10 and -0.5 gives -1.
-A_long FixedToInt(PF_Fixed fixed) {
-  const std::int64_t value = fixed;
-  const std::int64_t remainder = ((value % 65536) + 65536) % 65536;
-  return static_cast<A_long>((value - remainder) / 65536);
-}
+using zelfin::FixedToInt;
+using zelfin::IntToFixed;
 
 void FixedFromPoint(const PF_Point* input, PF_FixedPoint* work) {
   const PF_Point in = *input;
@@ -75,28 +55,6 @@ void FrameToSource(PF_EventExtra* event, PF_FixedPoint* point) {
 }
 
 }  // namespace
-
-double FixedToDouble(PF_Fixed value) {
-  return static_cast<double>(value) / kFixedOne;
-}
-
-bool RoundToFixed(double coordinate, PF_Fixed* out) {
-  const double rounded = std::round(coordinate * kFixedOne);
-  if (std::isnan(rounded)) {
-    *out = 0;
-    return false;
-  }
-  if (rounded < static_cast<double>(kFixedMin)) {
-    *out = static_cast<PF_Fixed>(kFixedMin);
-    return false;
-  }
-  if (rounded > static_cast<double>(kFixedMax)) {
-    *out = static_cast<PF_Fixed>(kFixedMax);
-    return false;
-  }
-  *out = static_cast<PF_Fixed>(rounded);
-  return true;
-}
 
 void Source2FramePoint(const PF_InData* in_data, PF_EventExtra* event, PF_FixedPoint* point) {
   if (InCompositionPanel(event)) {

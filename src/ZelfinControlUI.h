@@ -4,15 +4,6 @@
 
 #include "host/host.h"
 
-// Layer-space points travel as 16.16 fixed point in the host's records and as doubles in the
-// vertex editor's arithmetic.
-double FixedToDouble(PF_Fixed value);
-
-// Rounds coordinate * 65536 to the nearest integer, halves away from zero. Returns false when the
-// result does not fit in 16.16 (or is not a number); *out then holds the nearest representable
-// value (0 for not-a-number), which is good enough to draw with but never stored as a parameter.
-bool RoundToFixed(double coordinate, PF_Fixed* out);
-
 // Layer space to panel pixels in place, in either panel: through the composition at the current
 // time when the panel is the Composition panel.
 void Source2FramePoint(const PF_InData* in_data, PF_EventExtra* event, PF_FixedPoint* point);

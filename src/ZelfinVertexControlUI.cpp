@@ -6,9 +6,13 @@
 #include "Util/AEFX_SuiteHelper.h"
 #include "Util/AEGP_SuiteHandler.h"
 #include "ZelfinDrawbotObjects.h"
+#include "ZelfinFixed.h"
 #include "ZelfinVector.h"
 
 namespace {
+
+using zelfin::FixedToDouble;
+using zelfin::RoundToFixed;
 
 // The three handles, in hit-test order; handle k edits parameter k + 1.
 enum Handle : A_intptr_t { kVertexHandle = 0, kInHandle, kOutHandle, kHandleCount };

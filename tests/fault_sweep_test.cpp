@@ -18,9 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "testhost/Host.h"
-#include "testhost/Panel.h"
-#include "testhost/PluginModule.h"
+#include "plugin_effects.h"
 
 namespace {
 
@@ -583,32 +581,26 @@ std::string Describe(const FaultSite& site, const Fault& fault) {
 
 class FaultSweep : public ::testing::TestWithParam<Effect> {
  protected:
-  static void SetUpTestSuite() { plugin_ = new testhost::PluginModule(testhost::DefaultPluginPath()); }
-  static void TearDownTestSuite() {
-    delete plugin_;
-    plugin_ = nullptr;
-  }
-  static testhost::PluginModule* plugin_;
+  const testhost::PluginModule& plugin_ = zelfin_test::Plugin();
 };
-testhost::PluginModule* FaultSweep::plugin_ = nullptr;
 
 TEST_P(FaultSweep, EveryHostCallOfEveryCommandFailsCleanly) {
   const Effect& effect = GetParam();
-  const std::vector<Scenario> scenarios = ScenariosFor(*plugin_, effect);
+  const std::vector<Scenario> scenarios = ScenariosFor(plugin_, effect);
   int points = 0;
   for (const Scenario& s : scenarios) {
     SCOPED_TRACE(s.name);
-    RunAndCheck(*plugin_, effect, s, [](Host&) {}, [](Instance&, const CommandResult& r) {
+    RunAndCheck(plugin_, effect, s, [](Host&) {}, [](Instance&, const CommandResult& r) {
       EXPECT_EQ(r.err, PF_Err_NONE) << "on a healthy host";
     });
     PF_Err healthy = PF_Err_NONE;
-    for (const FaultSite& site : SitesOfCommand(*plugin_, effect, s, &healthy)) {
+    for (const FaultSite& site : SitesOfCommand(plugin_, effect, s, &healthy)) {
       for (const Fault& fault : FaultsFor(site)) {
         SCOPED_TRACE(Describe(site, fault));
         ++points;
         const Outcome want = Expected(s, site, fault, healthy);
         RunAndCheck(
-            *plugin_, effect, s,
+            plugin_, effect, s,
             [&](Host& h) { h.faults().failAt(site.call, site.occurrence, fault); },
             [&](Instance& inst, const CommandResult& r) {
               EXPECT_EQ(inst.host.faults().hits(), 1) << "the fault did not strike";
