@@ -9,7 +9,8 @@ namespace {
 
 constexpr const char* kNotice = "Keyframable rig controls. (c) 2026 ZelfinControls developers.";
 
-// Name under which every effect registers with the host's plug-in services.
+// Name under which every effect registers with the host's plug-in services (kept on purpose:
+// "Compatibility decisions" in docs/developer-guide.md).
 constexpr const char* kRegistrationName = "Error!";
 
 // Owns a freshly allocated global data handle until it is handed to the host: unlocks it if it

@@ -22,8 +22,9 @@ bool InCompositionPanel(const PF_EventExtra* event) {
   return event->contextH && *event->contextH && (*event->contextH)->w_type == PF_Window_COMP;
 }
 
-// The callbacks' results are not looked at: the point is used as the host left it, and a
-// callback the host did not supply leaves it unchanged.
+// The callbacks' results are not looked at: the point is used as the host left it, and a callback
+// the host did not supply leaves it unchanged (kept on purpose: "Compatibility decisions" in
+// docs/developer-guide.md).
 void LayerToComp(const PF_InData* in_data, PF_EventExtra* event, PF_FixedPoint* point) {
   if (!event->cbs.layer_to_comp) {
     return;

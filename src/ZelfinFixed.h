@@ -48,7 +48,8 @@ inline PF_Fixed IntToFixed(A_long whole) {
   return static_cast<PF_Fixed>(fixed);
 }
 
-// Whole pixels, rounded toward negative infinity: 10.75 gives 10 and -0.5 gives -1.
+// Whole pixels, rounded toward negative infinity: 10.75 gives 10 and -0.5 gives -1 (kept on
+// purpose: "Compatibility decisions" in docs/developer-guide.md).
 inline A_long FixedToInt(PF_Fixed fixed) {
   const std::int64_t value = fixed;
   const std::int64_t remainder = ((value % 65536) + 65536) % 65536;

@@ -74,8 +74,8 @@ HandlePositions ReadHandles(PF_ParamDef* params[]) {
 }
 
 // |a - b| in whole pixels. The effect host gets it through its ANSI suite; that one host works on
-// the integers directly. An answer that is no distance (negative, not a number, too large to
-// convert) counts as out of reach.
+// the integers directly (kept on purpose: "Compatibility decisions" in docs/developer-guide.md). An
+// answer that is no distance (negative, not a number, too large to convert) counts as out of reach.
 std::int64_t AbsoluteDifference(const PF_InData* in_data, AEGP_SuiteHandler& suites, A_long a,
                                 A_long b) {
   const std::int64_t difference = static_cast<std::int64_t>(a) - b;
@@ -160,9 +160,11 @@ void ReleaseDrawbotSuites(PF_InData* in_data, PF_OutData* out_data, const DRAWBO
   }
 }
 
-// The drawing proper. Every host drawing call is made only while the ones before it succeeded;
-// a path or pen that cannot be made throws DRAWBOT_Exception, and the owners release what was
-// made as it passes.
+// The drawing proper. Every host drawing call is made only while the ones before it succeeded; a
+// path or pen that cannot be made throws DRAWBOT_Exception, and the owners release what was made as
+// it passes. The Draw and Surface suites come through the suite handler as well as the helper's
+// record, so they are acquired twice in one event (kept on purpose: "Compatibility decisions" in
+// docs/developer-guide.md).
 void DrawLineAndSquares(AEGP_SuiteHandler& suites, const DRAWBOT_Suites& drawbot,
                         PF_InData* in_data, PF_ParamDef* params[], PF_EventExtra* event) {
   DRAWBOT_DrawRef drawing = nullptr;
@@ -228,8 +230,8 @@ bool DoClickHandles(PF_InData* in_data, PF_OutData*, PF_ParamDef* params[],
     if (!RoundToFixed(at.x, &start.x) || !RoundToFixed(at.y, &start.y)) {
       continue;
     }
-    // Tested at a whole layer pixel, so at a high zoom the spot may lie a few panel pixels from
-    // the drawn square.
+    // Tested at a whole layer pixel, so at a high zoom the spot may lie a few panel pixels from the
+    // drawn square (kept on purpose: "Compatibility decisions" in docs/developer-guide.md).
     PF_Point spot = {static_cast<A_long>(at.x + 0.5), static_cast<A_long>(at.y + 0.5)};
     PF_FixedPoint work = {0, 0};
     to_panel(in_data, event, &spot, &spot, &work);
@@ -311,6 +313,8 @@ PF_Err HandleEventVertexControl(PF_InData* in_data, PF_OutData* out_data, PF_Par
   if (event == nullptr) {
     return PF_Err_BAD_CALLBACK_PARAM;
   }
+  // Some hosts send the events of a drag as clicks with send_drag still set (kept on purpose:
+  // "Compatibility decisions" in docs/developer-guide.md).
   if (event->e_type == PF_Event_DO_CLICK && event->u.do_click.send_drag) {
     event->e_type = PF_Event_DRAG;
   }

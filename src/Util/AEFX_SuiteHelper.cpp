@@ -4,6 +4,8 @@
 
 namespace {
 
+// Asks the host to show the message, also from a draw event that goes on without its drawing
+// suites (kept on purpose: "Compatibility decisions" in docs/developer-guide.md).
 void ReportError(PF_InData* in_data, PF_OutData* out_data, const char* message) {
   out_data->out_flags |= PF_OutFlag_DISPLAY_ERROR_MESSAGE;
   // The message is passed as an argument, never as the format, so a '%' in it is printed as is.

@@ -7,8 +7,9 @@ struct SuiteIdentity {
   A_long version;
 };
 
-// Every identity the handler can hold, in the order in which ReleaseAllSuites gives them back.
-// The names are the host's, character for character.
+// Every identity the handler can hold, in the order in which ReleaseAllSuites gives them back. The
+// names are the host's, character for character. The list and its order are kept as the host has
+// always seen them (kept on purpose: "Compatibility decisions" in docs/developer-guide.md).
 constexpr SuiteIdentity kReleaseList[] = {
     {"AEGP Marker Suite", 1},
     {"AEGP Marker Suite", 2},
