@@ -489,6 +489,135 @@ TEST_F(HostTest, ReportsMisuseOfCallbacksAndDrawingObjects) {
   EXPECT_EQ(draw.violations[3], "left 1 drawing objects unreleased");
 }
 
+// The contracts in include/host/ name the commands each call belongs to; a call made in another
+// is reported and refused.
+TEST_F(HostTest, ReportsEachCallMadeOutsideTheCommandsItsContractAllows) {
+  Panel panel(PanelKind::Layer, 8, 8);
+  const PF_EventExtra event = panel.newEvent(PF_Event_DRAW);
+  using Call = std::function<PF_Err(PF_InData*)>;
+  // Calls a function of a suite acquired for the call alone.
+  auto throughSuite = [](const char* name, int version, std::function<PF_Err(const void*)> call) {
+    return [=](PF_InData* in) {
+      const PF_Err err = call(Acquire(in, name, version));
+      in->pica_basicP->ReleaseSuite(name, version);
+      return err;
+    };
+  };
+  const struct {
+    const char* call;
+    const char* command;
+    Call make;
+  } cases[] = {
+      {"register_ui", "PF_Cmd_PARAMS_SETUP",
+       [](PF_InData* in) {
+         PF_CustomUIInfo ui{};
+         return in->inter.register_ui(in->effect_ref, &ui);
+       }},
+      {"PF_COPY", "PF_Cmd_SMART_RENDER",
+       [](PF_InData* in) { return in->utils->copy(in->effect_ref, nullptr, nullptr, nullptr,
+                                                  nullptr); }},
+      {"AEGP_RegisterWithAEGP", "PF_Cmd_GLOBAL_SETUP",
+       throughSuite(kAEGPUtilitySuite, kAEGPUtilitySuiteVersion7,
+                    [](const void* suite) {
+                      AEGP_PluginID id = 0;
+                      return static_cast<const AEGP_UtilitySuite3*>(suite)->AEGP_RegisterWithAEGP(
+                          nullptr, "name", &id);
+                    })},
+      {"PF_UpdateParamUI", "PF_Cmd_UPDATE_PARAMS_UI",
+       [&](PF_InData* in) {
+         return throughSuite(kPFParamUtilsSuite, kPFParamUtilsSuiteVersion2,
+                             [in](const void* suite) {
+                               PF_ParamDef def{};
+                               return static_cast<const PF_ParamUtilsSuite1*>(suite)
+                                   ->PF_UpdateParamUI(in->effect_ref, 0, &def);
+                             })(in);
+       }},
+      {"PF_GetDrawingReference", "PF_Cmd_EVENT",
+       throughSuite(kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1,
+                    [&](const void* suite) {
+                      DRAWBOT_DrawRef ref = nullptr;
+                      return static_cast<const PF_EffectCustomUISuite1*>(suite)
+                          ->PF_GetDrawingReference(event.contextH, &ref);
+                    })},
+      {"GetSupplier", "PF_Cmd_EVENT",
+       throughSuite(kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1,
+                    [](const void* suite) {
+                      DRAWBOT_SupplierRef supplier = nullptr;
+                      return static_cast<const DRAWBOT_DrawbotSuite1*>(suite)->GetSupplier(
+                          nullptr, &supplier);
+                    })},
+      {"source_to_frame", "PF_Cmd_EVENT",
+       [&](PF_InData*) {
+         PF_FixedPoint point{};
+         return event.cbs.source_to_frame(event.cbs.refcon, event.contextH, &point);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.call);
+    PF_Err err = PF_Err_NONE;
+    gScript = [&](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*) {
+      err = c.make(in);
+      return PF_Err_NONE;
+    };
+    const CommandResult about = host.about();
+    EXPECT_EQ(err, PF_Err_BAD_CALLBACK_PARAM);
+    ASSERT_EQ(about.violations.size(), 1u) << about.describe();
+    EXPECT_EQ(about.violations[0], std::string(c.call) + " called outside " + c.command);
+    EXPECT_TRUE(about.suiteProblems.empty()) << about.describe();
+  }
+}
+
+// What a command gets belongs to it unless the contract hands it over: handles are disposed or
+// become the global data, drawing references end with their event and are never released.
+TEST_F(HostTest, ReportsWhatACommandKeepsBeyondItsEnd) {
+  gScript = [](PF_Cmd cmd, PF_InData* in, PF_OutData* out, PF_ParamDef**, void*) {
+    PF_Handle kept = in->utils->host_new_handle(4);
+    if (cmd == PF_Cmd_GLOBAL_SETUP) out->global_data = in->utils->host_new_handle(4);
+    if (cmd == PF_Cmd_ABOUT) in->utils->host_dispose_handle(kept);
+    return PF_Err_NONE;
+  };
+  EXPECT_TRUE(host.about().clean()) << "a handle disposed in its command";
+  const CommandResult setup = host.globalSetup();
+  ASSERT_EQ(setup.violations.size(), 1u) << setup.describe();
+  EXPECT_EQ(setup.violations[0], "left 1 handles neither disposed nor handed over");
+
+  DRAWBOT_SurfaceRef earlier = nullptr;
+  gScript = [&earlier](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void* extra) {
+    auto* e = static_cast<PF_EventExtra*>(extra);
+    const auto* ui = static_cast<const PF_EffectCustomUISuite1*>(
+        Acquire(in, kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1));
+    const auto* draw = static_cast<const DRAWBOT_DrawbotSuite1*>(
+        Acquire(in, kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1));
+    const auto* supplier = static_cast<const DRAWBOT_SupplierSuite1*>(
+        Acquire(in, kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1));
+    const auto* surface = static_cast<const DRAWBOT_SurfaceSuite1*>(
+        Acquire(in, kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1));
+    const DRAWBOT_ColorRGBA red{1, 0, 0, 1};
+    const DRAWBOT_RectF32 rect{0, 0, 2, 2};
+    if (earlier) {
+      EXPECT_NE(surface->PaintRect(earlier, &red, &rect), 0) << "a surface of an earlier event";
+    } else {
+      DRAWBOT_DrawRef ref = nullptr;
+      ui->PF_GetDrawingReference(e->contextH, &ref);
+      draw->GetSurface(ref, &earlier);
+      EXPECT_EQ(surface->PaintRect(earlier, &red, &rect), 0);
+      EXPECT_NE(supplier->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(earlier)), 0);
+    }
+    for (const char* name : {kPFEffectCustomUISuite, kDRAWBOT_DrawSuite, kDRAWBOT_SupplierSuite,
+                             kDRAWBOT_SurfaceSuite})
+      in->pica_basicP->ReleaseSuite(name, 1);
+    return PF_Err_NONE;
+  };
+  Panel panel(PanelKind::Layer, 8, 8);
+  const CommandResult first = panel.draw(host).command;
+  ASSERT_EQ(first.violations.size(), 1u) << first.describe();
+  EXPECT_EQ(first.violations[0],
+            "ReleaseObject of a drawing reference, supplier or surface, which the host owns");
+  const CommandResult second = panel.draw(host).command;
+  ASSERT_EQ(second.violations.size(), 1u) << second.describe();
+  EXPECT_NE(second.violations[0].find("unknown or released"), std::string::npos);
+}
+
 TEST(PluginModuleTest, NamesWhatIsMissing) {
   try {
     testhost::PluginModule missing("/nonexistent/ZelfinControls.so");

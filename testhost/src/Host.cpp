@@ -35,6 +35,27 @@ constexpr A_long kDefaultTimeScale = 30;
 
 A_short BitDepth(Depth d) { return static_cast<A_short>(d); }
 
+const char* CommandName(PF_Cmd cmd) {
+  struct Named {
+    PF_Cmd cmd;
+    const char* name;
+  };
+  static const Named kNames[] = {
+      {PF_Cmd_ABOUT, "PF_Cmd_ABOUT"},
+      {PF_Cmd_GLOBAL_SETUP, "PF_Cmd_GLOBAL_SETUP"},
+      {PF_Cmd_GLOBAL_SETDOWN, "PF_Cmd_GLOBAL_SETDOWN"},
+      {PF_Cmd_PARAMS_SETUP, "PF_Cmd_PARAMS_SETUP"},
+      {PF_Cmd_UPDATE_PARAMS_UI, "PF_Cmd_UPDATE_PARAMS_UI"},
+      {PF_Cmd_EVENT, "PF_Cmd_EVENT"},
+      {PF_Cmd_SMART_PRE_RENDER, "PF_Cmd_SMART_PRE_RENDER"},
+      {PF_Cmd_SMART_RENDER, "PF_Cmd_SMART_RENDER"},
+  };
+  for (const Named& n : kNames) {
+    if (n.cmd == cmd) return n.name;
+  }
+  return "another command";
+}
+
 PF_RenderRequest WholeFrame(const FrameSetup& setup) {
   PF_RenderRequest r{};
   r.rect = {0, 0, setup.width, setup.height};
@@ -141,6 +162,7 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
   paramPtrs_.clear();
   for (PF_ParamDef& p : params_) paramPtrs_.push_back(&p);
   paramPtrs_.push_back(nullptr);
+  handlesMade_.clear();
   std::memcpy(&r.before, &out_, sizeof out_);
   const int liveDrawObjects = drawObjects_.live();
 
@@ -172,6 +194,9 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
     violation("left " + std::to_string(drawObjects_.live() - liveDrawObjects) +
               " drawing objects unreleased");
   }
+  // Drawing references, suppliers and surfaces belong to the event that got them.
+  drawObjects_.expireReferences();
+  checkHandlesKept(r);
 
   if (cmd == PF_Cmd_GLOBAL_SETUP && out_.global_data) globalData_ = out_.global_data;
   if (cmd == PF_Cmd_GLOBAL_SETUP && r.err == PF_Err_NONE && !r.escaped)
@@ -194,6 +219,28 @@ void Host::afterCommand(CommandResult& r, std::size_t violationMark) {
   r.suiteProblems = ledger_.problems(r.serial);
   r.liveHandles = handles_.live();
   r.liveSuites = ledger_.live();
+}
+
+void Host::checkHandlesKept(const CommandResult& r) {
+  const PF_Handle handedOver = r.cmd == PF_Cmd_GLOBAL_SETUP ? out_.global_data : nullptr;
+  int kept = 0;
+  for (PF_Handle made : handlesMade_) {
+    if (made == handedOver || !handles_.isLive(made)) continue;
+    const std::string arg = detail::Arg(static_cast<const void*>(made));
+    const std::vector<Call> disposals = log_.filter([&](const Call& c) {
+      return c.command == r.serial && c.name == "host_dispose_handle" && c.args.at(0) == arg;
+    });
+    if (disposals.empty()) ++kept;  // a dispose the host itself failed is not the plug-in's
+  }
+  if (kept > 0) {
+    violation("left " + std::to_string(kept) + " handles neither disposed nor handed over");
+  }
+}
+
+bool Host::during(PF_Cmd cmd, const std::string& what) {
+  if (command_ == cmd) return true;
+  violation(what + " called outside " + CommandName(cmd));
+  return false;
 }
 
 CommandResult Host::about() { return send(PF_Cmd_ABOUT); }

@@ -29,7 +29,7 @@ double Seconds(A_long time, A_long timeScale) {
 }
 
 // Records a conversion callback with the host whose command runs; false when a fault answers it
-// (its code in `err`) or the arguments are not this panel's.
+// (its code in `err`), the call comes outside an event or the arguments are not this panel's.
 bool Enter(const char* name, void* refcon, PF_ContextH context, const PF_FixedPoint* point,
            std::vector<std::string> args, PF_Err& err) {
   Host* h = Host::current();
@@ -37,6 +37,11 @@ bool Enter(const char* name, void* refcon, PF_ContextH context, const PF_FixedPo
   if (h) {
     if (auto fault = h->enter(name, std::move(args), Returns::Error)) {
       err = fault->code;
+      h->leave(err);
+      return false;
+    }
+    if (!h->during(PF_Cmd_EVENT, name)) {
+      err = PF_Err_BAD_CALLBACK_PARAM;
       h->leave(err);
       return false;
     }

@@ -187,9 +187,11 @@ TEST_F(ControlUITest, WholePixelsBeyondFixedPointAreClamped) {
     A_long whole;
     PF_Fixed fixed;
   };
+  constexpr A_long kLongMax = std::numeric_limits<A_long>::max();
+  constexpr A_long kLongMin = std::numeric_limits<A_long>::min();
   for (const Case& c : {Case{32767, 32767 << 16}, Case{32768, kFixedMax}, Case{-32768, kFixedMin},
-                        Case{-32769, kFixedMin}, Case{std::numeric_limits<A_long>::max(), kFixedMax},
-                        Case{std::numeric_limits<A_long>::min(), kFixedMin}}) {
+                        Case{-32769, kFixedMin}, Case{kLongMax, kFixedMax},
+                        Case{kLongMin, kFixedMin}}) {
     PF_Point p{c.whole, -c.whole / 2};
     PF_FixedPoint work{};
     LayerFrame2Layer(&in_data, &event, &p, &p, &work);

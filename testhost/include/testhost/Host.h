@@ -201,6 +201,9 @@ class Host {
   // Sets the result of the call entered last.
   void leave(long long result);
   void violation(const std::string& what);
+  // True during `cmd`; otherwise false, with a violation: `what` was called outside the
+  // commands its contract in include/host/ allows.
+  bool during(PF_Cmd cmd, const std::string& what);
   // The host world behind a record the plug-in passes back (by record address or pixel data),
   // or null.
   World* worldFor(const PF_EffectWorld* record);
@@ -219,6 +222,9 @@ class Host {
   bool worldsMatch(const FrameSetup& setup) const;
   PF_ParamDef& typedParam(int index, PF_ParamType type);
   void afterCommand(CommandResult& r, std::size_t violationMark);
+  // Reports handles made during the command that are neither disposed (nor asked to be) nor
+  // handed over as global data by a global setup.
+  void checkHandlesKept(const CommandResult& r);
 
   PF_EntryFunc entry_;
   Token token_{this};
@@ -265,6 +271,7 @@ class Host {
   int serial_ = 0;
   bool running_ = false;
   PF_Cmd command_ = -1;  // the command running, -1 between commands
+  std::vector<PF_Handle> handlesMade_;  // by the running (or last) command
 };
 
 }  // namespace testhost
