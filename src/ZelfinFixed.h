@@ -17,23 +17,23 @@ inline constexpr std::int64_t kFixedMax = std::numeric_limits<PF_Fixed>::max();
 inline double FixedToDouble(PF_Fixed value) { return static_cast<double>(value) / kFixedOne; }
 
 // Rounds value * 65536 to the nearest integer, halves away from zero. Returns false when the
-// result does not fit in 16.16 (or is not a number); *out then holds the nearest representable
+// result does not fit in 16.16 (or is not a number); *outP then holds the nearest representable
 // value (0 for not-a-number), which is good enough to draw with but never stored as a parameter.
-inline bool RoundToFixed(double value, PF_Fixed* out) {
+inline bool RoundToFixed(double value, PF_Fixed* outP) {
   const double rounded = std::round(value * kFixedOne);
   if (std::isnan(rounded)) {
-    *out = 0;
+    *outP = 0;
     return false;
   }
   if (rounded < static_cast<double>(kFixedMin)) {
-    *out = static_cast<PF_Fixed>(kFixedMin);
+    *outP = static_cast<PF_Fixed>(kFixedMin);
     return false;
   }
   if (rounded > static_cast<double>(kFixedMax)) {
-    *out = static_cast<PF_Fixed>(kFixedMax);
+    *outP = static_cast<PF_Fixed>(kFixedMax);
     return false;
   }
-  *out = static_cast<PF_Fixed>(rounded);
+  *outP = static_cast<PF_Fixed>(rounded);
   return true;
 }
 

@@ -9,10 +9,10 @@
 #include "ZelfinFixed.h"
 #include "ZelfinVector.h"
 
+namespace zelfin {
+
 namespace {
 
-using zelfin::FixedToDouble;
-using zelfin::RoundToFixed;
 
 // The three handles, in hit-test order; handle k edits parameter k + 1.
 enum Handle : A_intptr_t { kVertexHandle = 0, kInHandle, kOutHandle, kHandleCount };
@@ -53,8 +53,8 @@ const PanelConversions* PanelOf(const PF_EventExtra* event) {
   return nullptr;
 }
 
-Vector<double> PointValue(const PF_ParamDef* param) {
-  return Vector<double>(FixedToDouble(param->u.td.x_value), FixedToDouble(param->u.td.y_value));
+Vector<double> PointValue(const PF_ParamDef* paramP) {
+  return Vector<double>(FixedToDouble(paramP->u.td.x_value), FixedToDouble(paramP->u.td.y_value));
 }
 
 // Layer-space positions of the vertex and the two tangent handles, indexed by Handle.
@@ -89,24 +89,24 @@ std::int64_t AbsoluteDifference(const PF_InData* in_data, AEGP_SuiteHandler& sui
 }
 
 // Writes a point parameter's new value and marks it for the host to pick up.
-void SetPointValue(PF_ParamDef* param, PF_Fixed x, PF_Fixed y) {
-  param->u.td.x_value = x;
-  param->u.td.y_value = y;
-  param->uu.change_flags |= PF_ChangeFlag_CHANGED_VALUE;
+void SetPointValue(PF_ParamDef* paramP, PF_Fixed x, PF_Fixed y) {
+  paramP->u.td.x_value = x;
+  paramP->u.td.y_value = y;
+  paramP->uu.change_flags |= PF_ChangeFlag_CHANGED_VALUE;
 }
 
 // The offset that a tangent handle dragged to `dragged` gives, kept on the tangent's present
 // direction with Shift (a tangent of no length has none and is not constrained). Returns false,
 // and changes nothing, when the offset does not fit in 16.16.
-bool SetTangent(PF_ParamDef* tangent, const Vector<double>& vertex, const Vector<double>& dragged,
+bool SetTangent(PF_ParamDef* tangentP, const Vector<double>& vertex, const Vector<double>& dragged,
                 bool keep_direction) {
   Vector<double> offset(dragged);
   offset -= vertex;
   if (keep_direction) {
-    Vector<double> direction = PointValue(tangent);
-    if (direction.length() > 0) {
-      direction.normalize();
-      const double along = direction.dot(offset);
+    Vector<double> direction = PointValue(tangentP);
+    if (direction.Length() > 0) {
+      direction.Normalize();
+      const double along = direction.Dot(offset);
       offset = direction;
       offset *= along;
     }
@@ -116,7 +116,7 @@ bool SetTangent(PF_ParamDef* tangent, const Vector<double>& vertex, const Vector
   if (!RoundToFixed(offset.x, &x) || !RoundToFixed(offset.y, &y)) {
     return false;
   }
-  SetPointValue(tangent, x, y);
+  SetPointValue(tangentP, x, y);
   return true;
 }
 
@@ -318,18 +318,18 @@ PF_Err HandleEventVertexControl(PF_InData* in_data, PF_OutData* out_data, PF_Par
   if (event->e_type == PF_Event_DO_CLICK && event->u.do_click.send_drag) {
     event->e_type = PF_Event_DRAG;
   }
-  const PanelConversions* panel = PanelOf(event);
-  if (panel == nullptr) {
+  const PanelConversions* panelP = PanelOf(event);
+  if (panelP == nullptr) {
     return PF_Err_NONE;
   }
   switch (event->e_type) {
     case PF_Event_DO_CLICK:
-      if (DoClickHandles(in_data, out_data, params, panel->to_panel, event)) {
+      if (DoClickHandles(in_data, out_data, params, panelP->to_panel, event)) {
         event->evt_out_flags = PF_EO_HANDLED_EVENT;
       }
       break;
     case PF_Event_DRAG:
-      DoDragHandles(in_data, params, panel->to_layer, event);
+      DoDragHandles(in_data, params, panelP->to_layer, event);
       event->evt_out_flags = PF_EO_HANDLED_EVENT;
       break;
     case PF_Event_DRAW:
@@ -341,3 +341,5 @@ PF_Err HandleEventVertexControl(PF_InData* in_data, PF_OutData* out_data, PF_Par
   }
   return PF_Err_NONE;
 }
+
+}  // namespace zelfin

@@ -1,5 +1,7 @@
 #include "Util/AEGP_SuiteHandler.h"
 
+namespace zelfin {
+
 namespace {
 
 struct SuiteIdentity {
@@ -247,3 +249,5 @@ void AEGP_SuiteHandler::ReleaseAllSuites() noexcept {
     }
   }
 }
+
+}  // namespace zelfin

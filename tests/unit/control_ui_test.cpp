@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace zelfin;
+
 constexpr PF_Fixed kFixedMax = std::numeric_limits<PF_Fixed>::max();
 constexpr PF_Fixed kFixedMin = std::numeric_limits<PF_Fixed>::min();
 
