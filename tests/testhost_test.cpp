@@ -63,6 +63,28 @@ const void* Acquire(PF_InData* in, const char* name, int version, SPErr* err = n
   return suite;
 }
 
+// The custom UI suite and three drawing suites, acquired for one command and given back with it.
+struct DrawingSuites {
+  explicit DrawingSuites(PF_InData* in) : in(in) {}
+  ~DrawingSuites() {
+    for (const char* name : {kPFEffectCustomUISuite, kDRAWBOT_DrawSuite, kDRAWBOT_SupplierSuite,
+                             kDRAWBOT_SurfaceSuite})
+      in->pica_basicP->ReleaseSuite(name, 1);
+  }
+  DrawingSuites(const DrawingSuites&) = delete;
+  DrawingSuites& operator=(const DrawingSuites&) = delete;
+
+  PF_InData* in;
+  const PF_EffectCustomUISuite1* ui = static_cast<const PF_EffectCustomUISuite1*>(
+      Acquire(in, kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1));
+  const DRAWBOT_DrawbotSuite1* draw = static_cast<const DRAWBOT_DrawbotSuite1*>(
+      Acquire(in, kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1));
+  const DRAWBOT_SupplierSuite1* supplier = static_cast<const DRAWBOT_SupplierSuite1*>(
+      Acquire(in, kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1));
+  const DRAWBOT_SurfaceSuite1* surface = static_cast<const DRAWBOT_SurfaceSuite1*>(
+      Acquire(in, kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1));
+};
+
 class HostTest : public ::testing::Test {
  protected:
   void SetUp() override { gRenderCheckoutId = 0; }
@@ -442,32 +464,22 @@ TEST_F(HostTest, ReportsMisuseOfCallbacksAndDrawingObjects) {
     EXPECT_EQ(in->utils->fill(in->effect_ref, nullptr, nullptr, nullptr),
               PF_Err_BAD_CALLBACK_PARAM);
     auto* e = static_cast<PF_EventExtra*>(extra);
-    const auto* ui = static_cast<const PF_EffectCustomUISuite1*>(
-        Acquire(in, kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1));
-    const auto* draw = static_cast<const DRAWBOT_DrawbotSuite1*>(
-        Acquire(in, kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1));
-    const auto* supplier = static_cast<const DRAWBOT_SupplierSuite1*>(
-        Acquire(in, kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1));
-    const auto* surface = static_cast<const DRAWBOT_SurfaceSuite1*>(
-        Acquire(in, kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1));
+    const DrawingSuites suites(in);
     DRAWBOT_DrawRef ref = nullptr;
     DRAWBOT_SupplierRef sup = nullptr;
     DRAWBOT_SurfaceRef surf = nullptr;
     DRAWBOT_PenRef pen = nullptr;
     DRAWBOT_PathRef path = nullptr;
     const DRAWBOT_ColorRGBA red{1, 0, 0, 1};
-    EXPECT_EQ(ui->PF_GetDrawingReference(e->contextH, &ref), 0);
-    EXPECT_EQ(draw->GetSupplier(ref, &sup), 0);
-    EXPECT_EQ(draw->GetSurface(ref, &surf), 0);
-    EXPECT_EQ(supplier->NewPen(sup, &red, 1.0f, &pen), 0);
-    EXPECT_EQ(supplier->NewPath(sup, &path), 0);
-    EXPECT_EQ(surface->StrokePath(surf, pen, path), 0);
-    EXPECT_EQ(supplier->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(pen)), 0);
-    EXPECT_NE(supplier->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(pen)), 0);
-    EXPECT_NE(surface->StrokePath(surf, pen, path), 0);
-    for (const char* name : {kPFEffectCustomUISuite, kDRAWBOT_DrawSuite, kDRAWBOT_SupplierSuite,
-                             kDRAWBOT_SurfaceSuite})
-      in->pica_basicP->ReleaseSuite(name, 1);
+    EXPECT_EQ(suites.ui->PF_GetDrawingReference(e->contextH, &ref), 0);
+    EXPECT_EQ(suites.draw->GetSupplier(ref, &sup), 0);
+    EXPECT_EQ(suites.draw->GetSurface(ref, &surf), 0);
+    EXPECT_EQ(suites.supplier->NewPen(sup, &red, 1.0f, &pen), 0);
+    EXPECT_EQ(suites.supplier->NewPath(sup, &path), 0);
+    EXPECT_EQ(suites.surface->StrokePath(surf, pen, path), 0);
+    EXPECT_EQ(suites.supplier->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(pen)), 0);
+    EXPECT_NE(suites.supplier->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(pen)), 0);
+    EXPECT_NE(suites.surface->StrokePath(surf, pen, path), 0);
     return PF_Err_NONE;
   };
   const CommandResult setup = host.paramsSetup();
@@ -584,28 +596,19 @@ TEST_F(HostTest, ReportsWhatACommandKeepsBeyondItsEnd) {
   DRAWBOT_SurfaceRef earlier = nullptr;
   gScript = [&earlier](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void* extra) {
     auto* e = static_cast<PF_EventExtra*>(extra);
-    const auto* ui = static_cast<const PF_EffectCustomUISuite1*>(
-        Acquire(in, kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1));
-    const auto* draw = static_cast<const DRAWBOT_DrawbotSuite1*>(
-        Acquire(in, kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1));
-    const auto* supplier = static_cast<const DRAWBOT_SupplierSuite1*>(
-        Acquire(in, kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1));
-    const auto* surface = static_cast<const DRAWBOT_SurfaceSuite1*>(
-        Acquire(in, kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1));
+    const DrawingSuites suites(in);
     const DRAWBOT_ColorRGBA red{1, 0, 0, 1};
     const DRAWBOT_RectF32 rect{0, 0, 2, 2};
     if (earlier) {
-      EXPECT_NE(surface->PaintRect(earlier, &red, &rect), 0) << "a surface of an earlier event";
+      EXPECT_NE(suites.surface->PaintRect(earlier, &red, &rect), 0)
+          << "a surface of an earlier event";
     } else {
       DRAWBOT_DrawRef ref = nullptr;
-      ui->PF_GetDrawingReference(e->contextH, &ref);
-      draw->GetSurface(ref, &earlier);
-      EXPECT_EQ(surface->PaintRect(earlier, &red, &rect), 0);
-      EXPECT_NE(supplier->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(earlier)), 0);
+      suites.ui->PF_GetDrawingReference(e->contextH, &ref);
+      suites.draw->GetSurface(ref, &earlier);
+      EXPECT_EQ(suites.surface->PaintRect(earlier, &red, &rect), 0);
+      EXPECT_NE(suites.supplier->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(earlier)), 0);
     }
-    for (const char* name : {kPFEffectCustomUISuite, kDRAWBOT_DrawSuite, kDRAWBOT_SupplierSuite,
-                             kDRAWBOT_SurfaceSuite})
-      in->pica_basicP->ReleaseSuite(name, 1);
     return PF_Err_NONE;
   };
   Panel panel(PanelKind::Layer, 8, 8);
