@@ -580,9 +580,11 @@ TEST_F(HostTest, ReportsEachCallMadeOutsideTheCommandsItsContractAllows) {
 }
 
 // What a command gets belongs to it unless the contract hands it over: handles are disposed or
-// become the global data, drawing references end with their event and are never released.
+// become the global data, which a successful setdown disposes; drawing references end with their
+// event and are never released.
 TEST_F(HostTest, ReportsWhatACommandKeepsBeyondItsEnd) {
   gScript = [](PF_Cmd cmd, PF_InData* in, PF_OutData* out, PF_ParamDef**, void*) {
+    if (cmd == PF_Cmd_GLOBAL_SETDOWN) return PF_Err_NONE;  // forgets to dispose the global data
     PF_Handle kept = in->utils->host_new_handle(4);
     if (cmd == PF_Cmd_GLOBAL_SETUP) out->global_data = in->utils->host_new_handle(4);
     if (cmd == PF_Cmd_ABOUT) in->utils->host_dispose_handle(kept);
@@ -592,6 +594,9 @@ TEST_F(HostTest, ReportsWhatACommandKeepsBeyondItsEnd) {
   const CommandResult setup = host.globalSetup();
   ASSERT_EQ(setup.violations.size(), 1u) << setup.describe();
   EXPECT_EQ(setup.violations[0], "left 1 handles neither disposed nor handed over");
+  const CommandResult down = host.globalSetdown();
+  ASSERT_EQ(down.violations.size(), 1u) << down.describe();
+  EXPECT_EQ(down.violations[0], "a global setdown that succeeded left the global data undisposed");
 
   DRAWBOT_SurfaceRef earlier = nullptr;
   gScript = [&earlier](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void* extra) {

@@ -27,7 +27,8 @@ struct PF_HandleSuite1 {
   // [any command] A new zero-filled block. owns: the plug-in, which disposes it before the
   // command returns or, in PF_Cmd_GLOBAL_SETUP only, hands it to the host as
   // PF_OutData::global_data; the host gives it back in PF_InData::global_data of later commands
-  // and the plug-in disposes it in PF_Cmd_GLOBAL_SETDOWN. null: out of memory.
+  // and the plug-in disposes it in PF_Cmd_GLOBAL_SETDOWN (a setdown that cannot, for want of
+  // this suite, returns an error). null: out of memory.
   PF_Handle (*host_new_handle)(A_HandleSize size);
   // [any command] The block's address, valid until the matching unlock; locks nest. null: the
   // handle cannot be locked (or is not a live handle); do not unlock it.

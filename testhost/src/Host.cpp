@@ -198,7 +198,12 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
   drawObjects_.expireReferences();
   checkHandlesKept(r);
 
-  if (cmd == PF_Cmd_GLOBAL_SETUP && out_.global_data) globalData_ = out_.global_data;
+  if (cmd == PF_Cmd_GLOBAL_SETUP && out_.global_data) globalData_ = handedOver_ = out_.global_data;
+  // A setdown that succeeds has disposed of the global data the effect handed over.
+  if (cmd == PF_Cmd_GLOBAL_SETDOWN && r.err == PF_Err_NONE && !r.escaped && globalData_ &&
+      globalData_ == handedOver_ && handles_.isLive(globalData_)) {
+    violation("a global setdown that succeeded left the global data undisposed");
+  }
   if (cmd == PF_Cmd_GLOBAL_SETUP && r.err == PF_Err_NONE && !r.escaped)
     globalOutFlags_ = out_.out_flags;
   if (cmd == PF_Cmd_GLOBAL_SETDOWN) globalData_ = nullptr;

@@ -239,6 +239,7 @@ class Host {
   std::optional<PF_CustomUIInfo> customUI_;
 
   PF_Handle globalData_ = nullptr;
+  PF_Handle handedOver_ = nullptr;  // the global data the effect's last global setup returned
   PF_OutFlags globalOutFlags_ = 0;
   std::vector<AegpRegistration> registrations_;
   AEGP_PluginID nextPluginId_ = kFirstPluginId;
