@@ -14,7 +14,7 @@ if(NOT CMAKE_OBJDUMP)
   return()
 endif()
 foreach(check exports imports resources)
-  add_test(NAME windows_aex_${check}
+  zelfin_add_test(NAME windows_aex_${check}
     COMMAND ${CMAKE_COMMAND}
       -DCHECK=${check}
       -DAEX=$<TARGET_FILE:ZelfinControls>

@@ -150,6 +150,8 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
     CurrentScope scope(this);
     running_ = true;
     command_ = cmd;
+    const auto entered =
+        timing_ ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
     try {
       r.err = entry_(cmd, &in_, &out_, paramPtrs_.data(), output, extra);
     } catch (const std::exception& e) {
@@ -165,6 +167,12 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
       r.escaped = true;
       r.exception = "exception of unknown type";
     }
+    if (timing_) {
+      split_.entry += std::chrono::steady_clock::now() - entered;
+      ++split_.commands;
+    }
+    // A callback that threw or never set its result ends with the command.
+    callbackStart_.reset();
     running_ = false;
     command_ = -1;
   }
@@ -356,7 +364,13 @@ void Host::provideSuite(const std::string& name, int version, const void* table)
   suites_[{name, version}] = table;
 }
 
+void Host::timeCommands(bool on) {
+  timing_ = on;
+  split_ = TimeSplit{};
+}
+
 std::optional<Fault> Host::enter(std::string name, std::vector<std::string> args, Returns returns) {
+  if (timing_ && running_) callbackStart_ = std::chrono::steady_clock::now();
   Call call;
   call.name = std::move(name);
   call.args = std::move(args);
@@ -382,6 +396,10 @@ std::optional<Fault> Host::enter(std::string name, std::vector<std::string> args
 
 void Host::leave(long long result) {
   if (!log_.empty()) log_.back().result = result;
+  if (callbackStart_) {
+    split_.callbacks += std::chrono::steady_clock::now() - *callbackStart_;
+    callbackStart_.reset();
+  }
 }
 
 void Host::violation(const std::string& what) { violations_.push_back(what); }

@@ -2,6 +2,7 @@
 // called with, the host-side state kept between commands, and everything the plug-in did.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -48,6 +49,16 @@ struct CommandResult {
   bool clean() const { return !escaped && violations.empty() && suiteProblems.empty(); }
   // Everything above in a few lines, for failure messages.
   std::string describe() const;
+};
+
+// Where the wall time of the commands sent while timing was on went, summed over them.
+struct TimeSplit {
+  std::chrono::nanoseconds entry{0};      // inside the entry point
+  std::chrono::nanoseconds callbacks{0};  // inside the host's callbacks the plug-in made from there,
+                                          // each from recording the call to setting its result
+  int commands = 0;
+  // The plug-in's own code, the C and C++ runtimes it calls included.
+  std::chrono::nanoseconds own() const { return entry - callbacks; }
 };
 
 // One checkout_layer request of a pre-render.
@@ -212,12 +223,18 @@ class Host {
   // Serial number of the last command (0 before the first).
   int commandSerial() const { return serial_; }
 
+  // --- Timing, off by default: it reads the clock around every command and callback.
+  // Turning it on starts a fresh split.
+  void timeCommands(bool on);
+  const TimeSplit& timeSplit() const { return split_; }
+
   // --- For host functions, including suite tables provided from outside the library.
   // The host whose command is running on this thread, or null.
   static Host* current();
   PF_ProgPtr effectRef() { return reinterpret_cast<PF_ProgPtr>(&token_); }
   // Records the call, consults the fault plan and throws a throwing fault right here; returns a
-  // Fail fault the caller must apply (see Fault).
+  // Fail fault the caller must apply (see Fault). While timing, the callback's time runs from
+  // here to leave().
   std::optional<Fault> enter(std::string name, std::vector<std::string> args, Returns returns);
   // Sets the result of the call entered last.
   void leave(long long result);
@@ -292,6 +309,9 @@ class Host {
   int serial_ = 0;
   bool running_ = false;
   PF_Cmd command_ = -1;  // the command running, -1 between commands
+  bool timing_ = false;
+  TimeSplit split_;
+  std::optional<std::chrono::steady_clock::time_point> callbackStart_;  // of the callback running
 };
 
 }  // namespace testhost
