@@ -281,6 +281,7 @@ struct SpinSuite {
   void (*spin)();
 };
 const SpinSuite kSpinSuite = {[] {
+  const testhost::CallbackTimer timer;
   Host* h = Host::current();
   h->enter("Spin", {}, testhost::Returns::Error);
   Spin(kSpin);

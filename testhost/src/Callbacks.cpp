@@ -53,6 +53,7 @@ struct HostCallbacks {
   // --- Interaction callbacks.
 
   static PF_Err AddParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDefPtr def) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("add_param", {Arg(index), def ? ParamName(def->name) : "(null)"},
@@ -74,6 +75,7 @@ struct HostCallbacks {
   }
 
   static PF_Err RegisterUI(PF_ProgPtr ref, PF_CustomUIInfo* info) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("register_ui", {info ? Arg(info->events) : "(null)"}, Returns::Error))
@@ -89,6 +91,7 @@ struct HostCallbacks {
 
   static PF_Err CheckoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long time, A_long step,
                               A_u_long scale, PF_ParamDef* param) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("checkout_param", {Arg(index), Arg(time), Arg(step), Arg(scale)},
@@ -104,6 +107,7 @@ struct HostCallbacks {
   }
 
   static PF_Err CheckinParam(PF_ProgPtr ref, PF_ParamDef* param) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("checkin_param", {Arg(static_cast<const void*>(param))}, Returns::Error))
@@ -112,6 +116,7 @@ struct HostCallbacks {
   }
 
   static PF_Err Abort(PF_ProgPtr ref) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("abort", {}, Returns::Error)) return Finish(h, f->code);
@@ -119,6 +124,7 @@ struct HostCallbacks {
   }
 
   static PF_Err Progress(PF_ProgPtr ref, A_long count, A_long total) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("progress", {Arg(count), Arg(total)}, Returns::Error))
@@ -130,6 +136,7 @@ struct HostCallbacks {
 
   static PF_Err Copy(PF_ProgPtr ref, PF_EffectWorld* src, PF_EffectWorld* dst, PF_Rect* srcRect,
                      PF_Rect* dstRect) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("PF_COPY",
@@ -158,6 +165,7 @@ struct HostCallbacks {
   }
 
   static int Sprintf(A_char* buffer, const A_char* format, ...) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (h) h->enter("PF_SPRINTF", {Arg(format)}, Returns::Value);
     if (!buffer || !format) {
@@ -181,6 +189,7 @@ struct HostCallbacks {
   }
 
   static A_char* Strcpy(A_char* dst, const A_char* src) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (h) h->enter("PF_STRCPY", {Arg(src)}, Returns::Value);
     if (!dst || !src) {
@@ -193,6 +202,7 @@ struct HostCallbacks {
   // --- Handles, shared by the utility callbacks and "PF Handle Suite".
 
   static PF_Handle NewHandle(A_HandleSize size) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return nullptr;
     if (h->enter("host_new_handle", {Arg(size)}, Returns::Pointer)) return nullptr;
@@ -202,6 +212,7 @@ struct HostCallbacks {
   }
 
   static void* LockHandle(PF_Handle handle) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return nullptr;
     if (h->enter("host_lock_handle", {Arg(static_cast<const void*>(handle))}, Returns::Pointer))
@@ -212,6 +223,7 @@ struct HostCallbacks {
   }
 
   static void UnlockHandle(PF_Handle handle) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return;
     h->enter("host_unlock_handle", {Arg(static_cast<const void*>(handle))}, Returns::Nothing);
@@ -219,6 +231,7 @@ struct HostCallbacks {
   }
 
   static void DisposeHandle(PF_Handle handle) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return;
     h->enter("host_dispose_handle", {Arg(static_cast<const void*>(handle))}, Returns::Nothing);
@@ -226,6 +239,7 @@ struct HostCallbacks {
   }
 
   static A_HandleSize GetHandleSize(PF_Handle handle) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return 0;
     h->enter("host_get_handle_size", {Arg(static_cast<const void*>(handle))}, Returns::Value);
@@ -235,6 +249,7 @@ struct HostCallbacks {
   }
 
   static PF_Err ResizeHandle(A_HandleSize size, PF_Handle* handle) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("host_resize_handle", {Arg(size)}, Returns::Error))
@@ -248,6 +263,7 @@ struct HostCallbacks {
   static PF_Err CheckoutLayer(PF_ProgPtr ref, PF_ParamIndex index, A_long id,
                               const PF_RenderRequest* request, A_long time, A_long step,
                               A_u_long scale, PF_CheckoutResult* result) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("checkout_layer",
@@ -272,6 +288,7 @@ struct HostCallbacks {
   }
 
   static PF_Err CheckoutLayerPixels(PF_ProgPtr ref, A_long id, PF_EffectWorld** pixels) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("checkout_layer_pixels", {Arg(id)}, Returns::Error))
@@ -300,6 +317,7 @@ struct HostCallbacks {
   }
 
   static PF_Err CheckinLayerPixels(PF_ProgPtr ref, A_long id) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("checkin_layer_pixels", {Arg(id)}, Returns::Error))
@@ -309,6 +327,7 @@ struct HostCallbacks {
   }
 
   static PF_Err CheckoutOutput(PF_ProgPtr ref, PF_EffectWorld** output) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("checkout_output", {}, Returns::Error)) return Finish(h, f->code);
@@ -333,11 +352,13 @@ namespace detail {
 namespace {
 
 A_FpLong Noted(const char* name, A_FpLong x, A_FpLong result) {
+  const CallbackTimer timer;
   if (Host* h = Host::current()) h->enter(name, {Arg(x)}, Returns::Value);
   return result;
 }
 
 A_FpLong Noted(const char* name, A_FpLong x, A_FpLong y, A_FpLong result) {
+  const CallbackTimer timer;
   if (Host* h = Host::current()) h->enter(name, {Arg(x), Arg(y)}, Returns::Value);
   return result;
 }

@@ -11,6 +11,7 @@ struct HostEvents {
   // Records the conversion, checks refcon and context, then converts the point in place.
   static PF_Err Convert(const char* name, void* refcon, PF_ContextH context, PF_FixedPoint* pt,
                         Map map) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter(name, {Arg(pt)}, Returns::Error)) {

@@ -171,8 +171,6 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
       split_.entry += std::chrono::steady_clock::now() - entered;
       ++split_.commands;
     }
-    // A callback that threw or never set its result ends with the command.
-    callbackStart_.reset();
     running_ = false;
     command_ = -1;
   }
@@ -364,13 +362,26 @@ void Host::provideSuite(const std::string& name, int version, const void* table)
   suites_[{name, version}] = table;
 }
 
+CallbackTimer::CallbackTimer() {
+  Host* h = Host::current();
+  if (!h || !h->timing_ || !h->running_ || h->inCallback_) return;
+  host_ = h;
+  host_->inCallback_ = true;
+  start_ = std::chrono::steady_clock::now();
+}
+
+CallbackTimer::~CallbackTimer() {
+  if (!host_) return;
+  host_->split_.callbacks += std::chrono::steady_clock::now() - start_;
+  host_->inCallback_ = false;
+}
+
 void Host::timeCommands(bool on) {
   timing_ = on;
   split_ = TimeSplit{};
 }
 
 std::optional<Fault> Host::enter(std::string name, std::vector<std::string> args, Returns returns) {
-  if (timing_ && running_) callbackStart_ = std::chrono::steady_clock::now();
   Call call;
   call.name = std::move(name);
   call.args = std::move(args);
@@ -396,10 +407,6 @@ std::optional<Fault> Host::enter(std::string name, std::vector<std::string> args
 
 void Host::leave(long long result) {
   if (!log_.empty()) log_.back().result = result;
-  if (callbackStart_) {
-    split_.callbacks += std::chrono::steady_clock::now() - *callbackStart_;
-    callbackStart_.reset();
-  }
 }
 
 void Host::violation(const std::string& what) { violations_.push_back(what); }

@@ -22,6 +22,7 @@
 
 namespace testhost {
 
+class Host;
 class PluginModule;
 
 // What the basic suite returns for a suite it does not serve.
@@ -54,11 +55,26 @@ struct CommandResult {
 // Where the wall time of the commands sent while timing was on went, summed over them.
 struct TimeSplit {
   std::chrono::nanoseconds entry{0};      // inside the entry point
-  std::chrono::nanoseconds callbacks{0};  // inside the host's callbacks the plug-in made from there,
-                                          // each from recording the call to setting its result
+  std::chrono::nanoseconds callbacks{0};  // inside the host's callbacks the plug-in made from there
+                                          // (see CallbackTimer)
   int commands = 0;
   // The plug-in's own code, the C and C++ runtimes it calls included.
   std::chrono::nanoseconds own() const { return entry - callbacks; }
+};
+
+// Times one callback while its host times its commands (Host::timeCommands). Every host function
+// declares one first, before it reads its arguments, so that all of its work counts as the
+// host's; it does nothing outside a command, and a callback inside another counts once.
+class CallbackTimer {
+ public:
+  CallbackTimer();
+  ~CallbackTimer();
+  CallbackTimer(const CallbackTimer&) = delete;
+  CallbackTimer& operator=(const CallbackTimer&) = delete;
+
+ private:
+  Host* host_ = nullptr;  // set while this timer runs
+  std::chrono::steady_clock::time_point start_;
 };
 
 // One checkout_layer request of a pre-render.
@@ -233,8 +249,7 @@ class Host {
   static Host* current();
   PF_ProgPtr effectRef() { return reinterpret_cast<PF_ProgPtr>(&token_); }
   // Records the call, consults the fault plan and throws a throwing fault right here; returns a
-  // Fail fault the caller must apply (see Fault). While timing, the callback's time runs from
-  // here to leave().
+  // Fail fault the caller must apply (see Fault).
   std::optional<Fault> enter(std::string name, std::vector<std::string> args, Returns returns);
   // Sets the result of the call entered last.
   void leave(long long result);
@@ -247,6 +262,7 @@ class Host {
   friend struct HostCallbacks;
   friend struct HostSuites;
   friend struct HostEvents;
+  friend class CallbackTimer;
 
   struct Token {
     Host* host;
@@ -311,7 +327,7 @@ class Host {
   PF_Cmd command_ = -1;  // the command running, -1 between commands
   bool timing_ = false;
   TimeSplit split_;
-  std::optional<std::chrono::steady_clock::time_point> callbackStart_;  // of the callback running
+  bool inCallback_ = false;  // a CallbackTimer runs
 };
 
 }  // namespace testhost
