@@ -9,8 +9,8 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
 
-zelfin_ensure_packages "${ZELFIN_NATIVE_PACKAGES[@]}" "${ZELFIN_CROSS_PACKAGES[@]}" "${ZELFIN_SANITIZER_PACKAGES[@]}" zip || {
-  echo "tests: 0 passed, 1 failed"; exit 1; }
+zelfin_ensure_packages "${ZELFIN_NATIVE_PACKAGES[@]}" "${ZELFIN_CROSS_PACKAGES[@]}" \
+  "${ZELFIN_SANITIZER_PACKAGES[@]}" zip || { echo "tests: 0 passed, 1 failed"; exit 1; }
 
 total_passed=0
 total_failed=0
@@ -22,8 +22,8 @@ started_all=$SECONDS
 
 # Runs one stage under its time limit in seconds, counts its results from the ctest summary lines
 # it prints ("100% tests passed, 0 tests failed out of 42"); a stage without such a line counts
-# as one test, passed or failed by its exit status. The limit is several times the stage's time on a loaded 2-core
-# machine with an empty compiler cache.
+# as one test, passed or failed by its exit status. The limit is several times the stage's time
+# on a loaded 2-core machine with an empty compiler cache.
 stage() {
   local name=$1 limit=$2; shift 2
   echo "== $name (at most $((limit / 60)) minutes)"
