@@ -93,9 +93,9 @@ mkdir -p docs
   echo "| Load average before the run | $load |"
   echo "| Commit | $commit |"
   echo
-  echo "The $kind ran other work beside the benchmark (see the load average before the run: on an"
-  echo "idle machine it is near 0), so every time below can be a few percent off, more for the"
-  echo "shortest commands."
+  echo "The $kind ran other work beside the benchmark (see the load average before"
+  echo "the run: on an idle machine it is near 0), so every time below can be a few percent off,"
+  echo "more for the shortest commands."
   echo
   echo "How each figure is obtained:"
   echo
