@@ -82,6 +82,7 @@ void Rig::showPanel() {
   panel_->setLayerSize(view.layerWidth, view.layerHeight);
   panel_->setTransform(view.transform);
   panel_->setView(view.view);
+  panel_->setPainting(false);
   PF_InData& in = host_->inData();
   in.width = view.layerWidth;
   in.height = view.layerHeight;
@@ -105,7 +106,11 @@ PF_Point Rig::handle() {
   return {panel_->canvas().width() / 2, panel_->canvas().height() / 2};
 }
 
-testhost::CommandResult Rig::drawEvent() { return host_->draw(); }
+testhost::CommandResult Rig::drawEvent() {
+  PF_EventExtra event = panel_->newEvent(PF_Event_DRAW);
+  event.u.draw.update_rect = {0, 0, panel_->canvas().width(), panel_->canvas().height()};
+  return panel_->send(*host_, event).command;
+}
 
 testhost::CommandResult Rig::click() { return panel_->click(*host_, handle()).command; }
 

@@ -49,9 +49,9 @@ class Rig {
   // values in layer pixels (the host reads a point's default as a percentage of the layer).
   void showPanel();
   testhost::Panel& panel() { return *panel_; }
-  // A draw event in the host's own event context, whose drawing reference draws nowhere: the
-  // plug-in makes every drawing call, the host records them but paints no pixels (its software
-  // painting of a panel would cost far more than the plug-in's part).
+  // A draw event in the panel, which does not paint: the plug-in makes every drawing call, the
+  // host records them but paints no pixels (its software painting of a panel would cost far
+  // more than the plug-in's part).
   testhost::CommandResult drawEvent();
   // A press on the handle of the first point parameter (the panel's centre when there is none).
   testhost::CommandResult click();

@@ -180,17 +180,6 @@ void SetParam(Reader& in, Host& host) {
   }
 }
 
-void SetView(Reader& in, Host& host) {
-  testhost::PanelView& v = host.view();
-  const std::uint8_t window = in.byte();
-  v.window = window < 200 ? window % 3 : in.i32();
-  v.zoom = in.number();
-  v.scrollX = in.number();
-  v.scrollY = in.number();
-  v.layerX = in.number();
-  v.layerY = in.number();
-}
-
 PF_EventType EventType(Reader& in) {
   const std::uint8_t pick = in.byte();
   switch (pick % 8) {
@@ -236,21 +225,40 @@ void FillEvent(Reader& in, PF_EventExtra& e, const PF_DoClickEventInfo& previous
   if (flags & 64) e.cbs.frame_to_source = nullptr;
 }
 
-// An event in the host's own record, in the view SetView gave it.
-void HostEvent(Reader& in, Host& host) {
-  const PF_DoClickEventInfo previous = host.eventRecord().u.do_click;
-  PF_EventExtra& e = host.newEvent(EventType(in));
-  FillEvent(in, e, previous);
-}
-
 // The Composition and Layer panels of a session: the layer moved, scaled (to nothing, too) and
 // turned in the composition, the view zoomed and scrolled, drawing refused.
 struct Panels {
   testhost::Panel comp{testhost::PanelKind::Composition, 64, 48};
   testhost::Panel layer{testhost::PanelKind::Layer, 64, 48};
-  PF_EventExtra last{};  // the last panel event as the effect returned it
+  testhost::Panel* viewed = &comp;  // the panel of the VIEW and EVENT steps
+  PF_EventExtra last{};             // the last panel event as the effect returned it
 };
 
+// Picks the panel of the EVENT steps and the window its context reports (one the effect does not
+// know, too), then its view and the layer's place in the composition.
+void SetView(Reader& in, Panels& panels) {
+  const std::uint8_t window = in.byte();
+  const PF_WindowType type = window < 200 ? window % 3 : in.i32();
+  testhost::Panel& panel = type == PF_Window_LAYER ? panels.layer : panels.comp;
+  panel.setWindowType(type);
+  testhost::FrameView view;
+  view.zoom = in.number();
+  view.scroll = {in.number(), in.number()};
+  if (view.zoom > 0) panel.setView(view);
+  testhost::LayerTransform t;
+  t.position = {in.number(), in.number()};
+  panel.setTransform(t);
+  panels.viewed = &panel;
+}
+
+// An event of the panel SetView picked.
+PF_EventExtra ViewEvent(Reader& in, Panels& panels) {
+  PF_EventExtra e = panels.viewed->newEvent(EventType(in));
+  FillEvent(in, e, panels.last.u.do_click);
+  return e;
+}
+
+// An event of either panel, optionally moving the layer or the view first.
 PF_EventExtra PanelEvent(Reader& in, Panels& panels) {
   const std::uint8_t flags = in.byte();
   testhost::Panel& panel = (flags & 1) ? panels.layer : panels.comp;
@@ -432,8 +440,8 @@ void Run(const testhost::PluginModule& plugin, Reader& in) {
         break;
       case 5:
         if (session.paramsReady()) {
-          HostEvent(in, host);
-          session.send([&] { return host.sendEvent(); });
+          panels.last = ViewEvent(in, panels);
+          session.send([&] { return host.event(panels.last); });
         }
         break;
       case 6: {
@@ -456,7 +464,7 @@ void Run(const testhost::PluginModule& plugin, Reader& in) {
         ArmFault(in, host);
         break;
       case 10:
-        SetView(in, host);
+        SetView(in, panels);
         break;
       case 12:
         if (session.paramsReady()) {

@@ -40,7 +40,9 @@ def number(value):
     return bytes([12]) + i32(int(value * 256))
 
 
-def view(window, zoom=2.0, scroll=(-10, -4), layer=(5, 3)):
+def view(window, zoom=2.0, scroll=(10, 4), layer=(5, 3)):
+    """Picks the panel of the EVENT steps: its window, view (frame = source * zoom - scroll) and,
+    in the Composition panel, where the layer's origin sits."""
     return bytes([VIEW, window]) + b"".join(
         number(v) for v in (zoom, scroll[0], scroll[1], layer[0], layer[1]))
 

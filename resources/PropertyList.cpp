@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <initializer_list>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -48,17 +47,21 @@ struct Property {
 
 std::vector<std::uint8_t> BuildPropertyList(const EffectDescription& effect,
                                             ResourcePlatform platform) {
-  const bool big = platform == ResourcePlatform::kMacIntel;
-  const Property entryPoint =
-      platform == ResourcePlatform::kWindows
-          ? Property{PF_FourCharCode("8664"), CString(effect.entryPoint)}
-          : Property{PF_FourCharCode("mi64"), PascalString(effect.entryPoint)};
-  const Property properties[] = {
+  const bool big = platform == ResourcePlatform::kMac;
+  std::vector<Property> properties = {
       {PF_FourCharCode("kind"), Integers(big, 4, {PF_FourCharCode(kEffectKind)})},
       {PF_FourCharCode("name"), PascalString(effect.name)},
       {PF_FourCharCode("catg"), PascalString(kCategory)},
-      entryPoint,
-      {PF_FourCharCode("ePVR"), Integers(big, 2, {kPropertyListVersionMajor, kPropertyListVersionMinor})},
+  };
+  if (platform == ResourcePlatform::kWindows) {
+    properties.push_back({PF_FourCharCode("8664"), CString(effect.entryPoint)});
+  } else {
+    properties.push_back({PF_FourCharCode("mi64"), PascalString(effect.entryPoint)});
+    properties.push_back({PF_FourCharCode("ma64"), PascalString(effect.entryPoint)});
+  }
+  properties.insert(properties.end(), {
+      {PF_FourCharCode("ePVR"),
+       Integers(big, 2, {kPropertyListVersionMajor, kPropertyListVersionMinor})},
       {PF_FourCharCode("eSVR"), Integers(big, 2, {kEffectApiVersionMajor, kEffectApiVersionMinor})},
       {PF_FourCharCode("eVER"), Integers(big, 4, {kPluginVersion})},
       {PF_FourCharCode("eINF"), Integers(big, 2, {kInfoFlags}), false},
@@ -66,12 +69,12 @@ std::vector<std::uint8_t> BuildPropertyList(const EffectDescription& effect,
       {PF_FourCharCode("eGL2"), Integers(big, 4, {effect.outFlags2})},
       {PF_FourCharCode("eMNA"), PascalString(effect.matchName)},
       {PF_FourCharCode("aeFL"), Integers(big, 4, {kReservedInfo})},
-  };
+  });
 
   Bytes list;
   if (platform == ResourcePlatform::kWindows) AppendInteger(list, 1, 2, big);
   AppendInteger(list, 0, 4, big);  // list version
-  AppendInteger(list, static_cast<std::uint32_t>(std::size(properties)), 4, big);
+  AppendInteger(list, static_cast<std::uint32_t>(properties.size()), 4, big);
   for (const Property& property : properties) {
     // Padding is counted from the start of each value, not from the start of the list.
     const std::size_t padded = (property.value.size() + 3) & ~std::size_t{3};

@@ -9,9 +9,10 @@
 namespace zelfin {
 
 // Windows lists are little-endian, start with the word 1 and name the entry point under `8664`
-// as a zero-terminated string. macOS lists are big-endian, have no leading word and name it under
-// `mi64` as a length-prefixed string.
-enum class ResourcePlatform { kWindows, kMacIntel };
+// as a zero-terminated string. macOS lists are big-endian, have no leading word and name it as a
+// length-prefixed string twice: under `mi64` for Intel hosts and right after under `ma64` for
+// Apple-silicon hosts, the same function in both slices of the one code file.
+enum class ResourcePlatform { kWindows, kMac };
 
 std::vector<std::uint8_t> BuildPropertyList(const EffectDescription& effect,
                                             ResourcePlatform platform);

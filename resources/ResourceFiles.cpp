@@ -79,7 +79,7 @@ std::vector<std::uint8_t> MacResourceFile() {
   std::vector<Resource> lists;
   for (int i = 0; i < kEffectCount; ++i) {
     lists.push_back({static_cast<std::int16_t>(kFirstResourceId + i),
-                     BuildPropertyList(kEffects[i], ResourcePlatform::kMacIntel)});
+                     BuildPropertyList(kEffects[i], ResourcePlatform::kMac)});
   }
   return BuildResourceFile(PF_FourCharCode("PiPL"), lists);
 }

@@ -63,7 +63,8 @@ constexpr std::uint32_t kParamsUIOutFlags = PF_OutFlag_DEEP_COLOR_AWARE | PF_Out
 constexpr std::uint32_t kCustomUIOutFlags = PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_CUSTOM_UI;
 constexpr std::uint32_t kSmartRenderOutFlags2 = PF_OutFlag2_SUPPORTS_SMART_RENDER | PF_OutFlag2_FLOAT_COLOR_AWARE;
 
-// Resource ids 16000 + index, in this order.
+// Resource ids 16000 + index, in this order. Only Transform Control declares the collapsed-group
+// flag (kept on purpose: "Compatibility decisions" in docs/developer-guide.md).
 inline constexpr EffectDescription kEffects[kEffectCount] = {
     {"Transform Control", "EntryPointFunc_2d", "Zelfin Transform Control", kParamsUIOutFlags,
      kSmartRenderOutFlags2 | PF_OutFlag2_PARAM_GROUP_START_COLLAPSED_FLAG},

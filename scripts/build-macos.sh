@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Cross-builds the macOS bundle without Apple's SDK and puts it in dist/ZelfinControls.plugin.
+# Cross-builds the macOS bundle without Apple's SDK and puts it in dist/ZelfinControls.plugin: one
+# universal code file for Intel (x86_64) and Apple-silicon (arm64) Macs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh

@@ -3,8 +3,9 @@
 #   dist/ZelfinControls-<version>-win64.zip  ZelfinControls.aex, the user's guide, the licence
 #   dist/ZelfinControls-<version>-macos.zip  ZelfinControls.plugin, the user's guide, the licence
 # <version> is the plug-in's own version (resources/ZelfinEffects.h), as zelfin-host reports it;
-# both plug-ins must declare that version for all five effects, or nothing is packaged. The zips
-# depend only on the sources and the commit: their entries carry the commit's time (see
+# both plug-ins must declare that version for all five effects, the bundle must declare them for
+# Intel and Apple-silicon Macs and hold the code of both, or nothing is packaged.
+# The zips depend only on the sources and the commit: their entries carry the commit's time (see
 # zelfin_zip in scripts/lib.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,14 +28,26 @@ bash scripts/build-windows.sh
 echo "== Building the macOS bundle"
 bash scripts/build-macos.sh
 
-# The five effects' registration resources, read back from each deliverable, carry this version.
-for plugin in dist/ZelfinControls.aex dist/ZelfinControls.plugin; do
-  declared=$("$host" list "$plugin" | grep -cE "EntryPointFunc_[a-z0-9]+ +${version//./\\.}\$" || true)
+# The five effects' registration resources, read back from each deliverable, carry this version
+# and name the entry point for each architecture of the plug-in's code.
+for plugin_architectures in "dist/ZelfinControls.aex:x86_64" \
+                            "dist/ZelfinControls.plugin:x86_64, arm64"; do
+  plugin=${plugin_architectures%%:*}
+  architectures=${plugin_architectures#*:}
+  declared=$("$host" list "$plugin" |
+    grep -cE "EntryPointFunc_[a-z0-9]+ +$architectures +${version//./\\.}\$" || true)
   if [ "$declared" -ne 5 ]; then
-    echo "package: $plugin declares version $version for $declared of the 5 effects" >&2
+    echo "package: $plugin declares version $version for $architectures" \
+      "for $declared of the 5 effects" >&2
     exit 1
   fi
 done
+mac_code=dist/ZelfinControls.plugin/Contents/MacOS/ZelfinControls
+read -r -a slices < <(llvm-lipo-14 -archs "$mac_code")
+if [ "${slices[*]}" != "x86_64 arm64" ]; then
+  echo "package: $mac_code holds the code for '${slices[*]}', not for 'x86_64 arm64'" >&2
+  exit 1
+fi
 
 zelfin_release_zips "$version"
 win=dist/ZelfinControls-$version-win64.zip

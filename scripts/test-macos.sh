@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the macOS bundle and checks it statically with LLVM's tools (it cannot run here):
-# a 64-bit Intel bundle exporting exactly the five entry points, importing only from the two
-# system libraries, with exception tables, and holding the generated bundle files.
+# one universal code file whose x86_64 (macOS 10.13) and arm64 (macOS 11) slices are each signed,
+# export exactly the five entry points, import only from the two system libraries and carry
+# exception tables, and a bundle holding the generated files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh

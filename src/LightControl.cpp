@@ -4,9 +4,8 @@
 
 #include <iterator>
 
+namespace zelfin {
 namespace {
-
-using namespace zelfin;
 
 // Parameter indices; the host stores values under these as ids.
 enum : PF_ParamIndex {
@@ -107,12 +106,13 @@ PF_Err UpdateParamsUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* par
 }
 
 constexpr ZelfinCommandTable kCommands = {
-    zelfin::kLightControl, GlobalSetup, GlobalSetdown, ParamsSetup, UpdateParamsUI, nullptr};
+    kLightControl, GlobalSetup, GlobalSetdown, ParamsSetup, UpdateParamsUI, nullptr};
 
 }  // namespace
+}  // namespace zelfin
 
 ZELFIN_ENTRY_POINT PF_Err EntryPointFunc_light(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
                                                PF_ParamDef* params[], PF_LayerDef* output,
                                                void* extra) {
-  return DispatchCommand(kCommands, cmd, in_data, out_data, params, output, extra);
+  return zelfin::DispatchCommand(zelfin::kCommands, cmd, in_data, out_data, params, output, extra);
 }

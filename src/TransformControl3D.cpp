@@ -4,9 +4,8 @@
 
 #include <iterator>
 
+namespace zelfin {
 namespace {
-
-using namespace zelfin;
 
 // Parameter indices; the host stores values under these as ids.
 enum : PF_ParamIndex {
@@ -62,12 +61,13 @@ PF_Err UpdateParamsUI(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* par
 }
 
 constexpr ZelfinCommandTable kCommands = {
-    zelfin::kTransformControl3D, GlobalSetup, GlobalSetdown, ParamsSetup, UpdateParamsUI, nullptr};
+    kTransformControl3D, GlobalSetup, GlobalSetdown, ParamsSetup, UpdateParamsUI, nullptr};
 
 }  // namespace
+}  // namespace zelfin
 
 ZELFIN_ENTRY_POINT PF_Err EntryPointFunc_3d(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
                                             PF_ParamDef* params[], PF_LayerDef* output,
                                             void* extra) {
-  return DispatchCommand(kCommands, cmd, in_data, out_data, params, output, extra);
+  return zelfin::DispatchCommand(zelfin::kCommands, cmd, in_data, out_data, params, output, extra);
 }

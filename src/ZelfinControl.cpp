@@ -5,11 +5,14 @@
 #include "Util/AEGP_SuiteHandler.h"
 #include "Util/Smart_Utils.h"
 
+namespace zelfin {
+
 namespace {
 
 constexpr const char* kNotice = "Keyframable rig controls. (c) 2026 ZelfinControls developers.";
 
-// Name under which every effect registers with the host's plug-in services.
+// Name under which every effect registers with the host's plug-in services (kept on purpose:
+// "Compatibility decisions" in docs/developer-guide.md).
 constexpr const char* kRegistrationName = "Error!";
 
 // Owns a freshly allocated global data handle until it is handed to the host: unlocks it if it
@@ -65,7 +68,7 @@ class PendingHandle {
 PF_Err DispatchCommand(const ZelfinCommandTable& table, PF_Cmd cmd, PF_InData* in_data,
                        PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output,
                        void* extra) noexcept {
-  const zelfin::EffectDescription& effect = zelfin::kEffects[table.effect];
+  const EffectDescription& effect = kEffects[table.effect];
   // The records a handler reads. A host that leaves one of them out gets an error, not a crash.
   enum : unsigned { kIn = 1, kOut = 2, kParams = 4, kExtra = 8 };
   auto missing = [&](unsigned reads) {
@@ -116,22 +119,22 @@ PF_Err DispatchCommand(const ZelfinCommandTable& table, PF_Cmd cmd, PF_InData* i
   }
 }
 
-PF_Err About(PF_InData* in_data, PF_OutData* out_data, const zelfin::EffectDescription& effect) {
+PF_Err About(PF_InData* in_data, PF_OutData* out_data, const EffectDescription& effect) {
   in_data->utils->ansi.sprintf(out_data->return_msg, "%s, v%d.%d.%d\r%s", effect.name,
-                               static_cast<int>(zelfin::kVersionMajor),
-                               static_cast<int>(zelfin::kVersionMinor),
-                               static_cast<int>(zelfin::kVersionBugFix), kNotice);
+                               static_cast<int>(kVersionMajor),
+                               static_cast<int>(kVersionMinor),
+                               static_cast<int>(kVersionBugFix), kNotice);
   return PF_Err_NONE;
 }
 
-void DeclareVersionAndFlags(PF_OutData* out_data, const zelfin::EffectDescription& effect) {
-  out_data->my_version = zelfin::kPluginVersion;
+void DeclareVersionAndFlags(PF_OutData* out_data, const EffectDescription& effect) {
+  out_data->my_version = kPluginVersion;
   out_data->out_flags |= effect.outFlags;
   out_data->out_flags2 |= effect.outFlags2;
 }
 
 PF_Err GlobalSetup(PF_InData* in_data, PF_OutData* out_data,
-                   const zelfin::EffectDescription& effect) {
+                   const EffectDescription& effect) {
   AEGP_SuiteHandler suites(in_data->pica_basicP);
   DeclareVersionAndFlags(out_data, effect);
 
@@ -189,3 +192,5 @@ PF_Err SmartRender(PF_InData* in_data, PF_OutData*, PF_SmartRenderExtra* extra) 
   }
   return err;
 }
+
+}  // namespace zelfin

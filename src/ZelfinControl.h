@@ -12,11 +12,13 @@
 #define ZELFIN_ENTRY_POINT extern "C" __attribute__((visibility("default")))
 #endif
 
+namespace zelfin {
+
 // The handlers one effect answers with. A null handler leaves its command to the default:
 // PF_Err_NONE, nothing touched. About and the two render commands are the same for every effect.
 struct ZelfinCommandTable {
-  zelfin::EffectIndex effect;
-  PF_Err (*globalSetup)(PF_InData*, PF_OutData*, const zelfin::EffectDescription&);
+  EffectIndex effect;
+  PF_Err (*globalSetup)(PF_InData*, PF_OutData*, const EffectDescription&);
   PF_Err (*globalSetdown)(PF_InData*);
   PF_Err (*paramsSetup)(PF_InData*, PF_OutData*);
   PF_Err (*updateParamsUI)(PF_InData*, PF_OutData*, PF_ParamDef*[]);
@@ -32,16 +34,16 @@ PF_Err DispatchCommand(const ZelfinCommandTable& table, PF_Cmd cmd, PF_InData* i
                        void* extra) noexcept;
 
 // Writes "<name>, v1.1.0\r<notice>" into return_msg.
-PF_Err About(PF_InData* in_data, PF_OutData* out_data, const zelfin::EffectDescription& effect);
+PF_Err About(PF_InData* in_data, PF_OutData* out_data, const EffectDescription& effect);
 
 // Assigns my_version and ORs the effect's flag words into out_flags and out_flags2.
-void DeclareVersionAndFlags(PF_OutData* out_data, const zelfin::EffectDescription& effect);
+void DeclareVersionAndFlags(PF_OutData* out_data, const EffectDescription& effect);
 
 // Declares version and flags, then keeps a 4-byte global data handle holding the id the host's
 // plug-in services return. global_data is set only when registration succeeds; a handle that is
 // not handed over is disposed of on every path.
 PF_Err GlobalSetup(PF_InData* in_data, PF_OutData* out_data,
-                   const zelfin::EffectDescription& effect);
+                   const EffectDescription& effect);
 
 // Frees the global data handle, if there is one.
 PF_Err GlobalSetdown(PF_InData* in_data);
@@ -52,3 +54,5 @@ PF_Err PreRender(PF_InData* in_data, PF_OutData* out_data, PF_PreRenderExtra* ex
 
 // Copies the input layer's pixels into the output unchanged, at any bit depth.
 PF_Err SmartRender(PF_InData* in_data, PF_OutData* out_data, PF_SmartRenderExtra* extra);
+
+}  // namespace zelfin

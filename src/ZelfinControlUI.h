@@ -4,36 +4,31 @@
 
 #include "host/host.h"
 
-// Layer-space points travel as 16.16 fixed point in the host's records and as doubles in the
-// vertex editor's arithmetic.
-double FixedToDouble(PF_Fixed value);
-
-// Rounds coordinate * 65536 to the nearest integer, halves away from zero. Returns false when the
-// result does not fit in 16.16 (or is not a number); *out then holds the nearest representable
-// value (0 for not-a-number), which is good enough to draw with but never stored as a parameter.
-bool RoundToFixed(double coordinate, PF_Fixed* out);
+namespace zelfin {
 
 // Layer space to panel pixels in place, in either panel: through the composition at the current
 // time when the panel is the Composition panel.
-void Source2FramePoint(const PF_InData* in_data, PF_EventExtra* event, PF_FixedPoint* point);
+void Source2FramePoint(const PF_InData* in_data, PF_EventExtra* event, PF_FixedPoint* pointP);
 
 // The point-pair conversions share one signature so that the click and drag handlers can take
-// the one that fits the panel. Each reads input fully before writing output (they may be the
-// same point) and leaves the converted value, in fixed point, in work. A whole-pixel input
+// the one that fits the panel. Each reads inputP fully before writing outputP (they may be the
+// same point) and leaves the converted value, in fixed point, in workP. A whole-pixel inputP
 // beyond the range of 16.16 is clamped to it.
 typedef void (*ZelfinPointConversion)(const PF_InData* in_data, PF_EventExtra* event,
-                                      const PF_Point* input, PF_Point* output,
-                                      PF_FixedPoint* work);
+                                      const PF_Point* inputP, PF_Point* outputP,
+                                      PF_FixedPoint* workP);
 
-// Layer space (whole pixels) to panel pixels; output is the result rounded toward -infinity.
-void Layer2CompFrame(const PF_InData* in_data, PF_EventExtra* event, const PF_Point* input,
-                     PF_Point* output, PF_FixedPoint* work);
-void Layer2LayerFrame(const PF_InData* in_data, PF_EventExtra* event, const PF_Point* input,
-                      PF_Point* output, PF_FixedPoint* work);
+// Layer space (whole pixels) to panel pixels; outputP is the result rounded toward -infinity.
+void Layer2CompFrame(const PF_InData* in_data, PF_EventExtra* event, const PF_Point* inputP,
+                     PF_Point* outputP, PF_FixedPoint* workP);
+void Layer2LayerFrame(const PF_InData* in_data, PF_EventExtra* event, const PF_Point* inputP,
+                      PF_Point* outputP, PF_FixedPoint* workP);
 
-// Panel pixels to layer space; the drag uses the fixed-point result in work, output gets its
+// Panel pixels to layer space; the drag uses the fixed-point result in workP, outputP gets its
 // whole-pixel form.
-void CompFrame2Layer(const PF_InData* in_data, PF_EventExtra* event, const PF_Point* input,
-                     PF_Point* output, PF_FixedPoint* work);
-void LayerFrame2Layer(const PF_InData* in_data, PF_EventExtra* event, const PF_Point* input,
-                      PF_Point* output, PF_FixedPoint* work);
+void CompFrame2Layer(const PF_InData* in_data, PF_EventExtra* event, const PF_Point* inputP,
+                     PF_Point* outputP, PF_FixedPoint* workP);
+void LayerFrame2Layer(const PF_InData* in_data, PF_EventExtra* event, const PF_Point* inputP,
+                      PF_Point* outputP, PF_FixedPoint* workP);
+
+}  // namespace zelfin

@@ -1,5 +1,7 @@
 #include "ZelfinDrawbotObjects.h"
 
+namespace zelfin {
+
 namespace {
 
 template <typename T>
@@ -45,18 +47,18 @@ template class SharedRefImpl<_DRAWBOT_PenRef*>;
 template class SharedRefImpl<_DRAWBOT_PathRef*>;
 
 void DRAWBOT_BrushP::New(const DRAWBOT_SupplierSuite1* suiteP, _DRAWBOT_SupplierRef* supplier,
-                         const DRAWBOT_ColorRGBA* colour) {
+                         const DRAWBOT_ColorRGBA* colourP) {
   DRAWBOT_BrushRef brush = nullptr;
-  if (const SPErr error = suiteP->NewBrush(supplier, colour, &brush)) {
+  if (const SPErr error = suiteP->NewBrush(supplier, colourP, &brush)) {
     throw DRAWBOT_Exception(error);
   }
   Hold(suiteP, brush);
 }
 
 void DRAWBOT_PenP::New(const DRAWBOT_SupplierSuite1* suiteP, _DRAWBOT_SupplierRef* supplier,
-                       const DRAWBOT_ColorRGBA* colour, float size) {
+                       const DRAWBOT_ColorRGBA* colourP, float size) {
   DRAWBOT_PenRef pen = nullptr;
-  if (const SPErr error = suiteP->NewPen(supplier, colour, size, &pen)) {
+  if (const SPErr error = suiteP->NewPen(supplier, colourP, size, &pen)) {
     throw DRAWBOT_Exception(error);
   }
   Hold(suiteP, pen);
@@ -69,3 +71,5 @@ void DRAWBOT_PathP::New(const DRAWBOT_SupplierSuite1* suiteP, _DRAWBOT_SupplierR
   }
   Hold(suiteP, path);
 }
+
+}  // namespace zelfin

@@ -6,12 +6,14 @@
 
 #include "host/host.h"
 
-// A Drawbot call failed; error() is the code the host returned. Thrown by the owners below and
+namespace zelfin {
+
+// A Drawbot call failed; Error() is the code the host returned. Thrown by the owners below and
 // kept inside the plug-in by the drawing code.
 class DRAWBOT_Exception : public std::exception {
  public:
   explicit DRAWBOT_Exception(SPErr error) : error_(error) {}
-  SPErr error() const { return error_; }
+  SPErr Error() const { return error_; }
 
  private:
   SPErr error_;
@@ -50,7 +52,7 @@ class DRAWBOT_BrushP : public SharedRefImpl<_DRAWBOT_BrushRef*> {
   using SharedRefImpl::SharedRefImpl;
   // Makes a brush of the colour; a failure throws DRAWBOT_Exception and keeps what was held.
   void New(const DRAWBOT_SupplierSuite1* suiteP, _DRAWBOT_SupplierRef* supplier,
-           const DRAWBOT_ColorRGBA* colour);
+           const DRAWBOT_ColorRGBA* colourP);
 };
 
 class DRAWBOT_PenP : public SharedRefImpl<_DRAWBOT_PenRef*> {
@@ -59,7 +61,7 @@ class DRAWBOT_PenP : public SharedRefImpl<_DRAWBOT_PenRef*> {
   // Makes a pen of the colour and width; a failure throws DRAWBOT_Exception and keeps what was
   // held.
   void New(const DRAWBOT_SupplierSuite1* suiteP, _DRAWBOT_SupplierRef* supplier,
-           const DRAWBOT_ColorRGBA* colour, float size);
+           const DRAWBOT_ColorRGBA* colourP, float size);
 };
 
 class DRAWBOT_PathP : public SharedRefImpl<_DRAWBOT_PathRef*> {
@@ -72,3 +74,5 @@ class DRAWBOT_PathP : public SharedRefImpl<_DRAWBOT_PathRef*> {
 extern template class SharedRefImpl<_DRAWBOT_BrushRef*>;
 extern template class SharedRefImpl<_DRAWBOT_PenRef*>;
 extern template class SharedRefImpl<_DRAWBOT_PathRef*>;
+
+}  // namespace zelfin

@@ -1,16 +1,19 @@
 #include "ZelfinParams.h"
 
 #include "Util/AEGP_SuiteHandler.h"
+#include "ZelfinFixed.h"
 
 #include <cstring>
 
 namespace zelfin {
 namespace {
 
-// Rounds halves away from zero. WellFormed has made sure at compile time that every number of a
-// list that is registered this way fits 16.16.
+// WellFormed has made sure at compile time that every number of a list that is registered this
+// way fits 16.16, so the rounding cannot fail.
 PF_Fixed ToFixed(double value) {
-  return static_cast<PF_Fixed>(value * 65536.0 + (value < 0 ? -0.5 : 0.5));
+  PF_Fixed fixed = 0;
+  RoundToFixed(value, &fixed);
+  return fixed;
 }
 
 void FillTypeFields(const ParamEntry& entry, PF_ParamDef& def) {

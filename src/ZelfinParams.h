@@ -7,6 +7,7 @@
 #pragma once
 
 #include "host/host.h"
+#include "ZelfinFixed.h"
 
 #include <cstddef>
 
@@ -160,7 +161,7 @@ constexpr ParamEntry GroupEnd() {
 // Whether a number registered as PF_Fixed (times 65536, rounded half away from zero) fits its
 // 16.16 range, so that the conversion is defined.
 constexpr bool FitsFixed(double value) {
-  const double scaled = value * 65536.0;
+  const double scaled = value * kFixedOne;
   return scaled + 0.5 < 2147483648.0 && scaled - 0.5 > -2147483649.0;
 }
 

@@ -1,9 +1,11 @@
 // Two-component vector for the vertex editor's geometry.
 //
-// Deliberately small: compound assignments, length, dot, cross and normalize, nothing else (no
+// Deliberately small: compound assignments, Length, Dot, Cross and Normalize, nothing else (no
 // binary operators, no unary minus, no comparisons). The member functions are defined in
 // ZelfinVector.cpp and instantiated there for double and float only.
 #pragma once
+
+namespace zelfin {
 
 template <typename T>
 class Vector {
@@ -28,13 +30,15 @@ class Vector {
   Vector& operator/=(const T& s);
 
   // Square root of x*x + y*y, taken in double for both instantiations.
-  double length() const;
-  T dot(const Vector& o) const;
+  double Length() const;
+  T Dot(const Vector& o) const;
   // z of the three-dimensional cross product (this x o).
-  T cross(const Vector& o) const;
+  T Cross(const Vector& o) const;
   // Scales to length 1; a vector of length 0 (or not a number) is left as it is.
-  void normalize();
+  void Normalize();
 };
 
 extern template class Vector<double>;
 extern template class Vector<float>;
+
+}  // namespace zelfin

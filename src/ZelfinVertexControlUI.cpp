@@ -6,9 +6,13 @@
 #include "Util/AEFX_SuiteHelper.h"
 #include "Util/AEGP_SuiteHandler.h"
 #include "ZelfinDrawbotObjects.h"
+#include "ZelfinFixed.h"
 #include "ZelfinVector.h"
 
+namespace zelfin {
+
 namespace {
+
 
 // The three handles, in hit-test order; handle k edits parameter k + 1.
 enum Handle : A_intptr_t { kVertexHandle = 0, kInHandle, kOutHandle, kHandleCount };
@@ -49,8 +53,8 @@ const PanelConversions* PanelOf(const PF_EventExtra* event) {
   return nullptr;
 }
 
-Vector<double> PointValue(const PF_ParamDef* param) {
-  return Vector<double>(FixedToDouble(param->u.td.x_value), FixedToDouble(param->u.td.y_value));
+Vector<double> PointValue(const PF_ParamDef* paramP) {
+  return Vector<double>(FixedToDouble(paramP->u.td.x_value), FixedToDouble(paramP->u.td.y_value));
 }
 
 // Layer-space positions of the vertex and the two tangent handles, indexed by Handle.
@@ -70,8 +74,8 @@ HandlePositions ReadHandles(PF_ParamDef* params[]) {
 }
 
 // |a - b| in whole pixels. The effect host gets it through its ANSI suite; that one host works on
-// the integers directly. An answer that is no distance (negative, not a number, too large to
-// convert) counts as out of reach.
+// the integers directly (kept on purpose: "Compatibility decisions" in docs/developer-guide.md). An
+// answer that is no distance (negative, not a number, too large to convert) counts as out of reach.
 std::int64_t AbsoluteDifference(const PF_InData* in_data, AEGP_SuiteHandler& suites, A_long a,
                                 A_long b) {
   const std::int64_t difference = static_cast<std::int64_t>(a) - b;
@@ -85,24 +89,24 @@ std::int64_t AbsoluteDifference(const PF_InData* in_data, AEGP_SuiteHandler& sui
 }
 
 // Writes a point parameter's new value and marks it for the host to pick up.
-void SetPointValue(PF_ParamDef* param, PF_Fixed x, PF_Fixed y) {
-  param->u.td.x_value = x;
-  param->u.td.y_value = y;
-  param->uu.change_flags |= PF_ChangeFlag_CHANGED_VALUE;
+void SetPointValue(PF_ParamDef* paramP, PF_Fixed x, PF_Fixed y) {
+  paramP->u.td.x_value = x;
+  paramP->u.td.y_value = y;
+  paramP->uu.change_flags |= PF_ChangeFlag_CHANGED_VALUE;
 }
 
 // The offset that a tangent handle dragged to `dragged` gives, kept on the tangent's present
 // direction with Shift (a tangent of no length has none and is not constrained). Returns false,
 // and changes nothing, when the offset does not fit in 16.16.
-bool SetTangent(PF_ParamDef* tangent, const Vector<double>& vertex, const Vector<double>& dragged,
+bool SetTangent(PF_ParamDef* tangentP, const Vector<double>& vertex, const Vector<double>& dragged,
                 bool keep_direction) {
   Vector<double> offset(dragged);
   offset -= vertex;
   if (keep_direction) {
-    Vector<double> direction = PointValue(tangent);
-    if (direction.length() > 0) {
-      direction.normalize();
-      const double along = direction.dot(offset);
+    Vector<double> direction = PointValue(tangentP);
+    if (direction.Length() > 0) {
+      direction.Normalize();
+      const double along = direction.Dot(offset);
       offset = direction;
       offset *= along;
     }
@@ -112,7 +116,7 @@ bool SetTangent(PF_ParamDef* tangent, const Vector<double>& vertex, const Vector
   if (!RoundToFixed(offset.x, &x) || !RoundToFixed(offset.y, &y)) {
     return false;
   }
-  SetPointValue(tangent, x, y);
+  SetPointValue(tangentP, x, y);
   return true;
 }
 
@@ -156,9 +160,11 @@ void ReleaseDrawbotSuites(PF_InData* in_data, PF_OutData* out_data, const DRAWBO
   }
 }
 
-// The drawing proper. Every host drawing call is made only while the ones before it succeeded;
-// a path or pen that cannot be made throws DRAWBOT_Exception, and the owners release what was
-// made as it passes.
+// The drawing proper. Every host drawing call is made only while the ones before it succeeded; a
+// path or pen that cannot be made throws DRAWBOT_Exception, and the owners release what was made as
+// it passes. The Draw and Surface suites come through the suite handler as well as the helper's
+// record, so they are acquired twice in one event (kept on purpose: "Compatibility decisions" in
+// docs/developer-guide.md).
 void DrawLineAndSquares(AEGP_SuiteHandler& suites, const DRAWBOT_Suites& drawbot,
                         PF_InData* in_data, PF_ParamDef* params[], PF_EventExtra* event) {
   DRAWBOT_DrawRef drawing = nullptr;
@@ -224,8 +230,8 @@ bool DoClickHandles(PF_InData* in_data, PF_OutData*, PF_ParamDef* params[],
     if (!RoundToFixed(at.x, &start.x) || !RoundToFixed(at.y, &start.y)) {
       continue;
     }
-    // Tested at a whole layer pixel, so at a high zoom the spot may lie a few panel pixels from
-    // the drawn square.
+    // Tested at a whole layer pixel, so at a high zoom the spot may lie a few panel pixels from the
+    // drawn square (kept on purpose: "Compatibility decisions" in docs/developer-guide.md).
     PF_Point spot = {static_cast<A_long>(at.x + 0.5), static_cast<A_long>(at.y + 0.5)};
     PF_FixedPoint work = {0, 0};
     to_panel(in_data, event, &spot, &spot, &work);
@@ -307,21 +313,23 @@ PF_Err HandleEventVertexControl(PF_InData* in_data, PF_OutData* out_data, PF_Par
   if (event == nullptr) {
     return PF_Err_BAD_CALLBACK_PARAM;
   }
+  // Some hosts send the events of a drag as clicks with send_drag still set (kept on purpose:
+  // "Compatibility decisions" in docs/developer-guide.md).
   if (event->e_type == PF_Event_DO_CLICK && event->u.do_click.send_drag) {
     event->e_type = PF_Event_DRAG;
   }
-  const PanelConversions* panel = PanelOf(event);
-  if (panel == nullptr) {
+  const PanelConversions* panelP = PanelOf(event);
+  if (panelP == nullptr) {
     return PF_Err_NONE;
   }
   switch (event->e_type) {
     case PF_Event_DO_CLICK:
-      if (DoClickHandles(in_data, out_data, params, panel->to_panel, event)) {
+      if (DoClickHandles(in_data, out_data, params, panelP->to_panel, event)) {
         event->evt_out_flags = PF_EO_HANDLED_EVENT;
       }
       break;
     case PF_Event_DRAG:
-      DoDragHandles(in_data, params, panel->to_layer, event);
+      DoDragHandles(in_data, params, panelP->to_layer, event);
       event->evt_out_flags = PF_EO_HANDLED_EVENT;
       break;
     case PF_Event_DRAW:
@@ -333,3 +341,5 @@ PF_Err HandleEventVertexControl(PF_InData* in_data, PF_OutData* out_data, PF_Par
   }
   return PF_Err_NONE;
 }
+
+}  // namespace zelfin

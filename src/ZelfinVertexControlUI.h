@@ -8,6 +8,8 @@
 #include "ZelfinControlUI.h"
 #include "host/host.h"
 
+namespace zelfin {
+
 // Bezier Control's parameter list; ids equal indices and are stored in projects.
 enum BezierParam : PF_ParamIndex {
   kBezierInput = 0,
@@ -40,3 +42,5 @@ bool DoDragHandles(PF_InData* in_data, PF_ParamDef* params[], ZelfinPointConvers
 // stops the drawing: nothing of it reaches the caller but a suite that cannot be had.
 void DrawHandles(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
                  PF_EventExtra* event);
+
+}  // namespace zelfin

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "testhost/testhost.h"
+#include "bezier_fixture.h"
 
 namespace {
 
@@ -25,18 +25,8 @@ const Rgba8 kLineOnBackground = Canvas::blend(testhost::Panel::kBackground, kYel
 
 bool Handle(Rgba8 p) { return p.r > 200 && p.g > 200 && p.b < 100; }
 
-class BezierDrawingTest : public ::testing::Test {
+class BezierDrawingTest : public zelfin_test::BezierLayerPanelTest {
  protected:
-  BezierDrawingTest() : session(plugin, LayerPanel()) {
-    session.setValue(BezierSession::kVertex, {100, 100});
-    session.setValue(BezierSession::kInTangent, {-30, 0});
-    session.setValue(BezierSession::kOutTangent, {40, 0});
-  }
-  static testhost::BezierSessionSetup LayerPanel() {
-    testhost::BezierSessionSetup setup;
-    setup.panel = PanelKind::Layer;
-    return setup;
-  }
   EventOutcome Draw() { return session.panel().draw(session.host()); }
 
   // The host calls of the last command, "name(args)"; an object being released is named by its
@@ -64,11 +54,7 @@ class BezierDrawingTest : public ::testing::Test {
     }
     return out;
   }
-  Host& host() { return session.host(); }
   const Canvas& canvas() { return session.panel().canvas(); }
-
-  testhost::PluginModule plugin{testhost::DefaultPluginPath()};
-  BezierSession session;
 };
 
 TEST_F(BezierDrawingTest, DrawsALineAndThreeSquaresWithTheseCallsInThisOrder) {
@@ -119,6 +105,17 @@ TEST_F(BezierDrawingTest, WithoutADrawingReferenceNothingIsDrawnAndTheEventIsSti
   EXPECT_EQ(e.record.evt_out_flags, PF_EO_HANDLED_EVENT);
   EXPECT_EQ(Calls(true), std::vector<std::string>{});
   EXPECT_EQ(e.command.liveSuites, 0);
+  EXPECT_EQ(canvas().count(Handle), 0);
+}
+
+TEST_F(BezierDrawingTest, APanelThatDoesNotPaintRecordsTheSameDrawingButKeepsItsPixels) {
+  ASSERT_TRUE(Draw().clean());
+  const std::vector<std::string> calls = Calls(false);
+  ASSERT_GT(canvas().count(Handle), 0);
+  session.panel().setPainting(false);
+  const EventOutcome recorded = Draw();
+  ASSERT_TRUE(recorded.clean()) << recorded.command.describe();
+  EXPECT_EQ(Calls(false), calls);
   EXPECT_EQ(canvas().count(Handle), 0);
 }
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "bezier_fixture.h"
 #include "param_expectations.h"
-#include "testhost/testhost.h"
 
 namespace {
 
@@ -31,8 +31,7 @@ PF_ParamDef PointDef(A_long id, const char* name, PF_Fixed xy) {
 
 class BezierEffectTest : public ::testing::Test {
  protected:
-  testhost::PluginModule plugin{testhost::DefaultPluginPath()};
-  Host host{plugin, kEntry};
+  Host host{zelfin_test::Plugin(), kEntry};
 };
 
 TEST_F(BezierEffectTest, GlobalSetupAsksForTheCustomUIInsteadOfParameterUpdates) {
@@ -92,29 +91,12 @@ TEST_F(BezierEffectTest, UpdateParamsUIChangesNothing) {
   EXPECT_TRUE(host.log().empty()) << host.log().dump();
 }
 
-// A layer panel at zoom 1, so that panel pixels are layer pixels, with the vertex at (100, 100)
-// and the tangent handles 30 pixels left of and 40 pixels right of it.
-class BezierRoutingTest : public ::testing::Test {
+class BezierRoutingTest : public zelfin_test::BezierLayerPanelTest {
  protected:
-  BezierRoutingTest() : session(plugin, LayerPanel()) {
-    session.setValue(BezierSession::kVertex, {100, 100});
-    session.setValue(BezierSession::kInTangent, {-30, 0});
-    session.setValue(BezierSession::kOutTangent, {40, 0});
-  }
-  static testhost::BezierSessionSetup LayerPanel() {
-    testhost::BezierSessionSetup setup;
-    setup.panel = PanelKind::Layer;
-    return setup;
-  }
   // The calls made during the last command.
   std::vector<testhost::Call> LastCalls() {
     return host().log().ofCommand(host().commandSerial());
   }
-  Host& host() { return session.host(); }
-  Panel& panel() { return session.panel(); }
-
-  testhost::PluginModule plugin{testhost::DefaultPluginPath()};
-  BezierSession session;
 };
 
 TEST_F(BezierRoutingTest, EventsOutsideTheTwoPanelsOrOfOtherKindsAreLeftAlone) {
@@ -235,11 +217,10 @@ TEST_F(BezierRoutingTest, AMissingSuiteEndsTheEventWithItsErrorAndLeavesNothingH
 }
 
 TEST(BezierApplyTest, ANewlyAppliedEffectHasItsVertexAtTheLayerCentreWithTheHandlesOnIt) {
-  const testhost::PluginModule plugin(testhost::DefaultPluginPath());
   testhost::BezierSessionSetup setup;
   setup.layerWidth = 300;
   setup.layerHeight = 120;
-  BezierSession session(plugin, setup);
+  BezierSession session(zelfin_test::Plugin(), setup);
   EXPECT_EQ(session.vertex().x, 150);
   EXPECT_EQ(session.vertex().y, 60);
   EXPECT_EQ(session.inTangent().x, 0);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "testhost/testhost.h"
+#include "bezier_fixture.h"
 
 namespace {
 
@@ -23,23 +23,8 @@ using testhost::PointF;
 constexpr PF_Fixed Fx(double pixels) { return static_cast<PF_Fixed>(pixels * 65536); }
 constexpr A_long kPremiere = 0x50724D72;  // "PrMr"
 
-// A layer panel at zoom 1 (panel pixels are layer pixels) with the vertex at (100, 100), the
-// in-tangent handle 30 pixels left of it and the out-tangent handle 40 pixels right of it.
-class BezierInteractionTest : public ::testing::Test {
+class BezierInteractionTest : public zelfin_test::BezierLayerPanelTest {
  protected:
-  BezierInteractionTest() : session(plugin, LayerPanel()) {
-    Set({100, 100}, {-30, 0}, {40, 0});
-  }
-  static testhost::BezierSessionSetup LayerPanel() {
-    testhost::BezierSessionSetup setup;
-    setup.panel = PanelKind::Layer;
-    return setup;
-  }
-  void Set(PointF vertex, PointF in, PointF out) {
-    session.setValue(BezierSession::kVertex, vertex);
-    session.setValue(BezierSession::kInTangent, in);
-    session.setValue(BezierSession::kOutTangent, out);
-  }
   EventOutcome Click(PF_Point at) { return session.panel().click(session.host(), at); }
   // The drag state a click left, as (x, y, handle).
   static std::vector<A_intptr_t> State(const EventOutcome& e) {
@@ -49,10 +34,6 @@ class BezierInteractionTest : public ::testing::Test {
   static PointF Value(const PF_ParamDef& p) {
     return {p.u.td.x_value / 65536.0, p.u.td.y_value / 65536.0};
   }
-  Host& host() { return session.host(); }
-
-  testhost::PluginModule plugin{testhost::DefaultPluginPath()};
-  BezierSession session;
 };
 
 TEST_F(BezierInteractionTest, AClickTakesTheFirstHandleInReachInTheOrderVertexInOut) {

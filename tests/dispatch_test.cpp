@@ -68,11 +68,12 @@ TEST_P(DispatchTest, CommandsTheEffectDoesNotAnswerAreIgnored) {
     for (int i = 0; i < host.paramCount(); ++i)
       EXPECT_EQ(std::memcmp(&host.param(i), &before[i], sizeof(PF_ParamDef)), 0) << i;
   } else {
-    PF_EventExtra& event = host.newEvent(PF_Event_DO_CLICK);
+    testhost::Panel panel(testhost::PanelKind::Layer, 64, 48);
+    PF_EventExtra event = panel.newEvent(PF_Event_DO_CLICK);
     event.u.do_click.screen_point = {3, 4};
     const PF_EventExtra sent = event;
-    ExpectIgnored(host, host.sendEvent(), "EVENT");
-    EXPECT_EQ(std::memcmp(&host.eventRecord(), &sent, sizeof sent), 0);
+    ExpectIgnored(host, host.event(event), "EVENT");
+    EXPECT_EQ(std::memcmp(&event, &sent, sizeof sent), 0);
   }
 }
 

@@ -6,18 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "testhost/Host.h"
-#include "testhost/PluginModule.h"
+#include "plugin_effects.h"
 
 namespace {
 
@@ -28,7 +29,12 @@ using testhost::Depth;
 using testhost::Fault;
 using testhost::FaultSite;
 using testhost::FrameSetup;
+using testhost::FrameView;
 using testhost::Host;
+using testhost::LayerTransform;
+using testhost::Panel;
+using testhost::PanelKind;
+using testhost::PointF;
 using testhost::Returns;
 
 // What a failing host callback returns in the sweep: a code the plug-in never makes itself, so
@@ -46,13 +52,23 @@ constexpr Effect kEffects[] = {
     {"EntryPointFunc_bezier", true},
 };
 
+// One effect instance and the panel its events come from.
+struct Instance {
+  Instance(const testhost::PluginModule& plugin, const char* entryPoint)
+      : host(plugin, entryPoint) {}
+  Host host;
+  std::unique_ptr<Panel> panel = std::make_unique<Panel>(PanelKind::Composition, 64, 48);
+  PF_EventExtra event{};               // the event to send; after sending, as the effect left it
+  std::vector<PF_ParamIndex> changed;  // the parameters the event marked changed
+};
+
 // One command in the state it is sent in. `prepare` runs on a healthy host and leaves every
 // record the command sees ready; `send` sends the command alone.
 struct Scenario {
   std::string name;
   PF_Cmd cmd;
-  std::function<void(Host&)> prepare;
-  std::function<CommandResult(Host&)> send;
+  std::function<void(Instance&)> prepare;
+  std::function<CommandResult(Instance&)> send;
   FrameSetup frame;  // for the two render commands
 };
 
@@ -65,13 +81,22 @@ void SetUpEffect(Host& host) {
 
 struct PanelCase {
   const char* name;
-  testhost::PanelView view;
+  PanelKind kind;
+  LayerTransform transform;
+  FrameView view;
 };
 
 const PanelCase kPanels[] = {
-    {"comp", {PF_Window_COMP, 2.0, -10.0, -4.0, 5.0, 3.0}},
-    {"layer", {PF_Window_LAYER, 2.0, -10.0, -4.0, 0.0, 0.0}},
+    {"comp", PanelKind::Composition, {{5, 3}, {0, 0}, {100, 100}, 0}, {2.0, {10, 4}}},
+    {"layer", PanelKind::Layer, {}, {2.0, {10, 4}}},
 };
+
+std::unique_ptr<Panel> MakePanel(const PanelCase& c) {
+  auto panel = std::make_unique<Panel>(c.kind, 64, 48);
+  panel->setTransform(c.transform);
+  panel->setView(c.view);
+  return panel;
+}
 
 // Layer-space handle positions (vertex, in-tangent handle, out-tangent handle) in whole pixels.
 constexpr PF_Point kHandles[] = {{20, 12}, {10, 12}, {28, 17}};
@@ -85,86 +110,90 @@ void PlaceHandles(Host& host) {
   }
 }
 
-// Where the stand-in host shows a layer point in a panel.
-PF_Point PanelPoint(const testhost::PanelView& view, PF_Point layer) {
-  const double x = view.window == PF_Window_COMP ? layer.h + view.layerX : layer.h;
-  const double y = view.window == PF_Window_COMP ? layer.v + view.layerY : layer.v;
-  return {static_cast<A_long>(x * view.zoom + view.scrollX),
-          static_cast<A_long>(y * view.zoom + view.scrollY)};
+// Where the panel shows a layer point.
+PF_Point PanelPoint(const PanelCase& c, PF_Point layer) {
+  const PointF at = MakePanel(c)->layerToPanel({1.0 * layer.h, 1.0 * layer.v}, 0);
+  return {static_cast<A_long>(std::lround(at.x)), static_cast<A_long>(std::lround(at.y))};
 }
 
-void PrepareVertexEditor(Host& host, const testhost::PanelView& view) {
-  SetUpEffect(host);
-  PlaceHandles(host);
-  host.view() = view;
+void PrepareVertexEditor(Instance& i, const PanelCase& panel) {
+  SetUpEffect(i.host);
+  PlaceHandles(i.host);
+  i.panel = MakePanel(panel);
 }
 
-// A click event that arrives while a drag runs, as some hosts send them: the click data of the
-// previous event carried over, send_drag still set.
-void NewContinuedClick(Host& host, PF_Point at) {
-  const PF_DoClickEventInfo previous = host.eventRecord().u.do_click;
-  PF_EventExtra& e = host.newEvent(PF_Event_DO_CLICK);
-  std::memcpy(e.u.do_click.continue_refcon, previous.continue_refcon,
-              sizeof previous.continue_refcon);
-  e.u.do_click.send_drag = 1;
-  e.u.do_click.screen_point = at;
-  e.u.do_click.num_clicks = 1;
+// A press at `at`, whose record as the effect left it the next event carries on.
+void Press(Instance& i, PF_Point at) { i.event = i.panel->click(i.host, at).record; }
+
+CommandResult SendEvent(Instance& i) {
+  const testhost::EventOutcome outcome = i.panel->send(i.host, i.event);
+  i.event = outcome.record;
+  i.changed = outcome.changed;
+  return outcome.command;
 }
 
 void AddEventScenarios(const Effect& effect, std::vector<Scenario>& out) {
-  auto sendEvent = [](Host& h) { return h.sendEvent(); };
-  auto add = [&](std::string name, std::function<void(Host&)> prepare) {
-    out.push_back({std::move(name), PF_Cmd_EVENT, std::move(prepare), sendEvent, {}});
+  auto add = [&](std::string name, std::function<void(Instance&)> prepare) {
+    out.push_back({std::move(name), PF_Cmd_EVENT, std::move(prepare), SendEvent, {}});
   };
   if (!effect.vertexEditor) {
-    add("event draw", [](Host& h) {
-      SetUpEffect(h);
-      h.newEvent(PF_Event_DRAW);
+    add("event draw", [](Instance& i) {
+      SetUpEffect(i.host);
+      i.event = i.panel->newEvent(PF_Event_DRAW);
     });
     return;
   }
   for (const PanelCase& panel : kPanels) {
-    const testhost::PanelView view = panel.view;
     const std::string p = std::string(panel.name) + " ";
-    add(p + "draw", [view](Host& h) {
-      PrepareVertexEditor(h, view);
-      h.newEvent(PF_Event_DRAW).u.draw.update_rect = {0, 0, 64, 48};
+    add(p + "draw", [panel](Instance& i) {
+      PrepareVertexEditor(i, panel);
+      i.event = i.panel->newEvent(PF_Event_DRAW);
+      i.event.u.draw.update_rect = {0, 0, 64, 48};
     });
-    add(p + "click missing every handle", [view](Host& h) {
-      PrepareVertexEditor(h, view);
-      h.newEvent(PF_Event_DO_CLICK).u.do_click.screen_point = {200, 200};
+    add(p + "click missing every handle", [panel](Instance& i) {
+      PrepareVertexEditor(i, panel);
+      i.event = i.panel->newEvent(PF_Event_DO_CLICK);
+      i.event.u.do_click.screen_point = {200, 200};
     });
     for (int k = 0; k < 3; ++k) {
-      const PF_Point at = PanelPoint(view, kHandles[k]);
+      const PF_Point at = PanelPoint(panel, kHandles[k]);
       const PF_Point to = {at.h + 6, at.v - 4};
       const std::string handle = "handle " + std::to_string(k);
-      add(p + "click on " + handle, [view, at](Host& h) {
-        PrepareVertexEditor(h, view);
-        h.newEvent(PF_Event_DO_CLICK).u.do_click.screen_point = at;
+      add(p + "click on " + handle, [panel, at](Instance& i) {
+        PrepareVertexEditor(i, panel);
+        i.event = i.panel->newEvent(PF_Event_DO_CLICK);
+        i.event.u.do_click.screen_point = at;
       });
       for (bool last : {false, true}) {
         for (PF_Modifiers mods : {PF_Modifiers{0}, PF_Mod_SHIFT_KEY}) {
           add(p + "drag of " + handle + (last ? ", release" : "") + (mods ? ", shift" : ""),
-              [view, at, to, last, mods](Host& h) {
-                PrepareVertexEditor(h, view);
-                h.click(at.h, at.v);
-                PF_EventExtra& e = h.newEvent(PF_Event_DRAG);
-                e.u.do_click.screen_point = to;
-                e.u.do_click.modifiers = mods;
-                e.u.do_click.last_time = last;
+              [panel, at, to, last, mods](Instance& i) {
+                PrepareVertexEditor(i, panel);
+                Press(i, at);
+                i.event.e_type = PF_Event_DRAG;
+                i.event.evt_out_flags = 0;
+                i.event.u.do_click.screen_point = to;
+                i.event.u.do_click.modifiers = mods;
+                i.event.u.do_click.last_time = last;
               });
         }
       }
-      add(p + "click continuing the drag of " + handle, [view, at, to](Host& h) {
-        PrepareVertexEditor(h, view);
-        h.click(at.h, at.v);
-        NewContinuedClick(h, to);
+      // A click that arrives while the drag runs, as some hosts send them: the click data of
+      // the press carried over, send_drag still set.
+      add(p + "click continuing the drag of " + handle, [panel, at, to](Instance& i) {
+        PrepareVertexEditor(i, panel);
+        Press(i, at);
+        i.event.evt_out_flags = 0;
+        i.event.u.do_click.send_drag = 1;
+        i.event.u.do_click.screen_point = to;
       });
     }
   }
-  add("draw in the Effect Controls panel", [](Host& h) {
-    PrepareVertexEditor(h, {PF_Window_EFFECT, 1.0, 0.0, 0.0, 0.0, 0.0});
-    h.newEvent(PF_Event_DRAW);
+  add("draw in the Effect Controls panel", [](Instance& i) {
+    SetUpEffect(i.host);
+    PlaceHandles(i.host);
+    i.panel->setWindowType(PF_Window_EFFECT);
+    i.event = i.panel->newEvent(PF_Event_DRAW);
   });
 }
 
@@ -172,8 +201,9 @@ void AddEventScenarios(const Effect& effect, std::vector<Scenario>& out) {
 // included) and checkbox (2 included) of the registered list, one control at a time.
 void AddParamsUIScenarios(const testhost::PluginModule& plugin, const Effect& effect,
                           std::vector<Scenario>& out) {
-  auto send = [](Host& h) { return h.updateParamsUI(); };
-  out.push_back({"update params UI as set up", PF_Cmd_UPDATE_PARAMS_UI, SetUpEffect, send, {}});
+  auto send = [](Instance& inst) { return inst.host.updateParamsUI(); };
+  out.push_back({"update params UI as set up", PF_Cmd_UPDATE_PARAMS_UI,
+                 [](Instance& inst) { SetUpEffect(inst.host); }, send, {}});
   Host probe(plugin, effect.entryPoint);
   SetUpEffect(probe);
   for (int i = 1; i < probe.paramCount(); ++i) {
@@ -189,12 +219,12 @@ void AddParamsUIScenarios(const testhost::PluginModule& plugin, const Effect& ef
       out.push_back({"update params UI with parameter " + std::to_string(i) + " = " +
                          std::to_string(v),
                      PF_Cmd_UPDATE_PARAMS_UI,
-                     [i, v, popup](Host& h) {
-                       SetUpEffect(h);
+                     [i, v, popup](Instance& inst) {
+                       SetUpEffect(inst.host);
                        if (popup) {
-                         h.setPopup(i, v);
+                         inst.host.setPopup(i, v);
                        } else {
-                         h.param(i).u.bd.value = static_cast<PF_Boolean>(v);
+                         inst.host.param(i).u.bd.value = static_cast<PF_Boolean>(v);
                        }
                      },
                      send,
@@ -214,26 +244,27 @@ void AddFrameScenarios(std::vector<Scenario>& out) {
     const std::string d = testhost::DepthName(depth);
     // A healthy pre-render of the same frame first: it sets the host's frame records as the
     // command under test will see them, and declares the checkout the render uses.
-    auto prepare = [frame](Host& h) {
-      SetUpEffect(h);
-      h.smartPreRender(frame);
+    auto prepare = [frame](Instance& inst) {
+      SetUpEffect(inst.host);
+      inst.host.smartPreRender(frame);
     };
     out.push_back({"smart pre-render " + d, PF_Cmd_SMART_PRE_RENDER, prepare,
-                   [frame](Host& h) { return h.smartPreRender(frame); }, frame});
+                   [frame](Instance& inst) { return inst.host.smartPreRender(frame); }, frame});
     out.push_back({"smart render " + d, PF_Cmd_SMART_RENDER, prepare,
-                   [frame](Host& h) { return h.smartRender(frame); }, frame});
+                   [frame](Instance& inst) { return inst.host.smartRender(frame); }, frame});
   }
 }
 
 std::vector<Scenario> ScenariosFor(const testhost::PluginModule& plugin, const Effect& effect) {
-  auto nothing = [](Host&) {};
+  auto nothing = [](Instance&) {};
   std::vector<Scenario> s = {
-      {"about", PF_Cmd_ABOUT, nothing, [](Host& h) { return h.about(); }, {}},
-      {"global setup", PF_Cmd_GLOBAL_SETUP, nothing, [](Host& h) { return h.globalSetup(); }, {}},
-      {"global setdown", PF_Cmd_GLOBAL_SETDOWN, [](Host& h) { h.globalSetup(); },
-       [](Host& h) { return h.globalSetdown(); }, {}},
-      {"params setup", PF_Cmd_PARAMS_SETUP, [](Host& h) { h.globalSetup(); },
-       [](Host& h) { return h.paramsSetup(); }, {}},
+      {"about", PF_Cmd_ABOUT, nothing, [](Instance& inst) { return inst.host.about(); }, {}},
+      {"global setup", PF_Cmd_GLOBAL_SETUP, nothing,
+       [](Instance& inst) { return inst.host.globalSetup(); }, {}},
+      {"global setdown", PF_Cmd_GLOBAL_SETDOWN, [](Instance& inst) { inst.host.globalSetup(); },
+       [](Instance& inst) { return inst.host.globalSetdown(); }, {}},
+      {"params setup", PF_Cmd_PARAMS_SETUP, [](Instance& inst) { inst.host.globalSetup(); },
+       [](Instance& inst) { return inst.host.paramsSetup(); }, {}},
   };
   AddParamsUIScenarios(plugin, effect, s);
   AddEventScenarios(effect, s);
@@ -306,11 +337,12 @@ struct Snapshot {
   std::vector<unsigned char> globalBlock;
 };
 
-Snapshot Take(Host& h) {
+Snapshot Take(Instance& inst) {
+  Host& h = inst.host;
   Snapshot s;
   std::memcpy(&s.in, &h.inData(), sizeof s.in);
   for (int i = 0; i < h.paramCount(); ++i) s.params.push_back(h.param(i));
-  std::memcpy(&s.event, &h.eventRecord(), sizeof s.event);
+  std::memcpy(&s.event, &inst.event, sizeof s.event);
   if (h.globalData() && h.handles().isLive(h.globalData())) {
     const auto* block = static_cast<const unsigned char*>(h.handles().peek(h.globalData()));
     s.globalBlock.assign(block, block + h.handles().size(h.globalData()));
@@ -360,7 +392,8 @@ void CheckOutData(const Scenario& s, const CommandResult& r) {
 
 // Parameters: an update of the UI changes only names and UI flags (through the host); a drag
 // changes only the point it drags, marked as changed; nothing else changes anything.
-void CheckParams(const Scenario& s, const Snapshot& before, Host& h) {
+void CheckParams(const Scenario& s, const Snapshot& before, Instance& inst) {
+  Host& h = inst.host;
   if (s.cmd == PF_Cmd_PARAMS_SETUP) return;  // the host starts its list again
   ASSERT_EQ(static_cast<int>(before.params.size()), h.paramCount());
   for (int i = 1; i < h.paramCount(); ++i) {
@@ -370,11 +403,10 @@ void CheckParams(const Scenario& s, const Snapshot& before, Host& h) {
       std::memcpy(now.name, was.name, sizeof now.name);
       now.ui_flags = was.ui_flags;
     }
-    if (s.cmd == PF_Cmd_EVENT && (now.uu.change_flags & PF_ChangeFlag_CHANGED_VALUE) &&
-        now.param_type == PF_Param_POINT) {
+    const bool marked = std::count(inst.changed.begin(), inst.changed.end(), i) > 0;
+    if (s.cmd == PF_Cmd_EVENT && marked && now.param_type == PF_Param_POINT) {
       now.u.td.x_value = was.u.td.x_value;
       now.u.td.y_value = was.u.td.y_value;
-      now.uu.change_flags = was.uu.change_flags;
     }
     EXPECT_TRUE(SameBytes(was, now)) << "parameter " << i << " changed";
   }
@@ -382,9 +414,9 @@ void CheckParams(const Scenario& s, const Snapshot& before, Host& h) {
 
 // The event record: e_type (a click taken as a drag), evt_out_flags, and for mouse events the
 // drag state in the click data.
-void CheckEventRecord(const Snapshot& before, Host& h) {
+void CheckEventRecord(const Snapshot& before, const Instance& inst) {
   PF_EventExtra was = before.event;
-  PF_EventExtra now = h.eventRecord();
+  PF_EventExtra now = inst.event;
   const bool mouse = was.e_type == PF_Event_DO_CLICK || was.e_type == PF_Event_DRAG;
   if (mouse) {
     now.e_type = was.e_type;
@@ -454,8 +486,9 @@ void CheckFrame(const Scenario& s, Host& h, const CommandResult& r) {
 }
 
 // What the Parts fix beyond the result for particular failures.
-void CheckAfterFailure(const Scenario& s, const FaultSite& site, const Fault& fault, Host& h,
-                       const CommandResult& r) {
+void CheckAfterFailure(const Scenario& s, const FaultSite& site, const Fault& fault,
+                       const Instance& inst, const CommandResult& r) {
+  const Host& h = inst.host;
   if (fault.throws()) return;
   if (site.call == "add_param") {
     EXPECT_EQ(r.after.num_params, r.before.num_params) << "num_params after a refused parameter";
@@ -472,9 +505,10 @@ void CheckAfterFailure(const Scenario& s, const FaultSite& site, const Fault& fa
       EXPECT_FALSE(refresh) << "refresh without the suite";
     }
   }
-  if (s.cmd == PF_Cmd_EVENT && h.eventRecord().e_type == PF_Event_DRAW && r.err == PF_Err_NONE &&
-      h.eventRecord().contextH && (*h.eventRecord().contextH)->w_type != PF_Window_EFFECT) {
-    EXPECT_EQ(h.eventRecord().evt_out_flags, PF_EO_HANDLED_EVENT) << "a draw not marked handled";
+  const PF_EventExtra& e = inst.event;
+  if (s.cmd == PF_Cmd_EVENT && e.e_type == PF_Event_DRAW && r.err == PF_Err_NONE &&
+      e.contextH && (*e.contextH)->w_type != PF_Window_EFFECT) {
+    EXPECT_EQ(e.evt_out_flags, PF_EO_HANDLED_EVENT) << "a draw not marked handled";
   }
 }
 
@@ -484,17 +518,18 @@ bool Faulted(Host& h, const CommandResult& r, const char* call) {
   return false;
 }
 
-using Check = std::function<void(Host&, const CommandResult&)>;
+using Check = std::function<void(Instance&, const CommandResult&)>;
 
 // Runs the scenario on a fresh host with `arm` applied after the preparation, checks everything
 // that holds whatever fails, then runs `more`.
 void RunAndCheck(const testhost::PluginModule& plugin, const Effect& effect, const Scenario& s,
                  const std::function<void(Host&)>& arm, const Check& more) {
-  Host h(plugin, effect.entryPoint);
-  s.prepare(h);
+  Instance inst(plugin, effect.entryPoint);
+  Host& h = inst.host;
+  s.prepare(inst);
   arm(h);
-  const Snapshot before = Take(h);
-  const CommandResult r = s.send(h);
+  const Snapshot before = Take(inst);
+  const CommandResult r = s.send(inst);
   EXPECT_FALSE(r.escaped) << r.exception;
   // A release the host failed leaves its object on the host's books; the plug-in did its part.
   const bool releaseFaulted = Faulted(h, r, "ReleaseObject");
@@ -514,24 +549,24 @@ void RunAndCheck(const testhost::PluginModule& plugin, const Effect& effect, con
         << "global data written";
   }
   CheckOutData(s, r);
-  CheckParams(s, before, h);
-  if (s.cmd == PF_Cmd_EVENT) CheckEventRecord(before, h);
+  CheckParams(s, before, inst);
+  if (s.cmd == PF_Cmd_EVENT) CheckEventRecord(before, inst);
   CheckSuites(h, r, Faulted(h, r, "ReleaseSuite"));
   CheckDrawObjects(h, r, releaseFaulted);
   CheckHandles(s, h, r);
   CheckFrame(s, h, r);
-  more(h, r);
+  more(inst, r);
 }
 
 // The calls the command made, addressed from where the command began.
 std::vector<FaultSite> SitesOfCommand(const testhost::PluginModule& plugin, const Effect& effect,
                                       const Scenario& s, PF_Err* healthy) {
-  Host h(plugin, effect.entryPoint);
-  s.prepare(h);
-  const CommandResult r = s.send(h);
+  Instance inst(plugin, effect.entryPoint);
+  s.prepare(inst);
+  const CommandResult r = s.send(inst);
   *healthy = r.err;
   CallLog own;
-  for (const Call& c : h.log().ofCommand(r.serial)) own.append(c);
+  for (const Call& c : inst.host.log().ofCommand(r.serial)) own.append(c);
   return testhost::FaultSites(own);
 }
 
@@ -546,39 +581,33 @@ std::string Describe(const FaultSite& site, const Fault& fault) {
 
 class FaultSweep : public ::testing::TestWithParam<Effect> {
  protected:
-  static void SetUpTestSuite() { plugin_ = new testhost::PluginModule(testhost::DefaultPluginPath()); }
-  static void TearDownTestSuite() {
-    delete plugin_;
-    plugin_ = nullptr;
-  }
-  static testhost::PluginModule* plugin_;
+  const testhost::PluginModule& plugin_ = zelfin_test::Plugin();
 };
-testhost::PluginModule* FaultSweep::plugin_ = nullptr;
 
 TEST_P(FaultSweep, EveryHostCallOfEveryCommandFailsCleanly) {
   const Effect& effect = GetParam();
-  const std::vector<Scenario> scenarios = ScenariosFor(*plugin_, effect);
+  const std::vector<Scenario> scenarios = ScenariosFor(plugin_, effect);
   int points = 0;
   for (const Scenario& s : scenarios) {
     SCOPED_TRACE(s.name);
-    RunAndCheck(*plugin_, effect, s, [](Host&) {}, [](Host&, const CommandResult& r) {
+    RunAndCheck(plugin_, effect, s, [](Host&) {}, [](Instance&, const CommandResult& r) {
       EXPECT_EQ(r.err, PF_Err_NONE) << "on a healthy host";
     });
     PF_Err healthy = PF_Err_NONE;
-    for (const FaultSite& site : SitesOfCommand(*plugin_, effect, s, &healthy)) {
+    for (const FaultSite& site : SitesOfCommand(plugin_, effect, s, &healthy)) {
       for (const Fault& fault : FaultsFor(site)) {
         SCOPED_TRACE(Describe(site, fault));
         ++points;
         const Outcome want = Expected(s, site, fault, healthy);
         RunAndCheck(
-            *plugin_, effect, s,
+            plugin_, effect, s,
             [&](Host& h) { h.faults().failAt(site.call, site.occurrence, fault); },
-            [&](Host& h, const CommandResult& r) {
-              EXPECT_EQ(h.faults().hits(), 1) << "the fault did not strike";
+            [&](Instance& inst, const CommandResult& r) {
+              EXPECT_EQ(inst.host.faults().hits(), 1) << "the fault did not strike";
               if (want.result) {
                 EXPECT_EQ(r.err, *want.result) << want.why;
               }
-              CheckAfterFailure(s, site, fault, h, r);
+              CheckAfterFailure(s, site, fault, inst, r);
             });
       }
     }

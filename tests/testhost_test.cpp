@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "testhost/Host.h"
+#include "testhost/Panel.h"
 #include "testhost/PluginModule.h"
 
 namespace {
@@ -19,6 +20,8 @@ using testhost::Depth;
 using testhost::Fault;
 using testhost::FrameSetup;
 using testhost::Host;
+using testhost::Panel;
+using testhost::PanelKind;
 using testhost::World;
 
 using Script = std::function<PF_Err(PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef**, void*)>;
@@ -60,6 +63,28 @@ const void* Acquire(PF_InData* in, const char* name, int version, SPErr* err = n
   if (err) *err = e;
   return suite;
 }
+
+// The custom UI suite and three drawing suites, acquired for one command and given back with it.
+struct DrawingSuites {
+  explicit DrawingSuites(PF_InData* in) : in(in) {}
+  ~DrawingSuites() {
+    for (const char* name : {kPFEffectCustomUISuite, kDRAWBOT_DrawSuite, kDRAWBOT_SupplierSuite,
+                             kDRAWBOT_SurfaceSuite})
+      in->pica_basicP->ReleaseSuite(name, 1);
+  }
+  DrawingSuites(const DrawingSuites&) = delete;
+  DrawingSuites& operator=(const DrawingSuites&) = delete;
+
+  PF_InData* in;
+  const PF_EffectCustomUISuite1* ui = static_cast<const PF_EffectCustomUISuite1*>(
+      Acquire(in, kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1));
+  const DRAWBOT_DrawbotSuite1* draw = static_cast<const DRAWBOT_DrawbotSuite1*>(
+      Acquire(in, kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1));
+  const DRAWBOT_SupplierSuite1* supplier = static_cast<const DRAWBOT_SupplierSuite1*>(
+      Acquire(in, kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1));
+  const DRAWBOT_SurfaceSuite1* surface = static_cast<const DRAWBOT_SurfaceSuite1*>(
+      Acquire(in, kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1));
+};
 
 class HostTest : public ::testing::Test {
  protected:
@@ -475,18 +500,21 @@ TEST_F(HostTest, EventsMapPointsThroughThePanelViewAndCarryTheDragState) {
     seen.push_back(p.x / 65536.0);
     seen.push_back(static_cast<double>(e->u.do_click.continue_refcon[0]));
     e->u.do_click.continue_refcon[0] += 1;
+    e->u.do_click.send_drag = 1;
     return PF_Err_NONE;
   };
-  host.view() = {PF_Window_LAYER, 2.0, 10.0, 0.0, 3.0, 0.0};
-  EXPECT_TRUE(host.click(30, 0).clean());
-  EXPECT_TRUE(host.drag(50, 0, false).clean());
-  EXPECT_TRUE(host.click(50, 0).clean());
-  // Panel x 30 is source x 10, layer x 7; the drag carries the refcon the click left.
+  Panel panel(PanelKind::Layer, 100, 100);
+  panel.setTransform({{3, 0}, {0, 0}, {100, 100}, 0});
+  panel.setView({2.0, {-10, 0}});
+  EXPECT_TRUE(panel.drag(host, {{30, 0}, {}, PF_Point{50, 0}, false}).clean());
+  EXPECT_TRUE(panel.click(host, {50, 0}).clean());
+  // Panel x 30 is source x 20 / 2 = 10, layer x 7; the drag carries the refcon the click left,
+  // a new click starts again from nothing.
   EXPECT_EQ(seen, (std::vector<double>{PF_Window_LAYER, 7, 0, PF_Window_LAYER, 17, 1,
                                        PF_Window_LAYER, 17, 0}));
 
   host.faults().failAt("frame_to_source", 1, Fault::fail(PF_Err_OUT_OF_MEMORY));
-  EXPECT_EQ(host.click(0, 0).err, PF_Err_OUT_OF_MEMORY);
+  EXPECT_EQ(panel.click(host, {0, 0}).command.err, PF_Err_OUT_OF_MEMORY);
 }
 
 TEST_F(HostTest, ReportsMisuseOfCallbacksAndDrawingObjects) {
@@ -502,32 +530,22 @@ TEST_F(HostTest, ReportsMisuseOfCallbacksAndDrawingObjects) {
     EXPECT_EQ(in->utils->fill(in->effect_ref, nullptr, nullptr, nullptr),
               PF_Err_BAD_CALLBACK_PARAM);
     auto* e = static_cast<PF_EventExtra*>(extra);
-    const auto* ui = static_cast<const PF_EffectCustomUISuite1*>(
-        Acquire(in, kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1));
-    const auto* draw = static_cast<const DRAWBOT_DrawbotSuite1*>(
-        Acquire(in, kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1));
-    const auto* supplier = static_cast<const DRAWBOT_SupplierSuite1*>(
-        Acquire(in, kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1));
-    const auto* surface = static_cast<const DRAWBOT_SurfaceSuite1*>(
-        Acquire(in, kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1));
+    const DrawingSuites suites(in);
     DRAWBOT_DrawRef ref = nullptr;
     DRAWBOT_SupplierRef sup = nullptr;
     DRAWBOT_SurfaceRef surf = nullptr;
     DRAWBOT_PenRef pen = nullptr;
     DRAWBOT_PathRef path = nullptr;
     const DRAWBOT_ColorRGBA red{1, 0, 0, 1};
-    EXPECT_EQ(ui->PF_GetDrawingReference(e->contextH, &ref), 0);
-    EXPECT_EQ(draw->GetSupplier(ref, &sup), 0);
-    EXPECT_EQ(draw->GetSurface(ref, &surf), 0);
-    EXPECT_EQ(supplier->NewPen(sup, &red, 1.0f, &pen), 0);
-    EXPECT_EQ(supplier->NewPath(sup, &path), 0);
-    EXPECT_EQ(surface->StrokePath(surf, pen, path), 0);
-    EXPECT_EQ(supplier->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(pen)), 0);
-    EXPECT_NE(supplier->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(pen)), 0);
-    EXPECT_NE(surface->StrokePath(surf, pen, path), 0);
-    for (const char* name : {kPFEffectCustomUISuite, kDRAWBOT_DrawSuite, kDRAWBOT_SupplierSuite,
-                             kDRAWBOT_SurfaceSuite})
-      in->pica_basicP->ReleaseSuite(name, 1);
+    EXPECT_EQ(suites.ui->PF_GetDrawingReference(e->contextH, &ref), 0);
+    EXPECT_EQ(suites.draw->GetSupplier(ref, &sup), 0);
+    EXPECT_EQ(suites.draw->GetSurface(ref, &surf), 0);
+    EXPECT_EQ(suites.supplier->NewPen(sup, &red, 1.0f, &pen), 0);
+    EXPECT_EQ(suites.supplier->NewPath(sup, &path), 0);
+    EXPECT_EQ(suites.surface->StrokePath(surf, pen, path), 0);
+    EXPECT_EQ(suites.supplier->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(pen)), 0);
+    EXPECT_NE(suites.supplier->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(pen)), 0);
+    EXPECT_NE(suites.surface->StrokePath(surf, pen, path), 0);
     return PF_Err_NONE;
   };
   const CommandResult setup = host.paramsSetup();
@@ -539,13 +557,139 @@ TEST_F(HostTest, ReportsMisuseOfCallbacksAndDrawingObjects) {
   ASSERT_EQ(about.violations.size(), 1u);
   EXPECT_NE(about.violations[0].find("outside PF_Cmd_PARAMS_SETUP"), std::string::npos);
 
-  const CommandResult draw = host.draw();
+  Panel panel(PanelKind::Composition, 32, 24);
+  const CommandResult draw = panel.draw(host).command;
   EXPECT_TRUE(draw.suiteProblems.empty()) << draw.describe();
   ASSERT_EQ(draw.violations.size(), 4u) << draw.describe();
   EXPECT_EQ(host.log().count("unsupported"), 1);
   EXPECT_NE(draw.violations[1].find("already released"), std::string::npos);
   EXPECT_EQ(host.drawObjects().live(), 1) << "the path was never released";
   EXPECT_EQ(draw.violations[3], "left 1 drawing objects unreleased");
+}
+
+// The contracts in include/host/ name the commands each call belongs to; a call made in another
+// is reported and refused.
+TEST_F(HostTest, ReportsEachCallMadeOutsideTheCommandsItsContractAllows) {
+  Panel panel(PanelKind::Layer, 8, 8);
+  const PF_EventExtra event = panel.newEvent(PF_Event_DRAW);
+  using Call = std::function<PF_Err(PF_InData*)>;
+  // Calls a function of a suite acquired for the call alone.
+  auto throughSuite = [](const char* name, int version, std::function<PF_Err(const void*)> call) {
+    return [=](PF_InData* in) {
+      const PF_Err err = call(Acquire(in, name, version));
+      in->pica_basicP->ReleaseSuite(name, version);
+      return err;
+    };
+  };
+  const struct {
+    const char* call;
+    const char* command;
+    Call make;
+  } cases[] = {
+      {"register_ui", "PF_Cmd_PARAMS_SETUP",
+       [](PF_InData* in) {
+         PF_CustomUIInfo ui{};
+         return in->inter.register_ui(in->effect_ref, &ui);
+       }},
+      {"PF_COPY", "PF_Cmd_SMART_RENDER",
+       [](PF_InData* in) { return in->utils->copy(in->effect_ref, nullptr, nullptr, nullptr,
+                                                  nullptr); }},
+      {"AEGP_RegisterWithAEGP", "PF_Cmd_GLOBAL_SETUP",
+       throughSuite(kAEGPUtilitySuite, kAEGPUtilitySuiteVersion7,
+                    [](const void* suite) {
+                      AEGP_PluginID id = 0;
+                      return static_cast<const AEGP_UtilitySuite3*>(suite)->AEGP_RegisterWithAEGP(
+                          nullptr, "name", &id);
+                    })},
+      {"PF_UpdateParamUI", "PF_Cmd_UPDATE_PARAMS_UI",
+       [&](PF_InData* in) {
+         return throughSuite(kPFParamUtilsSuite, kPFParamUtilsSuiteVersion2,
+                             [in](const void* suite) {
+                               PF_ParamDef def{};
+                               return static_cast<const PF_ParamUtilsSuite1*>(suite)
+                                   ->PF_UpdateParamUI(in->effect_ref, 0, &def);
+                             })(in);
+       }},
+      {"PF_GetDrawingReference", "PF_Cmd_EVENT",
+       throughSuite(kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1,
+                    [&](const void* suite) {
+                      DRAWBOT_DrawRef ref = nullptr;
+                      return static_cast<const PF_EffectCustomUISuite1*>(suite)
+                          ->PF_GetDrawingReference(event.contextH, &ref);
+                    })},
+      {"GetSupplier", "PF_Cmd_EVENT",
+       throughSuite(kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1,
+                    [](const void* suite) {
+                      DRAWBOT_SupplierRef supplier = nullptr;
+                      return static_cast<const DRAWBOT_DrawbotSuite1*>(suite)->GetSupplier(
+                          nullptr, &supplier);
+                    })},
+      {"source_to_frame", "PF_Cmd_EVENT",
+       [&](PF_InData*) {
+         PF_FixedPoint point{};
+         return event.cbs.source_to_frame(event.cbs.refcon, event.contextH, &point);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.call);
+    PF_Err err = PF_Err_NONE;
+    gScript = [&](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*) {
+      err = c.make(in);
+      return PF_Err_NONE;
+    };
+    const CommandResult about = host.about();
+    EXPECT_EQ(err, PF_Err_BAD_CALLBACK_PARAM);
+    ASSERT_EQ(about.violations.size(), 1u) << about.describe();
+    EXPECT_EQ(about.violations[0], std::string(c.call) + " called outside " + c.command);
+    EXPECT_TRUE(about.suiteProblems.empty()) << about.describe();
+  }
+}
+
+// What a command gets belongs to it unless the contract hands it over: handles are disposed or
+// become the global data, which a successful setdown disposes; drawing references end with their
+// event and are never released.
+TEST_F(HostTest, ReportsWhatACommandKeepsBeyondItsEnd) {
+  gScript = [](PF_Cmd cmd, PF_InData* in, PF_OutData* out, PF_ParamDef**, void*) {
+    if (cmd == PF_Cmd_GLOBAL_SETDOWN) return PF_Err_NONE;  // forgets to dispose the global data
+    PF_Handle kept = in->utils->host_new_handle(4);
+    if (cmd == PF_Cmd_GLOBAL_SETUP) out->global_data = in->utils->host_new_handle(4);
+    if (cmd == PF_Cmd_ABOUT) in->utils->host_dispose_handle(kept);
+    return PF_Err_NONE;
+  };
+  EXPECT_TRUE(host.about().clean()) << "a handle disposed in its command";
+  const CommandResult setup = host.globalSetup();
+  ASSERT_EQ(setup.violations.size(), 1u) << setup.describe();
+  EXPECT_EQ(setup.violations[0], "left 1 handles neither disposed nor handed over");
+  const CommandResult down = host.globalSetdown();
+  ASSERT_EQ(down.violations.size(), 1u) << down.describe();
+  EXPECT_EQ(down.violations[0], "a global setdown that succeeded left the global data undisposed");
+
+  DRAWBOT_SurfaceRef earlier = nullptr;
+  gScript = [&earlier](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void* extra) {
+    auto* e = static_cast<PF_EventExtra*>(extra);
+    const DrawingSuites suites(in);
+    const DRAWBOT_ColorRGBA red{1, 0, 0, 1};
+    const DRAWBOT_RectF32 rect{0, 0, 2, 2};
+    if (earlier) {
+      EXPECT_NE(suites.surface->PaintRect(earlier, &red, &rect), 0)
+          << "a surface of an earlier event";
+    } else {
+      DRAWBOT_DrawRef ref = nullptr;
+      suites.ui->PF_GetDrawingReference(e->contextH, &ref);
+      suites.draw->GetSurface(ref, &earlier);
+      EXPECT_EQ(suites.surface->PaintRect(earlier, &red, &rect), 0);
+      EXPECT_NE(suites.supplier->ReleaseObject(reinterpret_cast<DRAWBOT_ObjectRef>(earlier)), 0);
+    }
+    return PF_Err_NONE;
+  };
+  Panel panel(PanelKind::Layer, 8, 8);
+  const CommandResult first = panel.draw(host).command;
+  ASSERT_EQ(first.violations.size(), 1u) << first.describe();
+  EXPECT_EQ(first.violations[0],
+            "ReleaseObject of a drawing reference, supplier or surface, which the host owns");
+  const CommandResult second = panel.draw(host).command;
+  ASSERT_EQ(second.violations.size(), 1u) << second.describe();
+  EXPECT_NE(second.violations[0].find("unknown or released"), std::string::npos);
 }
 
 TEST(PluginModuleTest, NamesWhatIsMissing) {

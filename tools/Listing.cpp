@@ -1,6 +1,7 @@
 #include "Listing.h"
 
 #include <ostream>
+#include <string>
 
 #include "Registration.h"
 #include "Report.h"
@@ -9,10 +10,14 @@ namespace zelfin_host {
 
 void PrintEffects(std::ostream& out, const PluginFile& plugin) {
   Table effects;
-  effects.row({"id", "name", "category", "match name", "entry point", "version"});
+  effects.row({"id", "name", "category", "match name", "entry point", "for", "version"});
   for (const DeclaredEffect& e : plugin.effects) {
+    std::string architectures;
+    for (const std::string& architecture : e.architectures) {
+      architectures += (architectures.empty() ? "" : ", ") + architecture;
+    }
     effects.row({std::to_string(e.resourceId), e.name, e.category, e.matchName, e.entryPoint,
-                 VersionText(e.version)});
+                 architectures, VersionText(e.version)});
   }
   effects.print(out);
 }

@@ -56,7 +56,7 @@ void Decode(PluginFile& plugin, const std::vector<testhost::PiplResource>& resou
                       std::to_string(resource.id) + " is malformed: " + e.what());
     }
     plugin.effects.push_back({resource.id, r.name, r.category, r.matchName, r.entryPoint,
-                              r.version, r.outFlags, r.outFlags2});
+                              r.architectures, r.version, r.outFlags, r.outFlags2});
   }
 }
 

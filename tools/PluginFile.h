@@ -26,6 +26,7 @@ struct DeclaredEffect {
   std::string category;
   std::string matchName;
   std::string entryPoint;
+  std::vector<std::string> architectures;  // the entry point is named for: x86_64, arm64
   std::uint32_t version = 0;
   std::uint32_t outFlags = 0;
   std::uint32_t outFlags2 = 0;

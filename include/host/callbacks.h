@@ -31,10 +31,14 @@ struct PF_InteractCallbacks {
   PF_Err (*checkout_param)(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long what_time,
                            A_long time_step, A_u_long time_scale, PF_ParamDef* param);
   PF_Err (*checkin_param)(PF_ProgPtr effect_ref, PF_ParamDef* param);
-  // index -1 appends the parameter to the effect's list.
+  // [PF_Cmd_PARAMS_SETUP] Appends a copy of *def to the effect's list: index is -1 or the
+  // list's current length. The plug-in keeps def. error: the parameter is not in the list; the
+  // setup passes the code on and adds no more.
   PF_Err (*add_param)(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDefPtr def);
   PF_Err (*abort)(PF_ProgPtr effect_ref);
   PF_Err (*progress)(PF_ProgPtr effect_ref, A_long current, A_long total);
+  // [PF_Cmd_PARAMS_SETUP] Asks for the custom UI events *cust_info names (the host copies it).
+  // error: no events will come; the setup passes the code on.
   PF_Err (*register_ui)(PF_ProgPtr effect_ref, PF_CustomUIInfo* cust_info);
   PF_Err (*checkout_layer_audio)(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long start_time,
                                  A_long duration, A_u_long time_scale, PF_UFixed rate,
@@ -48,6 +52,10 @@ struct PF_InteractCallbacks {
   void* reserved[10];
 };
 
+// [any command] The C functions of the same names. The plug-in calls two, through PF_SPRINTF and
+// PF_STRCPY: sprintf and strcpy write into a buffer the plug-in owns; PF_SPRINTF's buffer is
+// PF_OutData::return_msg and what it writes must fit there, terminator included. sprintf returns
+// the characters written, negative on error; strcpy returns dest.
 struct PF_ANSICallbacks {
   A_FpLong (*atan)(A_FpLong);
   A_FpLong (*atan2)(A_FpLong y, A_FpLong x);
@@ -100,7 +108,9 @@ struct PF_UtilCallbacks {
   PF_Err (*convolve)(PF_ProgPtr effect_ref, PF_EffectWorld* src, const PF_Rect* area,
                      PF_KernelFlags flags, A_long kernel_size, void* a_kernel, void* r_kernel,
                      void* g_kernel, void* b_kernel, PF_EffectWorld* dst);
-  // Copies src into dst; a null rectangle stands for the whole buffer.
+  // [PF_Cmd_SMART_RENDER] Copies src into dst, both worlds the host handed out in this command
+  // (they stay the host's); a null rectangle stands for the whole buffer. error: the copy did
+  // not happen; the render passes the code on.
   PF_Err (*copy)(PF_ProgPtr effect_ref, PF_EffectWorld* src, PF_EffectWorld* dst,
                  PF_Rect* src_r, PF_Rect* dst_r);
   PF_Err (*fill)(PF_ProgPtr effect_ref, const PF_Pixel* color, const PF_Rect* dst_rect,

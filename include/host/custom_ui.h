@@ -76,7 +76,10 @@ struct PF_EffectWindowInfo {
 
 // Conversions between the panel's spaces; each converts the point in place. "Source" is the
 // layer in the Layer panel and the composition in the Composition panel; "frame" is the
-// panel's pixels.
+// panel's pixels: frame = source * zoom - scroll, the scroll being how far the view has moved
+// over the zoomed source. [PF_Cmd_EVENT, the event that carries them] Each takes this record's
+// refcon and the event's contextH; layer_to_comp and comp_to_layer also the time and time scale
+// of PF_InData. error: the point may be unchanged; the plug-in uses it as the callback left it.
 struct PF_EventCallbacks {
   void* refcon;  // first argument of every callback below
   PF_Err (*layer_to_comp)(void* refcon, PF_ContextH context, A_long curr_time, A_long time_scale,
@@ -119,8 +122,11 @@ struct PF_CustomUIInfo {
   PF_UIAlignment preview_ui_alignment;
 };
 
+// "PF Effect Custom UI Suite" version 1.
 struct PF_EffectCustomUISuite1 {
-  // Yields a null reference when the panel cannot be drawn into.
+  // [PF_Cmd_EVENT] The drawing reference of the event's context. owns: the host, valid until
+  // the event returns, never released by the plug-in. null with 0: the panel cannot be drawn
+  // into; draw nothing.
   PF_Err (*PF_GetDrawingReference)(const PF_ContextH effect_contextH,
                                    DRAWBOT_DrawRef* referenceP0);
 };

@@ -14,6 +14,14 @@ typedef uint16_t DRAWBOT_UTF16Char;
 
 // Opaque references to host objects. Pens, brushes and paths made by the supplier are freed
 // with its ReleaseObject, which takes any of them as a DRAWBOT_ObjectRef.
+//
+// Every function of these suites: [PF_Cmd_EVENT, a draw event] and only on references of the
+// running event. The drawing reference, its supplier and its surface are the host's, valid until
+// the event returns and never released. A pen, brush or path is the plug-in's from New... until
+// its ReleaseObject, which comes before the event returns. error: the call did nothing (a New...
+// wrote no object); the plug-in stops drawing and releases what it made. The suites are
+// "DRAWBOT Draw Suite", "DRAWBOT Supplier Suite", "DRAWBOT Surface Suite" and
+// "DRAWBOT Path Suite", each version 1.
 typedef struct _DRAWBOT_DrawRef* DRAWBOT_DrawRef;
 typedef struct _DRAWBOT_SupplierRef* DRAWBOT_SupplierRef;
 typedef struct _DRAWBOT_SurfaceRef* DRAWBOT_SurfaceRef;

@@ -47,7 +47,10 @@ struct PF_PreRenderOutput {
 };
 
 struct PF_PreRenderCallbacks {
-  // checkout_idL names the checkout so that the render pass can ask for the same pixels.
+  // [PF_Cmd_SMART_PRE_RENDER] Asks for the input layer (index 0) as *req describes;
+  // checkout_idL names the checkout so that the render pass can ask for the same pixels. The
+  // host fills *checkout_result, which the plug-in owns. error: nothing is checked out; the
+  // pre-render passes the code on.
   PF_Err (*checkout_layer)(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long checkout_idL,
                            const PF_RenderRequest* req, A_long what_time, A_long time_step,
                            A_u_long time_scale, PF_CheckoutResult* checkout_result);
@@ -66,9 +69,14 @@ struct PF_SmartRenderInput {
 };
 
 struct PF_SmartRenderCallbacks {
+  // [PF_Cmd_SMART_RENDER] The pixels of a checkout the pre-render declared. owns: the host,
+  // valid until the command returns (checkin_layer_pixels gives them back earlier). null with 0:
+  // the input covers nothing; error: no pixels, the render passes the code on.
   PF_Err (*checkout_layer_pixels)(PF_ProgPtr effect_ref, A_long checkout_idL,
                                   PF_EffectWorld** pixels);
   PF_Err (*checkin_layer_pixels)(PF_ProgPtr effect_ref, A_long checkout_idL);
+  // [PF_Cmd_SMART_RENDER] The world to render into. owns: the host, valid until the command
+  // returns. error: no world, the render passes the code on.
   PF_Err (*checkout_output)(PF_ProgPtr effect_ref, PF_EffectWorld** output);
 };
 

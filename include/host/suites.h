@@ -22,15 +22,26 @@ struct A_Ratio {
   A_u_long den;
 };
 
+// "PF Handle Suite" version 2 (see basic_suite.h for why the numbers differ).
 struct PF_HandleSuite1 {
-  PF_Handle (*host_new_handle)(A_HandleSize size);  // null when out of memory
+  // [any command] A new zero-filled block. owns: the plug-in, which disposes it before the
+  // command returns or, in PF_Cmd_GLOBAL_SETUP only, hands it to the host as
+  // PF_OutData::global_data; the host gives it back in PF_InData::global_data of later commands
+  // and the plug-in disposes it in PF_Cmd_GLOBAL_SETDOWN (a setdown that cannot, for want of
+  // this suite, returns an error). null: out of memory.
+  PF_Handle (*host_new_handle)(A_HandleSize size);
+  // [any command] The block's address, valid until the matching unlock; locks nest. null: the
+  // handle cannot be locked (or is not a live handle); do not unlock it.
   void* (*host_lock_handle)(PF_Handle pf_handle);
+  // [any command] Ends one lock.
   void (*host_unlock_handle)(PF_Handle pf_handle);
+  // [any command] Frees a live handle the plug-in owns; it must not be used again.
   void (*host_dispose_handle)(PF_Handle pf_handle);
   A_HandleSize (*host_get_handle_size)(PF_Handle pf_handle);
   PF_Err (*host_resize_handle)(A_HandleSize new_sizeL, PF_Handle* handle_ptr);
 };
 
+// "AEGP Utility Suite" version 7 (see basic_suite.h for why the numbers differ).
 struct AEGP_UtilitySuite3 {
   A_Err (*AEGP_ReportInfo)(AEGP_PluginID aegp_plugin_id, const A_char* info_string);
   A_Err (*AEGP_GetDriverPluginInitFuncVersion)(A_short* major_versionPS,
@@ -42,7 +53,8 @@ struct AEGP_UtilitySuite3 {
                                AEGP_ErrReportState* err_stateP);
   A_Err (*AEGP_StartUndoGroup)(const A_char* undo_name);
   A_Err (*AEGP_EndUndoGroup)(void);
-  // Registers the effect with the host's plug-in services and returns its plug-in id.
+  // [PF_Cmd_GLOBAL_SETUP] Registers the effect with the host's plug-in services under
+  // plugin_name (copied) and writes its plug-in id. error: no id was written.
   A_Err (*AEGP_RegisterWithAEGP)(AEGP_GlobalRefcon global_refcon, const A_char* plugin_name,
                                  AEGP_PluginID* plugin_id);
   A_Err (*AEGP_GetMainHWND)(void* main_hwnd);
@@ -65,8 +77,11 @@ struct AEGP_UtilitySuite3 {
                                 const A_char* info);
 };
 
+// "PF Param Utils Suite" version 2 (see basic_suite.h for why the numbers differ).
 struct PF_ParamUtilsSuite1 {
-  // Replaces the UI of parameter `param_index` (name, ui_flags) with that of `param_def`.
+  // [PF_Cmd_UPDATE_PARAMS_UI] Replaces the UI of parameter `param_index` (name, ui_flags) with
+  // that of `param_def`, a record of the parameter's own type that the host copies; the plug-in
+  // keeps it. error: the parameter's UI is unchanged.
   PF_Err (*PF_UpdateParamUI)(PF_ProgPtr effect_ref, PF_ParamIndex param_index,
                              const PF_ParamDef* param_def);
   PF_Err (*PF_GetCurrentStateObsolete)(PF_ProgPtr effect_ref, PF_State* state);
@@ -95,6 +110,9 @@ struct PF_ParamUtilsSuite1 {
                               A_u_long* key_timescale);
 };
 
+// "PF ANSI Suite" version 1. [any command] The C functions of the same names; the results
+// are the host's own and are used as they come, whatever they are (see the developer's guide,
+// "Compatibility decisions", for the hit test's use of fabs).
 struct PF_ANSICallbacksSuite1 {
   A_FpLong (*atan)(A_FpLong);
   A_FpLong (*atan2)(A_FpLong y, A_FpLong x);

@@ -2,8 +2,12 @@
 
 #include <cstddef>
 
+namespace zelfin {
+
 namespace {
 
+// Asks the host to show the message, also from a draw event that goes on without its drawing
+// suites (kept on purpose: "Compatibility decisions" in docs/developer-guide.md).
 void ReportError(PF_InData* in_data, PF_OutData* out_data, const char* message) {
   out_data->out_flags |= PF_OutFlag_DISPLAY_ERROR_MESSAGE;
   // The message is passed as an argument, never as the format, so a '%' in it is printed as is.
@@ -26,18 +30,18 @@ constexpr SuiteName kDrawbotSuites[kDrawbotSuiteCount] = {
 // Acquires one drawing suite into its member of the record.
 template <typename SuiteT>
 PF_Err AcquireInto(PF_InData* in_data, PF_OutData* out_data, const SuiteName& suite,
-                   const SuiteT** memberP) {
+                   const SuiteT** memberPP) {
   const void* suiteP = nullptr;
   const PF_Err err =
       AEFX_AcquireSuite(in_data, out_data, suite.name, suite.version, nullptr, &suiteP);
-  *memberP = static_cast<const SuiteT*>(suiteP);
+  *memberPP = static_cast<const SuiteT*>(suiteP);
   return err;
 }
 
 }  // namespace
 
 PF_Err AEFX_AcquireSuite(PF_InData* in_data, PF_OutData* out_data, const char* name, A_long version,
-                         const char* error_stringPC, const void** suitePP) {
+                         const char* error_string, const void** suitePP) {
   // Cleared first: a host that refuses without writing must not leave an old pointer looking
   // like a suite.
   *suitePP = nullptr;
@@ -49,19 +53,19 @@ PF_Err AEFX_AcquireSuite(PF_InData* in_data, PF_OutData* out_data, const char* n
     return PF_Err_NONE;
   }
   ReportError(in_data, out_data,
-              error_stringPC != nullptr ? error_stringPC : "Not able to acquire AEFX Suite.");
+              error_string != nullptr ? error_string : "Not able to acquire AEFX Suite.");
   return PF_Err_BAD_CALLBACK_PARAM;
 }
 
 PF_Err AEFX_ReleaseSuite(PF_InData* in_data, PF_OutData* out_data, const char* name, A_long version,
-                         const char* error_stringPC) {
+                         const char* error_string) {
   const SPBasicSuite* basicP = in_data->pica_basicP;
   if (basicP != nullptr) {
     basicP->ReleaseSuite(name, version);
     return PF_Err_NONE;
   }
   ReportError(in_data, out_data,
-              error_stringPC != nullptr ? error_stringPC : "Not able to release AEFX Suite.");
+              error_string != nullptr ? error_string : "Not able to release AEFX Suite.");
   return PF_Err_BAD_CALLBACK_PARAM;
 }
 
@@ -105,3 +109,5 @@ PF_Err AEFX_ReleaseDrawbotSuites(PF_InData* in_data, PF_OutData* out_data) {
   }
   return PF_Err_NONE;
 }
+
+}  // namespace zelfin

@@ -5,6 +5,8 @@
 
 #include "host/host.h"
 
+namespace zelfin {
+
 // The four drawing suites, filled by AEFX_AcquireDrawbotSuites; owned by the caller.
 struct DRAWBOT_Suites {
   const DRAWBOT_DrawbotSuite1* drawbot_suiteP;
@@ -14,12 +16,12 @@ struct DRAWBOT_Suites {
 };
 
 // Stores the suite in *suitePP (null when the host has none) and returns PF_Err_NONE when it is
-// there. error_stringPC null means the generic message.
+// there. error_string null means the generic message.
 PF_Err AEFX_AcquireSuite(PF_InData* in_data, PF_OutData* out_data, const char* name, A_long version,
-                         const char* error_stringPC, const void** suitePP);
+                         const char* error_string, const void** suitePP);
 
 PF_Err AEFX_ReleaseSuite(PF_InData* in_data, PF_OutData* out_data, const char* name, A_long version,
-                         const char* error_stringPC);
+                         const char* error_string);
 
 // Acquires draw, supplier, surface and path suites in that order and stops at the first the host
 // refuses: the ones before it stay acquired, the members after it are left as they were.
@@ -27,3 +29,5 @@ PF_Err AEFX_AcquireDrawbotSuites(PF_InData* in_data, PF_OutData* out_data, DRAWB
 
 // Releases the four drawing suites, each regardless of the others; always PF_Err_NONE.
 PF_Err AEFX_ReleaseDrawbotSuites(PF_InData* in_data, PF_OutData* out_data);
+
+}  // namespace zelfin

@@ -1,5 +1,7 @@
 #include "Util/AEGP_SuiteHandler.h"
 
+namespace zelfin {
+
 namespace {
 
 struct SuiteIdentity {
@@ -7,8 +9,9 @@ struct SuiteIdentity {
   A_long version;
 };
 
-// Every identity the handler can hold, in the order in which ReleaseAllSuites gives them back.
-// The names are the host's, character for character.
+// Every identity the handler can hold, in the order in which ReleaseAllSuites gives them back. The
+// names are the host's, character for character. The list and its order are kept as the host has
+// always seen them (kept on purpose: "Compatibility decisions" in docs/developer-guide.md).
 constexpr SuiteIdentity kReleaseList[] = {
     {"AEGP Marker Suite", 1},
     {"AEGP Marker Suite", 2},
@@ -246,3 +249,5 @@ void AEGP_SuiteHandler::ReleaseAllSuites() noexcept {
     }
   }
 }
+
+}  // namespace zelfin

@@ -10,6 +10,8 @@
 
 #include "host/host.h"
 
+namespace zelfin {
+
 class AEGP_SuiteHandler {
  public:
   // Every suite identity the handler has a slot for, in the order they are released.
@@ -53,3 +55,5 @@ class AEGP_SuiteHandler {
   const SPBasicSuite* basicP_;
   const void* slots_[kSuiteCount];
 };
+
+}  // namespace zelfin

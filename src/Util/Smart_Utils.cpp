@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace zelfin {
+
 bool IsEmptyRect(const PF_LRect* rectP) {
   return rectP->left >= rectP->right || rectP->top >= rectP->bottom;
 }
@@ -16,3 +18,5 @@ void UnionLRect(const PF_LRect* srcP, PF_LRect* destP) {
     destP->bottom = std::max(destP->bottom, srcP->bottom);
   }
 }
+
+}  // namespace zelfin

@@ -20,19 +20,6 @@ constexpr std::size_t kReturnMsgSize = sizeof(PF_OutData{}.return_msg);
 // Larger handle requests are refused as a host out of memory would.
 constexpr A_HandleSize kMaxHandleSize = A_HandleSize{1} << 30;
 
-const char* CommandName(PF_Cmd cmd) {
-  switch (cmd) {
-    case PF_Cmd_PARAMS_SETUP:
-      return "PF_Cmd_PARAMS_SETUP";
-    case PF_Cmd_SMART_PRE_RENDER:
-      return "PF_Cmd_SMART_PRE_RENDER";
-    case PF_Cmd_SMART_RENDER:
-      return "PF_Cmd_SMART_RENDER";
-    default:
-      return "another command";
-  }
-}
-
 }  // namespace
 
 struct HostCallbacks {
@@ -44,11 +31,7 @@ struct HostCallbacks {
   }
 
   // False (with a violation) when called outside the command that offers it.
-  static bool During(Host* h, PF_Cmd cmd, const char* what) {
-    if (h->command_ == cmd) return true;
-    h->violation(std::string(what) + " called outside " + CommandName(cmd));
-    return false;
-  }
+  static bool During(Host* h, PF_Cmd cmd, const char* what) { return h->during(cmd, what); }
 
   // --- Interaction callbacks.
 
@@ -80,7 +63,8 @@ struct HostCallbacks {
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("register_ui", {info ? Arg(info->events) : "(null)"}, Returns::Error))
       return Finish(h, f->code);
-    if (!Mine(h, ref, "register_ui")) return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
+    if (!Mine(h, ref, "register_ui") || !During(h, PF_Cmd_PARAMS_SETUP, "register_ui"))
+      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
     if (!info) {
       h->violation("register_ui with a null record");
       return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
@@ -144,7 +128,8 @@ struct HostCallbacks {
                            srcRect ? Arg(*srcRect) : "whole", dstRect ? Arg(*dstRect) : "whole"},
                           Returns::Error))
       return Finish(h, f->code);
-    if (!Mine(h, ref, "PF_COPY")) return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
+    if (!Mine(h, ref, "PF_COPY") || !During(h, PF_Cmd_SMART_RENDER, "PF_COPY"))
+      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
     World* from = h->worldFor(src);
     World* to = h->worldFor(dst);
     if (!from || !to) {
@@ -207,6 +192,7 @@ struct HostCallbacks {
     if (!h) return nullptr;
     if (h->enter("host_new_handle", {Arg(size)}, Returns::Pointer)) return nullptr;
     PF_Handle handle = size > kMaxHandleSize ? nullptr : h->handles_.create(size);
+    if (handle) h->handlesMade_.push_back(handle);
     h->leave(handle != nullptr);
     return handle;
   }

@@ -28,6 +28,10 @@ bool Begin(Host*& h, const char* name, std::vector<std::string> args, SPErr& err
     err = Finish(h, f->code);
     return false;
   }
+  if (!h->during(PF_Cmd_EVENT, name)) {
+    err = Finish(h, PF_Err_BAD_CALLBACK_PARAM);
+    return false;
+  }
   return true;
 }
 
@@ -35,7 +39,7 @@ bool Begin(Host*& h, const char* name, std::vector<std::string> args, SPErr& err
 // it draws into the owner's panel. Returns null (the call finished with an error) on misuse.
 DrawObjects::Object* Create(Host* h, const char* name, void* owner, Kind ownerKind, Kind kind,
                             void** out) {
-  if (!out || !h->drawObjects().is(owner, ownerKind)) {
+  if (!out || !h->drawObjects().is(owner, ownerKind) || !h->drawObjects().isLive(owner)) {
     h->violation(std::string(name) + " with an unknown reference or a null result pointer");
     Finish(h, PF_Err_BAD_CALLBACK_PARAM);
     return nullptr;
@@ -53,9 +57,7 @@ ColorF ColourOf(const DRAWBOT_ColorRGBA& c) { return {c.red, c.green, c.blue, c.
 // Checks that every object a drawing call uses is live.
 SPErr Use(Host* h, const char* name, std::initializer_list<std::pair<void*, Kind>> objects) {
   for (const auto& [ref, kind] : objects) {
-    if (!h->drawObjects().is(ref, kind) ||
-        ((kind == Kind::Pen || kind == Kind::Brush || kind == Kind::Path) &&
-         !h->drawObjects().isLive(ref))) {
+    if (!h->drawObjects().is(ref, kind) || !h->drawObjects().isLive(ref)) {
       h->violation(std::string(name) + " with a drawing object that is unknown or released");
       return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
     }
@@ -63,8 +65,8 @@ SPErr Use(Host* h, const char* name, std::initializer_list<std::pair<void*, Kind
   return Finish(h, PF_Err_NONE);
 }
 
-// A panel that cannot be drawn into yields no reference; a context that no panel made (the
-// host's own event record) yields one that draws nowhere.
+// A panel that cannot be drawn into yields no reference; a panel that does not paint, or a
+// context that no panel made, yields one that draws nowhere.
 PF_Err GetDrawingReference(const PF_ContextH context, DRAWBOT_DrawRef* ref) {
   const CallbackTimer timer;
   Host* h;
@@ -76,9 +78,12 @@ PF_Err GetDrawingReference(const PF_ContextH context, DRAWBOT_DrawRef* ref) {
     return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
   }
   Panel* panel = Panel::fromContext(context);
-  *ref = panel && !panel->drawable()
-             ? nullptr
-             : static_cast<DRAWBOT_DrawRef>(h->drawObjects().create(Kind::DrawRef, panel));
+  if (panel && !panel->drawable()) {
+    *ref = nullptr;
+  } else {
+    Panel* paints = panel && panel->painting() ? panel : nullptr;
+    *ref = static_cast<DRAWBOT_DrawRef>(h->drawObjects().create(Kind::DrawRef, paints));
+  }
   return Finish(h, PF_Err_NONE);
 }
 
@@ -149,6 +154,11 @@ SPErr ReleaseObject(DRAWBOT_ObjectRef object) {
   Host* h;
   SPErr err;
   if (!Begin(h, "ReleaseObject", {Arg(static_cast<const void*>(object))}, err)) return err;
+  if (!h->drawObjects().is(object, Kind::Pen) && !h->drawObjects().is(object, Kind::Brush) &&
+      !h->drawObjects().is(object, Kind::Path) && h->drawObjects().find(object)) {
+    h->violation("ReleaseObject of a drawing reference, supplier or surface, which the host owns");
+    return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
+  }
   if (!h->drawObjects().release(object)) {
     h->violation("ReleaseObject of a drawing object that is unknown or already released");
     return Finish(h, PF_Err_BAD_CALLBACK_PARAM);

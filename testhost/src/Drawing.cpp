@@ -35,6 +35,13 @@ bool DrawObjects::is(void* ref, Kind kind) const {
   return it != objects_.end() && it->second->kind == kind;
 }
 
+void DrawObjects::expireReferences() {
+  for (auto& [ref, object] : objects_) {
+    const Kind k = object->kind;
+    if (k == Kind::DrawRef || k == Kind::Supplier || k == Kind::Surface) object->live = false;
+  }
+}
+
 int DrawObjects::live() const {
   return static_cast<int>(std::count_if(objects_.begin(), objects_.end(), [](const auto& o) {
     const Kind k = o.second->kind;

@@ -35,6 +35,27 @@ constexpr A_long kDefaultTimeScale = 30;
 
 A_short BitDepth(Depth d) { return static_cast<A_short>(d); }
 
+const char* CommandName(PF_Cmd cmd) {
+  struct Named {
+    PF_Cmd cmd;
+    const char* name;
+  };
+  static const Named kNames[] = {
+      {PF_Cmd_ABOUT, "PF_Cmd_ABOUT"},
+      {PF_Cmd_GLOBAL_SETUP, "PF_Cmd_GLOBAL_SETUP"},
+      {PF_Cmd_GLOBAL_SETDOWN, "PF_Cmd_GLOBAL_SETDOWN"},
+      {PF_Cmd_PARAMS_SETUP, "PF_Cmd_PARAMS_SETUP"},
+      {PF_Cmd_UPDATE_PARAMS_UI, "PF_Cmd_UPDATE_PARAMS_UI"},
+      {PF_Cmd_EVENT, "PF_Cmd_EVENT"},
+      {PF_Cmd_SMART_PRE_RENDER, "PF_Cmd_SMART_PRE_RENDER"},
+      {PF_Cmd_SMART_RENDER, "PF_Cmd_SMART_RENDER"},
+  };
+  for (const Named& n : kNames) {
+    if (n.cmd == cmd) return n.name;
+  }
+  return "another command";
+}
+
 PF_RenderRequest WholeFrame(const FrameSetup& setup) {
   PF_RenderRequest r{};
   r.rect = {0, 0, setup.width, setup.height};
@@ -111,8 +132,6 @@ void Host::initRecords() {
   preExtra_.cb = &preCallbacks_;
   smartExtra_.input = &smartInput_;
   smartExtra_.cb = &smartCallbacks_;
-  context_.magic = 0x5A434F4E;  // "ZCON"
-  newEvent(PF_Event_NEW_CONTEXT);
 }
 
 void Host::resetParams() {
@@ -143,6 +162,7 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
   paramPtrs_.clear();
   for (PF_ParamDef& p : params_) paramPtrs_.push_back(&p);
   paramPtrs_.push_back(nullptr);
+  handlesMade_.clear();
   std::memcpy(&r.before, &out_, sizeof out_);
   const int liveDrawObjects = drawObjects_.live();
 
@@ -180,8 +200,16 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
     violation("left " + std::to_string(drawObjects_.live() - liveDrawObjects) +
               " drawing objects unreleased");
   }
+  // Drawing references, suppliers and surfaces belong to the event that got them.
+  drawObjects_.expireReferences();
+  checkHandlesKept(r);
 
-  if (cmd == PF_Cmd_GLOBAL_SETUP && out_.global_data) globalData_ = out_.global_data;
+  if (cmd == PF_Cmd_GLOBAL_SETUP && out_.global_data) globalData_ = handedOver_ = out_.global_data;
+  // A setdown that succeeds has disposed of the global data the effect handed over.
+  if (cmd == PF_Cmd_GLOBAL_SETDOWN && r.err == PF_Err_NONE && !r.escaped && globalData_ &&
+      globalData_ == handedOver_ && handles_.isLive(globalData_)) {
+    violation("a global setdown that succeeded left the global data undisposed");
+  }
   if (cmd == PF_Cmd_GLOBAL_SETUP && r.err == PF_Err_NONE && !r.escaped)
     globalOutFlags_ = out_.out_flags;
   if (cmd == PF_Cmd_GLOBAL_SETDOWN) globalData_ = nullptr;
@@ -204,6 +232,28 @@ void Host::afterCommand(CommandResult& r, std::size_t violationMark) {
   r.liveSuites = ledger_.live();
 }
 
+void Host::checkHandlesKept(const CommandResult& r) {
+  const PF_Handle handedOver = r.cmd == PF_Cmd_GLOBAL_SETUP ? out_.global_data : nullptr;
+  int kept = 0;
+  for (PF_Handle made : handlesMade_) {
+    if (made == handedOver || !handles_.isLive(made)) continue;
+    const std::string arg = detail::Arg(static_cast<const void*>(made));
+    const std::vector<Call> disposals = log_.filter([&](const Call& c) {
+      return c.command == r.serial && c.name == "host_dispose_handle" && c.args.at(0) == arg;
+    });
+    if (disposals.empty()) ++kept;  // a dispose the host itself failed is not the plug-in's
+  }
+  if (kept > 0) {
+    violation("left " + std::to_string(kept) + " handles neither disposed nor handed over");
+  }
+}
+
+bool Host::during(PF_Cmd cmd, const std::string& what) {
+  if (command_ == cmd) return true;
+  violation(what + " called outside " + CommandName(cmd));
+  return false;
+}
+
 CommandResult Host::about() { return send(PF_Cmd_ABOUT); }
 CommandResult Host::globalSetup() { return send(PF_Cmd_GLOBAL_SETUP); }
 CommandResult Host::globalSetdown() { return send(PF_Cmd_GLOBAL_SETDOWN); }
@@ -212,42 +262,6 @@ CommandResult Host::updateParamsUI() { return send(PF_Cmd_UPDATE_PARAMS_UI); }
 
 CommandResult Host::event(PF_EventExtra& extra) {
   return send(PF_Cmd_EVENT, &extra, output_ ? &output_->record() : nullptr);
-}
-
-PF_EventExtra& Host::newEvent(PF_EventType type) {
-  A_intptr_t carried[4] = {};
-  if (type == PF_Event_DRAG)
-    std::memcpy(carried, event_.u.do_click.continue_refcon, sizeof carried);
-  event_ = PF_EventExtra{};
-  context_.w_type = view_.window;
-  event_.contextH = &contextPtr_;
-  event_.e_type = type;
-  std::memcpy(event_.u.do_click.continue_refcon, carried, sizeof carried);
-  event_.cbs.refcon = &token_;
-  detail::InstallEventCallbacks(event_.cbs);
-  return event_;
-}
-
-CommandResult Host::click(A_long h, A_long v, PF_Modifiers modifiers) {
-  PF_EventExtra& e = newEvent(PF_Event_DO_CLICK);
-  e.u.do_click.screen_point = {h, v};
-  e.u.do_click.num_clicks = 1;
-  e.u.do_click.modifiers = modifiers;
-  return sendEvent();
-}
-
-CommandResult Host::drag(A_long h, A_long v, bool last, PF_Modifiers modifiers) {
-  PF_EventExtra& e = newEvent(PF_Event_DRAG);
-  e.u.do_click.screen_point = {h, v};
-  e.u.do_click.modifiers = modifiers;
-  e.u.do_click.last_time = last;
-  return sendEvent();
-}
-
-CommandResult Host::draw() {
-  PF_EventExtra& e = newEvent(PF_Event_DRAW);
-  e.u.draw.update_rect = {0, 0, in_.width, in_.height};
-  return sendEvent();
 }
 
 bool Host::worldsMatch(const FrameSetup& setup) const {

@@ -116,7 +116,6 @@ void FillHandleSuite(PF_HandleSuite1& suite);
 void InstallCallbacks(PF_InData& in, PF_UtilCallbacks& utils, PF_PreRenderCallbacks& pre,
                       PF_SmartRenderCallbacks& smart);
 void InstallBasicSuite(SPBasicSuite& basic);
-void InstallEventCallbacks(PF_EventCallbacks& cbs);
 // The default suite tables, by name and version.
 struct SuiteEntry {
   const char* name;

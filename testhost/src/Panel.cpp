@@ -29,7 +29,7 @@ double Seconds(A_long time, A_long timeScale) {
 }
 
 // Records a conversion callback with the host whose command runs; false when a fault answers it
-// (its code in `err`) or the arguments are not this panel's.
+// (its code in `err`), the call comes outside an event or the arguments are not this panel's.
 bool Enter(const char* name, void* refcon, PF_ContextH context, const PF_FixedPoint* point,
            std::vector<std::string> args, PF_Err& err) {
   Host* h = Host::current();
@@ -37,6 +37,11 @@ bool Enter(const char* name, void* refcon, PF_ContextH context, const PF_FixedPo
   if (h) {
     if (auto fault = h->enter(name, std::move(args), Returns::Error)) {
       err = fault->code;
+      h->leave(err);
+      return false;
+    }
+    if (!h->during(PF_Cmd_EVENT, name)) {
+      err = PF_Err_BAD_CALLBACK_PARAM;
       h->leave(err);
       return false;
     }
@@ -73,12 +78,8 @@ bool GestureResult::clean() const {
 Panel::Panel(PanelKind kind, int width, int height)
     : kind_(kind), layerWidth_(width), layerHeight_(height), canvas_(width, height, kBackground) {
   context_.magic = kContextMagic;
-  context_.w_type = windowType();
+  context_.w_type = kind == PanelKind::Composition ? PF_Window_COMP : PF_Window_LAYER;
   context_.reserved_paneP = this;
-}
-
-PF_WindowType Panel::windowType() const {
-  return kind_ == PanelKind::Composition ? PF_Window_COMP : PF_Window_LAYER;
 }
 
 void Panel::setLayerSize(int width, int height) {
@@ -153,6 +154,10 @@ PF_EventExtra Panel::newEvent(PF_EventType type) {
   event.cbs.comp_to_layer = &CompToLayerCallback;
   event.cbs.source_to_frame = &SourceToFrameCallback;
   event.cbs.frame_to_source = &FrameToSourceCallback;
+  detail::Stub(event.cbs.get_comp2layer_xform);
+  detail::Stub(event.cbs.get_layer2comp_xform);
+  detail::Stub(event.cbs.info_draw_color);
+  detail::Stub(event.cbs.info_draw_text);
   return event;
 }
 

@@ -160,8 +160,20 @@ EffectRegistration DecodeRegistration(const PropertyList& list, PiplFormat forma
   registration.kind = Number(get(Code("kind")), 4, big);
   registration.name = PascalString(get(Code("name")));
   registration.category = PascalString(get(Code("catg")));
-  registration.entryPoint =
-      format == PiplFormat::kWindows ? CString(get(Code("8664"))) : PascalString(get(Code("mi64")));
+  registration.architectures = {"x86_64"};
+  if (format == PiplFormat::kWindows) {
+    registration.entryPoint = CString(get(Code("8664")));
+  } else {
+    registration.entryPoint = PascalString(get(Code("mi64")));
+    if (const auto arm64 = byKey.find(Code("ma64")); arm64 != byKey.end()) {
+      const std::string arm64EntryPoint = PascalString(*arm64->second);
+      if (arm64EntryPoint != registration.entryPoint) {
+        throw PiplError("'ma64' names " + arm64EntryPoint + " but 'mi64' names " +
+                        registration.entryPoint);
+      }
+      registration.architectures.push_back("arm64");
+    }
+  }
   registration.propertyListVersion = Versions(get(Code("ePVR")), big);
   registration.apiVersion = Versions(get(Code("eSVR")), big);
   registration.version = Number(get(Code("eVER")), 4, big);

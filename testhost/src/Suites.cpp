@@ -61,6 +61,8 @@ struct HostSuites {
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("AEGP_RegisterWithAEGP", {Arg(name)}, Returns::Error))
       return Finish(h, f->code);
+    if (!h->during(PF_Cmd_GLOBAL_SETUP, "AEGP_RegisterWithAEGP"))
+      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
     if (!id || !name) {
       h->violation("AEGP_RegisterWithAEGP with a null name or id pointer");
       return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
@@ -81,6 +83,8 @@ struct HostSuites {
       h->violation("PF_UpdateParamUI called with an effect_ref that is not the host's");
       return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
     }
+    if (!h->during(PF_Cmd_UPDATE_PARAMS_UI, "PF_UpdateParamUI"))
+      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
     if (!def || index < 0 || index >= h->paramCount()) {
       h->violation("PF_UpdateParamUI of index " + Arg(index) + " or with a null definition");
       return Finish(h, PF_Err_BAD_CALLBACK_PARAM);

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -24,7 +25,7 @@ std::string Mac() { return expected::kLists[0].mac; }
 
 // Offsets into the Transform Control lists. Windows: first property at 10, the name's header at
 // 30 (its length at 42) and value at 46, the entry point's value at 114. macOS: first property at
-// 8, the name's key at 32.
+// 8, the name's key at 32, `mi64` at 96 and `ma64` at 132 (its entry point's "2d" at 164).
 std::string Patched(std::string list, std::size_t at, const std::string& bytes) {
   return list.replace(at, bytes.size(), bytes);
 }
@@ -79,8 +80,19 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"entry point without its terminating zero", PiplFormat::kWindows,
                Patched(Windows(), 114, "EntryPointFunc_2dXYZ"s)},
         Damage{"vendor other than 8BIM", PiplFormat::kMac, Patched(Mac(), 8, "8BIN"s)},
-        Damage{"kind stored twice, name missing", PiplFormat::kMac, Patched(Mac(), 32, "kind"s)}),
+        Damage{"kind stored twice, name missing", PiplFormat::kMac, Patched(Mac(), 32, "kind"s)},
+        Damage{"ma64 naming another function than mi64", PiplFormat::kMac,
+               Patched(Mac(), 164, "3d"s)}),
     TestName);
+
+TEST(MacList, WithoutMa64NamesTheEntryPointForIntelOnly) {
+  // An Intel-only list: the 36 bytes of `ma64` taken out and the count lowered to 12.
+  const std::string intelOnly = Patched(Mac(), 4, "\0\0\0\x0c"s).erase(132, 36);
+  const testhost::EffectRegistration read =
+      testhost::ReadRegistration(intelOnly.data(), intelOnly.size(), PiplFormat::kMac);
+  EXPECT_EQ(read.entryPoint, "EntryPointFunc_2d");
+  EXPECT_EQ(read.architectures, std::vector<std::string>{"x86_64"});
+}
 
 TEST(ResourceFileReading, RefusesOffsetsOutsideTheFile) {
   std::vector<std::uint8_t> header(16, 0);

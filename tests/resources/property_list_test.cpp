@@ -44,14 +44,19 @@ TEST_P(PropertyListOfEffect, MatchesTheWrittenOutBytesOnBothPlatforms) {
   const expected::Lists& lists = expected::kLists[GetParam()];
   ASSERT_STREQ(lists.effect, zelfin::kEffects[GetParam()].name);
   EXPECT_TRUE(SameBytes(lists.windows, Generated(GetParam(), ResourcePlatform::kWindows)));
-  EXPECT_TRUE(SameBytes(lists.mac, Generated(GetParam(), ResourcePlatform::kMacIntel)));
+  EXPECT_TRUE(SameBytes(lists.mac, Generated(GetParam(), ResourcePlatform::kMac)));
 }
 
 TEST_P(PropertyListOfEffect, ReadsBackAsTheDescriptionOnBothPlatforms) {
   const zelfin::EffectDescription& effect = zelfin::kEffects[GetParam()];
-  for (const auto& [platform, format] :
-       {std::pair{ResourcePlatform::kWindows, PiplFormat::kWindows},
-        std::pair{ResourcePlatform::kMacIntel, PiplFormat::kMac}}) {
+  // The Windows plug-in is x86_64 code; the macOS code file holds an Intel and an arm64 slice.
+  const struct {
+    ResourcePlatform platform;
+    PiplFormat format;
+    std::vector<std::string> architectures;
+  } platforms[] = {{ResourcePlatform::kWindows, PiplFormat::kWindows, {"x86_64"}},
+                   {ResourcePlatform::kMac, PiplFormat::kMac, {"x86_64", "arm64"}}};
+  for (const auto& [platform, format, architectures] : platforms) {
     const std::string list = Generated(GetParam(), platform);
     const testhost::EffectRegistration read =
         testhost::ReadRegistration(list.data(), list.size(), format);
@@ -59,6 +64,7 @@ TEST_P(PropertyListOfEffect, ReadsBackAsTheDescriptionOnBothPlatforms) {
     EXPECT_EQ(read.name, effect.name);
     EXPECT_EQ(read.category, "ZelfinControls");
     EXPECT_EQ(read.entryPoint, effect.entryPoint);
+    EXPECT_EQ(read.architectures, architectures);
     EXPECT_EQ(read.propertyListVersion.major, 2);
     EXPECT_EQ(read.propertyListVersion.minor, 0);
     EXPECT_EQ(read.apiVersion.major, 13);
@@ -79,25 +85,27 @@ INSTANTIATE_TEST_SUITE_P(AllEffects, PropertyListOfEffect, testing::Range(0, int
                            return name;
                          });
 
-TEST(PropertyListLayout, HasTheLengthOfItsTwelvePaddedProperties) {
+TEST(PropertyListLayout, HasTheLengthOfItsPaddedProperties) {
   const std::size_t windowsLengths[] = {318, 322, 314, 314, 310};
+  // The same twelve without the leading word (`mi64` pads to the length of `8664`), and `ma64`
+  // again as long as `mi64`: 36 bytes for the 17-character names, 40 for the others.
+  const std::size_t macLengths[] = {352, 356, 352, 352, 348};
   for (int effect = 0; effect < zelfin::kEffectCount; ++effect) {
     SCOPED_TRACE(zelfin::kEffects[effect].name);
     EXPECT_EQ(Generated(effect, ResourcePlatform::kWindows).size(), windowsLengths[effect]);
-    // Same properties without the leading word; `mi64` pads to the same length as `8664`.
-    EXPECT_EQ(Generated(effect, ResourcePlatform::kMacIntel).size(), windowsLengths[effect] - 2);
+    EXPECT_EQ(Generated(effect, ResourcePlatform::kMac).size(), macLengths[effect]);
   }
 }
 
 TEST(PropertyListLayout, FirstPropertyFollowsTheCountWithoutPadding) {
   const std::string windows = Generated(zelfin::kTransformControl2D, ResourcePlatform::kWindows);
-  const std::string mac = Generated(zelfin::kTransformControl2D, ResourcePlatform::kMacIntel);
+  const std::string mac = Generated(zelfin::kTransformControl2D, ResourcePlatform::kMac);
   const testhost::PropertyList windowsList =
       testhost::ParsePropertyList(windows.data(), windows.size(), PiplFormat::kWindows);
   const testhost::PropertyList macList =
       testhost::ParsePropertyList(mac.data(), mac.size(), PiplFormat::kMac);
   ASSERT_EQ(windowsList.properties.size(), 12u);
-  ASSERT_EQ(macList.properties.size(), 12u);
+  ASSERT_EQ(macList.properties.size(), 13u);
   EXPECT_EQ(windowsList.properties[0].offset, 10u);
   EXPECT_EQ(macList.properties[0].offset, 8u);
   EXPECT_EQ(windows.substr(10, 4), "MIB8");
@@ -122,13 +130,13 @@ TEST(PropertyListLayout, MatchNameThatFillsItsLengthGetsNoPadding) {
 }
 
 TEST(PropertyListLayout, InfoFlagsStoreTwoBytesAndArePaddedToFour) {
-  const std::string list = Generated(zelfin::kCameraControl, ResourcePlatform::kMacIntel);
+  const std::string list = Generated(zelfin::kCameraControl, ResourcePlatform::kMac);
   const testhost::PropertyList parsed =
       testhost::ParsePropertyList(list.data(), list.size(), PiplFormat::kMac);
-  const testhost::PiplProperty& info = parsed.properties[7];
+  const testhost::PiplProperty& info = parsed.properties[8];
   ASSERT_EQ(info.key, PF_FourCharCode("eINF"));
   EXPECT_EQ(info.length, 2u);
-  EXPECT_EQ(parsed.properties[8].offset, info.offset + 16 + 4);
+  EXPECT_EQ(parsed.properties[9].offset, info.offset + 16 + 4);
 }
 
 }  // namespace

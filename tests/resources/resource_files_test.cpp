@@ -38,9 +38,9 @@ TEST(MacResourceFile, HoldsTheFiveListsAsPiPLResourcesFrom16000) {
 
 TEST(MacResourceFile, HasTheClassicHeaderAndMap) {
   const Bytes file = zelfin::MacResourceFile();
-  // Data at 256; five lists of 316, 320, 312, 312 and 308 bytes, each after its 4-byte length;
+  // Data at 256; five lists of 352, 356, 352, 352 and 348 bytes, each after its 4-byte length;
   // the map: 28 bytes of header, one type (2 + 8), five references (60), no names.
-  const std::uint32_t dataLength = 5 * 4 + 316 + 320 + 312 + 312 + 308;
+  const std::uint32_t dataLength = 5 * 4 + 352 + 356 + 352 + 352 + 348;
   const std::uint32_t mapLength = 28 + 10 + 60;
   ASSERT_EQ(file.size(), 256 + dataLength + mapLength);
   EXPECT_EQ(BigEndian32(file, 0), 256u);
@@ -57,7 +57,7 @@ TEST(MacResourceFile, HasTheClassicHeaderAndMap) {
   EXPECT_EQ(BigEndian32(file, map + 38), 0x3E80FFFFu);
   EXPECT_EQ(BigEndian32(file, map + 42), 0u);
   // Second reference: data after the first list and its length.
-  EXPECT_EQ(BigEndian32(file, map + 54), 4u + 316u);
+  EXPECT_EQ(BigEndian32(file, map + 54), 4u + 352u);
 }
 
 TEST(MacResourceFile, WritesAnyResourcesInTheOrderGiven) {

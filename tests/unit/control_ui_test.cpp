@@ -2,20 +2,23 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "testhost/Panel.h"
+
 namespace {
+
+using namespace zelfin;
 
 constexpr PF_Fixed kFixedMax = std::numeric_limits<PF_Fixed>::max();
 constexpr PF_Fixed kFixedMin = std::numeric_limits<PF_Fixed>::min();
 
-// A panel whose callbacks record what they were given. The composition sits 100 pixels right of
-// the layer's origin and the panel shows it at zoom 2, scrolled 8 pixels.
-struct Panel {
+// The stand-in host's Composition panel behind callbacks that record what they were given. The
+// layer's origin sits 100 pixels right of the composition's and the panel shows it at zoom 2,
+// scrolled 8 pixels right and down.
+struct RecordingPanel {
   struct Seen {
     std::string name;
     void* refcon;
@@ -23,33 +26,39 @@ struct Panel {
     A_long time;
     A_long scale;
   };
+  testhost::Panel panel{testhost::PanelKind::Composition, 64, 48};
+  PF_EventCallbacks host = panel.newEvent(PF_Event_DRAW).cbs;
   std::vector<Seen> calls;
 
-  static Panel* Of(void* refcon) { return static_cast<Panel*>(refcon); }
+  RecordingPanel() {
+    panel.setTransform({{100, 0}, {0, 0}, {100, 100}, 0});
+    panel.setView({2, {8, 8}});
+  }
 
+  static RecordingPanel* Of(void* refcon, const char* name, PF_ContextH context, A_long time = 0,
+                            A_long scale = 0) {
+    auto* self = static_cast<RecordingPanel*>(refcon);
+    self->calls.push_back({name, refcon, context, time, scale});
+    return self;
+  }
   static PF_Err LayerToComp(void* refcon, PF_ContextH context, A_long time, A_long scale,
                             PF_FixedPoint* pt) {
-    Of(refcon)->calls.push_back({"layer_to_comp", refcon, context, time, scale});
-    pt->x += 100 << 16;
-    return PF_Err_NONE;
+    const PF_EventCallbacks& host = Of(refcon, "layer_to_comp", context, time, scale)->host;
+    return host.layer_to_comp(host.refcon, context, time, scale, pt);
   }
   static PF_Err CompToLayer(void* refcon, PF_ContextH context, A_long time, A_long scale,
                             PF_FixedPoint* pt) {
-    Of(refcon)->calls.push_back({"comp_to_layer", refcon, context, time, scale});
-    pt->x -= 100 << 16;
-    return PF_Err_NONE;
+    const PF_EventCallbacks& host = Of(refcon, "comp_to_layer", context, time, scale)->host;
+    return host.comp_to_layer(host.refcon, context, time, scale, pt);
   }
   static PF_Err SourceToFrame(void* refcon, PF_ContextH context, PF_FixedPoint* pt) {
-    Of(refcon)->calls.push_back({"source_to_frame", refcon, context, 0, 0});
-    pt->x = pt->x * 2 + (8 << 16);
-    pt->y = pt->y * 2 + (8 << 16);
-    return PF_Err_NONE;
+    const PF_EventCallbacks& host = Of(refcon, "source_to_frame", context)->host;
+    return host.source_to_frame(host.refcon, context, pt);
   }
-  // Reports a failure, which the conversions do not look at.
+  // Reports a failure after converting, which the conversions do not look at.
   static PF_Err FrameToSource(void* refcon, PF_ContextH context, PF_FixedPoint* pt) {
-    Of(refcon)->calls.push_back({"frame_to_source", refcon, context, 0, 0});
-    pt->x = (pt->x - (8 << 16)) / 2;
-    pt->y = (pt->y - (8 << 16)) / 2;
+    const PF_EventCallbacks& host = Of(refcon, "frame_to_source", context)->host;
+    host.frame_to_source(host.refcon, context, pt);
     return PF_Err_INTERNAL_STRUCT_DAMAGED;
   }
 
@@ -65,19 +74,18 @@ class ControlUITest : public ::testing::Test {
   ControlUITest() {
     in_data.current_time = 48;
     in_data.time_scale = 24;
-    context.w_type = PF_Window_COMP;
-    event.contextH = &contextP;
-    event.cbs.refcon = &panel;
-    event.cbs.layer_to_comp = &Panel::LayerToComp;
-    event.cbs.comp_to_layer = &Panel::CompToLayer;
-    event.cbs.source_to_frame = &Panel::SourceToFrame;
-    event.cbs.frame_to_source = &Panel::FrameToSource;
+    event.contextH = recorder.panel.contextH();
+    event.cbs.refcon = &recorder;
+    event.cbs.layer_to_comp = &RecordingPanel::LayerToComp;
+    event.cbs.comp_to_layer = &RecordingPanel::CompToLayer;
+    event.cbs.source_to_frame = &RecordingPanel::SourceToFrame;
+    event.cbs.frame_to_source = &RecordingPanel::FrameToSource;
   }
 
-  Panel panel;
+  void showIn(PF_WindowType window) { recorder.panel.setWindowType(window); }
+
+  RecordingPanel recorder;
   PF_InData in_data{};
-  PF_Context context{};
-  PF_Context* contextP = &context;
   PF_EventExtra event{};
 };
 
@@ -93,21 +101,21 @@ TEST_F(ControlUITest, EachConversionCallsTheHostInOrderAndConverts) {
   };
   const Case cases[] = {
       {"Layer2CompFrame", Layer2CompFrame, PF_Window_COMP, {10, -3},
-       {"layer_to_comp", "source_to_frame"}, {228 << 16, 2 << 16}, {228, 2}},
+       {"layer_to_comp", "source_to_frame"}, {212 << 16, -(14 << 16)}, {212, -14}},
       {"Layer2LayerFrame", Layer2LayerFrame, PF_Window_LAYER, {10, -3},
-       {"source_to_frame"}, {28 << 16, 2 << 16}, {28, 2}},
-      {"CompFrame2Layer", CompFrame2Layer, PF_Window_COMP, {230, 4},
-       {"frame_to_source", "comp_to_layer"}, {11 << 16, -(2 << 16)}, {11, -2}},
-      {"LayerFrame2Layer", LayerFrame2Layer, PF_Window_LAYER, {29, 3},
-       {"frame_to_source"}, {21 << 15, -(5 << 15)}, {10, -3}},
+       {"source_to_frame"}, {12 << 16, -(14 << 16)}, {12, -14}},
+      {"CompFrame2Layer", CompFrame2Layer, PF_Window_COMP, {230, -12},
+       {"frame_to_source", "comp_to_layer"}, {19 << 16, -(2 << 16)}, {19, -2}},
+      {"LayerFrame2Layer", LayerFrame2Layer, PF_Window_LAYER, {29, -13},
+       {"frame_to_source"}, {37 << 15, -(5 << 15)}, {18, -3}},
   };
   for (const Case& c : cases) {
-    panel.calls.clear();
-    context.w_type = c.panel;
+    recorder.calls.clear();
+    showIn(c.panel);
     PF_Point output{-1, -1};
     PF_FixedPoint work{-1, -1};
     c.convert(&in_data, &event, &c.input, &output, &work);
-    EXPECT_EQ(panel.names(), c.calls) << c.what;
+    EXPECT_EQ(recorder.names(), c.calls) << c.what;
     EXPECT_EQ(work.x, c.work.x) << c.what;
     EXPECT_EQ(work.y, c.work.y) << c.what;
     EXPECT_EQ(output.h, c.output.h) << c.what;
@@ -120,14 +128,14 @@ TEST_F(ControlUITest, CallbacksGetTheRefconContextAndTheCurrentTime) {
   PF_FixedPoint work{};
   Layer2CompFrame(&in_data, &event, &p, &p, &work);
   CompFrame2Layer(&in_data, &event, &p, &p, &work);
-  ASSERT_EQ(panel.calls.size(), 4u);
-  for (const Panel::Seen& seen : panel.calls) {
-    EXPECT_EQ(seen.refcon, &panel) << seen.name;
+  ASSERT_EQ(recorder.calls.size(), 4u);
+  for (const RecordingPanel::Seen& seen : recorder.calls) {
+    EXPECT_EQ(seen.refcon, &recorder) << seen.name;
     EXPECT_EQ(seen.context, event.contextH) << seen.name;
   }
   for (int i : {0, 3}) {
-    EXPECT_EQ(panel.calls[i].time, 48) << panel.calls[i].name;
-    EXPECT_EQ(panel.calls[i].scale, 24) << panel.calls[i].name;
+    EXPECT_EQ(recorder.calls[i].time, 48) << recorder.calls[i].name;
+    EXPECT_EQ(recorder.calls[i].scale, 24) << recorder.calls[i].name;
   }
 }
 
@@ -137,7 +145,7 @@ TEST_F(ControlUITest, WholePixelsRoundTowardNegativeInfinity) {
     *pt = *static_cast<PF_FixedPoint*>(refcon);
     return PF_Err_NONE;
   };
-  context.w_type = PF_Window_LAYER;
+  showIn(PF_Window_LAYER);
   struct Case {
     PF_FixedPoint frame;
     PF_Point whole;
@@ -181,9 +189,11 @@ TEST_F(ControlUITest, WholePixelsBeyondFixedPointAreClamped) {
     A_long whole;
     PF_Fixed fixed;
   };
+  constexpr A_long kLongMax = std::numeric_limits<A_long>::max();
+  constexpr A_long kLongMin = std::numeric_limits<A_long>::min();
   for (const Case& c : {Case{32767, 32767 << 16}, Case{32768, kFixedMax}, Case{-32768, kFixedMin},
-                        Case{-32769, kFixedMin}, Case{std::numeric_limits<A_long>::max(), kFixedMax},
-                        Case{std::numeric_limits<A_long>::min(), kFixedMin}}) {
+                        Case{-32769, kFixedMin}, Case{kLongMax, kFixedMax},
+                        Case{kLongMin, kFixedMin}}) {
     PF_Point p{c.whole, -c.whole / 2};
     PF_FixedPoint work{};
     LayerFrame2Layer(&in_data, &event, &p, &p, &work);
@@ -194,16 +204,16 @@ TEST_F(ControlUITest, WholePixelsBeyondFixedPointAreClamped) {
 TEST_F(ControlUITest, Source2FramePointGoesThroughTheCompositionOnlyInTheCompositionPanel) {
   PF_FixedPoint point{5 << 16, 1 << 16};
   Source2FramePoint(&in_data, &event, &point);
-  EXPECT_EQ(panel.names(), (std::vector<std::string>{"layer_to_comp", "source_to_frame"}));
-  EXPECT_EQ(point.x, 218 << 16);
-  EXPECT_EQ(point.y, 10 << 16);
+  EXPECT_EQ(recorder.names(), (std::vector<std::string>{"layer_to_comp", "source_to_frame"}));
+  EXPECT_EQ(point.x, 202 << 16);
+  EXPECT_EQ(point.y, -(6 << 16));
 
-  panel.calls.clear();
-  context.w_type = PF_Window_LAYER;
+  recorder.calls.clear();
+  showIn(PF_Window_LAYER);
   point = {5 << 16, 1 << 16};
   Source2FramePoint(&in_data, &event, &point);
-  EXPECT_EQ(panel.names(), std::vector<std::string>{"source_to_frame"});
-  EXPECT_EQ(point.x, 18 << 16);
+  EXPECT_EQ(recorder.names(), std::vector<std::string>{"source_to_frame"});
+  EXPECT_EQ(point.x, 2 << 16);
 }
 
 TEST_F(ControlUITest, MissingCallbacksLeaveThePointAsItIs) {
@@ -215,47 +225,6 @@ TEST_F(ControlUITest, MissingCallbacksLeaveThePointAsItIs) {
   EXPECT_EQ(work.y, -(7 << 16));
   EXPECT_EQ(p.h, 7);
   EXPECT_EQ(p.v, -7);
-}
-
-TEST(FixedPointTest, RoundingTakesHalvesAwayFromZero) {
-  struct Case {
-    double pixels;
-    PF_Fixed fixed;
-  };
-  const double step = 1.0 / 65536;
-  const Case cases[] = {
-      {0.5 * step, 1},   {-0.5 * step, -1}, {1.5 * step, 2}, {-1.5 * step, -2},
-      {0.49 * step, 0},  {-0.49 * step, 0}, {50.0, 50 << 16}, {-0.25, -(1 << 14)},
-      {-32768.0, kFixedMin}, {32768.0 - step, kFixedMax},
-  };
-  for (const Case& c : cases) {
-    PF_Fixed out = 12345;
-    EXPECT_TRUE(RoundToFixed(c.pixels, &out)) << c.pixels;
-    EXPECT_EQ(out, c.fixed) << c.pixels;
-    if (std::fabs(c.pixels) >= 1) {
-      EXPECT_EQ(FixedToDouble(out), c.pixels);
-    }
-  }
-}
-
-TEST(FixedPointTest, ValuesBeyondFixedPointAreReportedAndClamped) {
-  struct Case {
-    double pixels;
-    PF_Fixed clamped;
-  };
-  const Case cases[] = {
-      {32768.0, kFixedMax},
-      {1e12, kFixedMax},
-      {std::numeric_limits<double>::infinity(), kFixedMax},
-      {-32768.0 - 1.0 / 65536, kFixedMin},
-      {-1e300, kFixedMin},
-      {std::numeric_limits<double>::quiet_NaN(), 0},
-  };
-  for (const Case& c : cases) {
-    PF_Fixed out = 12345;
-    EXPECT_FALSE(RoundToFixed(c.pixels, &out)) << c.pixels;
-    EXPECT_EQ(out, c.clamped) << c.pixels;
-  }
 }
 
 }  // namespace

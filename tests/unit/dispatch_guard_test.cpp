@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace zelfin;
+
 // What the last routed handler was given.
 struct Seen {
   std::string handler;

@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace zelfin;
+
 // A supplier that makes numbered objects, records every call and fails on request.
 struct FakeSupplier {
   std::vector<std::string> calls;
@@ -38,7 +40,8 @@ struct FakeSupplier {
     current->size = size;
     return current->Make("NewPen", out);
   }
-  static SPErr NewBrush(DRAWBOT_SupplierRef, const DRAWBOT_ColorRGBA* colour, DRAWBOT_BrushRef* out) {
+  static SPErr NewBrush(DRAWBOT_SupplierRef, const DRAWBOT_ColorRGBA* colour,
+                        DRAWBOT_BrushRef* out) {
     current->colour = *colour;
     return current->Make("NewBrush", out);
   }
@@ -127,7 +130,7 @@ TEST_F(DrawbotObjectsTest, AFailedCreateThrowsItsCodeAndKeepsWhatWasHeld) {
     path.New(&suite, supplier);
     FAIL() << "no exception";
   } catch (const DRAWBOT_Exception& e) {
-    EXPECT_EQ(e.error(), 7);
+    EXPECT_EQ(e.Error(), 7);
   }
   EXPECT_EQ(path.Get(), held);
   EXPECT_EQ(fake.Live(), 1);
@@ -144,7 +147,7 @@ TEST_F(DrawbotObjectsTest, AFailedReleaseOfTheOldObjectKeepsItAndGivesBackTheNew
     pen.New(&suite, supplier, &colour, 1);
     FAIL() << "no exception";
   } catch (const DRAWBOT_Exception& e) {
-    EXPECT_EQ(e.error(), 9);
+    EXPECT_EQ(e.Error(), 9);
   }
   EXPECT_EQ(pen.Get(), held);
   EXPECT_EQ(fake.calls, (Calls{"NewPen", "NewPen", "ReleaseObject 0", "ReleaseObject 1"}));
@@ -158,11 +161,11 @@ TEST_F(DrawbotObjectsTest, AFailedReleaseAtTheEndThrowsExactlyItsCode) {
     DRAWBOT_PathP path(&suite);
     path.New(&suite, supplier);
   } catch (const DRAWBOT_Exception& e) {
-    EXPECT_EQ(e.error(), -42);
+    EXPECT_EQ(e.Error(), -42);
     const std::exception& base = e;
     EXPECT_NE(base.what(), nullptr);
     const DRAWBOT_Exception copy(e);
-    EXPECT_EQ(copy.error(), -42);
+    EXPECT_EQ(copy.Error(), -42);
     return;
   }
   FAIL() << "no exception";
@@ -195,7 +198,7 @@ TEST_F(DrawbotObjectsTest, AFailedReleaseOfOneOwnerStillReleasesTheOthers) {
     const DRAWBOT_ColorRGBA colour{};
     pen.New(&suite, supplier, &colour, 1);
   } catch (const DRAWBOT_Exception& e) {
-    EXPECT_EQ(e.error(), 11);
+    EXPECT_EQ(e.Error(), 11);
   }
   EXPECT_EQ(fake.calls, (Calls{"NewPath", "NewPen", "ReleaseObject 1", "ReleaseObject 0"}));
   EXPECT_EQ(fake.Live(), 1);  // only the pen the host would not take back

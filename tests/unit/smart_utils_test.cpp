@@ -6,6 +6,8 @@
 
 namespace {
 
+using namespace zelfin;
+
 PF_LRect Rect(A_long left, A_long top, A_long right, A_long bottom) {
   PF_LRect rect;
   rect.left = left;

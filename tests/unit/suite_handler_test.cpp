@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace zelfin;
+
 // The code a call threw as a bare PF_Err; -1 when it threw nothing.
 PF_Err ThrownCode(const std::function<void()>& call) {
   try {

@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace zelfin;
+
 int PrintInto(A_char* destination, const A_char* format, ...) {
   va_list args;
   va_start(args, format);

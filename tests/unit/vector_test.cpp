@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace zelfin;
+
 template <typename V, typename = void>
 struct HasBinaryPlus : std::false_type {};
 template <typename V>
@@ -32,8 +34,8 @@ static_assert(!HasBinaryPlus<Vector<double>>::value);
 static_assert(!HasUnaryMinus<Vector<double>>::value);
 static_assert(!HasScalarPlusAssign<Vector<double>, double>::value);
 static_assert(!HasScalarPlusAssign<Vector<float>, float>::value);
-static_assert(std::is_same_v<decltype(Vector<float>().length()), double>);
-static_assert(std::is_same_v<decltype(Vector<float>().dot(Vector<float>())), float>);
+static_assert(std::is_same_v<decltype(Vector<float>().Length()), double>);
+static_assert(std::is_same_v<decltype(Vector<float>().Dot(Vector<float>())), float>);
 static_assert(std::is_trivially_copyable_v<Vector<double>>);
 static_assert(sizeof(Vector<double>) == 2 * sizeof(double));
 
@@ -59,7 +61,8 @@ TEST(VectorTest, CompoundAssignmentsWorkComponentByComponent) {
   const Case cases[] = {
       {"+=", [] { return Vector<double>(1, 2) += Vector<double>(10, 20); }, 11, 22},
       {"-=", [] { return Vector<double>(1, 2) -= Vector<double>(10, 20); }, -9, -18},
-      {"*= vector (no dot product)", [] { return Vector<double>(2, 3) *= Vector<double>(4, 5); }, 8, 15},
+      {"*= vector (no dot product)",
+       [] { return Vector<double>(2, 3) *= Vector<double>(4, 5); }, 8, 15},
       {"*= scalar", [] { return Vector<double>(2, -3) *= 0.5; }, 1, -1.5},
       {"/= vector", [] { return Vector<double>(8, 15) /= Vector<double>(4, 5); }, 2, 3},
       {"/= scalar", [] { return Vector<double>(8, 15) /= 2.0; }, 4, 7.5},
@@ -88,43 +91,43 @@ TEST(VectorTest, DivisionByZeroFollowsFloatingPointRules) {
 }
 
 TEST(VectorTest, LengthDotAndCross) {
-  EXPECT_EQ(Vector<double>(3, 4).length(), 5.0);
-  EXPECT_EQ(Vector<double>(-3, -4).length(), 5.0);
-  EXPECT_EQ(Vector<double>(2, 3).dot(Vector<double>(4, -5)), -7.0);
-  EXPECT_EQ(Vector<double>(1, 0).cross(Vector<double>(0, 1)), 1.0);
-  EXPECT_EQ(Vector<double>(0, 1).cross(Vector<double>(1, 0)), -1.0);
-  EXPECT_EQ(Vector<float>(3, 4).length(), 5.0);
+  EXPECT_EQ(Vector<double>(3, 4).Length(), 5.0);
+  EXPECT_EQ(Vector<double>(-3, -4).Length(), 5.0);
+  EXPECT_EQ(Vector<double>(2, 3).Dot(Vector<double>(4, -5)), -7.0);
+  EXPECT_EQ(Vector<double>(1, 0).Cross(Vector<double>(0, 1)), 1.0);
+  EXPECT_EQ(Vector<double>(0, 1).Cross(Vector<double>(1, 0)), -1.0);
+  EXPECT_EQ(Vector<float>(3, 4).Length(), 5.0);
 }
 
 TEST(VectorTest, FloatLengthSumsInFloatAndRootsInDouble) {
   // 4097^2 = 16785409 is not a float: it rounds to 16785408, so the float sum is 33570816.
   const Vector<float> v(4097.0f, 4097.0f);
-  EXPECT_EQ(v.length(), std::sqrt(33570816.0));
-  EXPECT_NE(v.length(), static_cast<double>(static_cast<float>(v.length())));
+  EXPECT_EQ(v.Length(), std::sqrt(33570816.0));
+  EXPECT_NE(v.Length(), static_cast<double>(static_cast<float>(v.Length())));
 }
 
 TEST(VectorTest, NormalizeScalesToUnitLength) {
   Vector<double> v(3, 4);
-  v.normalize();
+  v.Normalize();
   EXPECT_DOUBLE_EQ(v.x, 0.6);
   EXPECT_DOUBLE_EQ(v.y, 0.8);
 
   Vector<float> f(0, -7);
-  f.normalize();
+  f.Normalize();
   EXPECT_EQ(f.x, 0.0f);
   EXPECT_EQ(f.y, -1.0f);
 }
 
 TEST(VectorTest, NormalizeLeavesVectorsWithoutDirectionAlone) {
   Vector<double> zero;
-  zero.normalize();
+  zero.Normalize();
   EXPECT_EQ(zero.x, 0.0);
   EXPECT_EQ(zero.y, 0.0);
   EXPECT_FALSE(std::signbit(zero.x));
 
   const double nan = std::numeric_limits<double>::quiet_NaN();
   Vector<double> undefined(nan, 1.0);
-  undefined.normalize();
+  undefined.Normalize();
   EXPECT_TRUE(std::isnan(undefined.x));
   EXPECT_EQ(undefined.y, 1.0);
 }

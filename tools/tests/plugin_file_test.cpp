@@ -164,6 +164,7 @@ TEST_F(Scratch, AWindowsPluginIsListedButNotRun) {
     EXPECT_EQ(e.name, zelfin::kEffects[i].name);
     EXPECT_EQ(e.matchName, zelfin::kEffects[i].matchName);
     EXPECT_EQ(e.entryPoint, zelfin::kEffects[i].entryPoint);
+    EXPECT_EQ(e.architectures, std::vector<std::string>{"x86_64"});
     EXPECT_EQ(e.version, zelfin::kPluginVersion);
     EXPECT_EQ(e.outFlags, zelfin::kEffects[i].outFlags);
     EXPECT_EQ(e.outFlags2, zelfin::kEffects[i].outFlags2);
@@ -181,6 +182,10 @@ TEST_F(Scratch, ABundleIsReadFromItsResourceFile) {
   EXPECT_EQ(plugin.kind, zelfin_host::PluginKind::kMacBundle);
   ASSERT_EQ(plugin.effects.size(), static_cast<std::size_t>(zelfin::kEffectCount));
   EXPECT_EQ(plugin.effects[4].matchName, "ZelfinBezierControl");
+  // One code file for Intel and Apple-silicon Macs: every list names the entry point for both.
+  for (const zelfin_host::DeclaredEffect& e : plugin.effects) {
+    EXPECT_EQ(e.architectures, (std::vector<std::string>{"x86_64", "arm64"})) << e.name;
+  }
   EXPECT_THROW(zelfin_host::LoadedModule(plugin), ToolError);
 }
 

@@ -27,7 +27,7 @@ class DrawObjects {
     std::vector<std::vector<PointF>> figures;  // Path: each MoveTo starts one
   };
 
-  // A fresh reference; Pen, Brush and Path objects count as live until released.
+  // A fresh reference, live until released (pens, brushes, paths) or until its event ends.
   void* create(Kind kind, Panel* panel = nullptr);
   // False for a reference that is unknown or already released.
   bool release(void* ref);
@@ -37,6 +37,9 @@ class DrawObjects {
   Object* find(void* ref);
   // Pens, brushes and paths created and not yet released.
   int live() const;
+  // Ends the drawing references, suppliers and surfaces handed out so far: they belong to the
+  // event that got them, and a later use of one is reported as a use of a released object.
+  void expireReferences();
 
  private:
   std::map<void*, std::unique_ptr<Object>> objects_;

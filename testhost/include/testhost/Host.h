@@ -113,16 +113,6 @@ struct FrameResult {
   std::optional<std::string> difference;
 };
 
-// How the panel of an event maps points, for the event callbacks of PF_EventExtra.
-struct PanelView {
-  PF_WindowType window = PF_Window_COMP;
-  double zoom = 1.0;     // panel pixels per source pixel
-  double scrollX = 0.0;  // panel position of the source's origin
-  double scrollY = 0.0;
-  double layerX = 0.0;  // composition position of the layer's origin
-  double layerY = 0.0;
-};
-
 struct AegpRegistration {
   AEGP_PluginID id = 0;
   std::string name;
@@ -158,20 +148,9 @@ class Host {
   CommandResult globalSetdown();
   CommandResult paramsSetup();
   CommandResult updateParamsUI();
+  // Sends PF_Cmd_EVENT with `extra`, which the effect may change in place. Event records come
+  // from a panel (testhost::Panel), which also answers their conversion callbacks.
   CommandResult event(PF_EventExtra& extra);
-  // The host's own event record, made fresh for an event of `type` in the current view: context,
-  // callbacks and type set, everything else zero except continue_refcon, which a DRAG event
-  // carries over from the previous event as the host hands it back during a drag.
-  PF_EventExtra& newEvent(PF_EventType type);
-  // The host's event record as the last event left it.
-  PF_EventExtra& eventRecord() { return event_; }
-  // Sends the host's event record.
-  CommandResult sendEvent() { return event(event_); }
-  // A mouse press at panel pixel (h, v), a drag event (the last one with `last`), a draw event.
-  CommandResult click(A_long h, A_long v, PF_Modifiers modifiers = 0);
-  CommandResult drag(A_long h, A_long v, bool last, PF_Modifiers modifiers = 0);
-  CommandResult draw();
-  PanelView& view() { return view_; }
   // Allocates the input (pattern) and output worlds for the frame, then sends SMART_PRE_RENDER.
   CommandResult smartPreRender(const FrameSetup& setup);
   // Poisons the output (allocating both worlds when the setup changed), then sends SMART_RENDER.
@@ -254,6 +233,9 @@ class Host {
   // Sets the result of the call entered last.
   void leave(long long result);
   void violation(const std::string& what);
+  // True during `cmd`; otherwise false, with a violation: `what` was called outside the
+  // commands its contract in include/host/ allows.
+  bool during(PF_Cmd cmd, const std::string& what);
   // The host world behind a record the plug-in passes back (by record address or pixel data),
   // or null.
   World* worldFor(const PF_EffectWorld* record);
@@ -261,7 +243,6 @@ class Host {
  private:
   friend struct HostCallbacks;
   friend struct HostSuites;
-  friend struct HostEvents;
   friend class CallbackTimer;
 
   struct Token {
@@ -274,6 +255,9 @@ class Host {
   bool worldsMatch(const FrameSetup& setup) const;
   PF_ParamDef& typedParam(int index, PF_ParamType type);
   void afterCommand(CommandResult& r, std::size_t violationMark);
+  // Reports handles made during the command that are neither disposed (nor asked to be) nor
+  // handed over as global data by a global setup.
+  void checkHandlesKept(const CommandResult& r);
 
   PF_EntryFunc entry_;
   Token token_{this};
@@ -288,6 +272,7 @@ class Host {
   std::optional<PF_CustomUIInfo> customUI_;
 
   PF_Handle globalData_ = nullptr;
+  PF_Handle handedOver_ = nullptr;  // the global data the effect's last global setup returned
   PF_OutFlags globalOutFlags_ = 0;
   std::vector<AegpRegistration> registrations_;
   AEGP_PluginID nextPluginId_ = kFirstPluginId;
@@ -307,11 +292,6 @@ class Host {
   PF_SmartRenderCallbacks smartCallbacks_{};
   PF_SmartRenderExtra smartExtra_{};
 
-  PanelView view_;
-  PF_Context context_{};
-  PF_Context* contextPtr_ = &context_;
-  PF_EventExtra event_{};
-
   SPBasicSuite basic_{};
   PF_UtilCallbacks utils_{};
   std::map<std::pair<std::string, int>, const void*> suites_;
@@ -325,6 +305,7 @@ class Host {
   int serial_ = 0;
   bool running_ = false;
   PF_Cmd command_ = -1;  // the command running, -1 between commands
+  std::vector<PF_Handle> handlesMade_;  // by the running (or last) command
   bool timing_ = false;
   TimeSplit split_;
   bool inCallback_ = false;  // a CallbackTimer runs

@@ -26,7 +26,9 @@ struct LayerTransform {
   double rotation = 0;
 };
 
-// Source to panel pixels: frame = source * zoom - scroll.
+// Source to panel pixels: frame = source * zoom - scroll. The scroll is how far the view has
+// been moved over the zoomed source, as the panel's scroll bars measure it: scrolling right or
+// down moves the picture left or up, and the source's origin shows at -scroll.
 struct FrameView {
   double zoom = 1;
   PointF scroll{0, 0};
@@ -70,7 +72,11 @@ class Panel {
   Panel& operator=(const Panel&) = delete;
 
   PanelKind kind() const { return kind_; }
-  PF_WindowType windowType() const;
+  // The window type the context reports: PF_Window_COMP or PF_Window_LAYER after the kind. Tests
+  // set another to send events as from another window (PF_Window_EFFECT, or one the effect does
+  // not know); the conversions stay this panel's.
+  PF_WindowType windowType() const { return context_.w_type; }
+  void setWindowType(PF_WindowType type) { context_.w_type = type; }
 
   // --- Where the layer is. A transform without keys is the identity; with keys it is
   // interpolated linearly between them and held before the first and after the last.
@@ -95,14 +101,19 @@ class Panel {
   // --- The records. The context handle carries this panel; the callbacks find it by refcon.
   PF_ContextH contextH() { return &contextP_; }
   // A fresh event record for this panel: context, callbacks and refcon filled in, everything
-  // else zero.
+  // else zero. The transform callbacks and the info callbacks are not provided: a call to one is
+  // recorded as "unsupported" and reported as a violation.
   PF_EventExtra newEvent(PF_EventType type);
   // The panel an event context belongs to, or null for a context no panel made.
   static Panel* fromContext(PF_ContextH context);
 
-  // --- Drawing. When not drawable, PF_GetDrawingReference yields a null reference.
+  // --- Drawing. When not drawable, PF_GetDrawingReference yields a null reference. When not
+  // painting, every drawing call is recorded and checked but no pixel is painted (what the
+  // benchmarks want: the plug-in's part without the host's software painting).
   void setDrawable(bool drawable) { drawable_ = drawable; }
   bool drawable() const { return drawable_; }
+  void setPainting(bool painting) { painting_ = painting; }
+  bool painting() const { return painting_; }
   Canvas& canvas() { return canvas_; }
   const Canvas& canvas() const { return canvas_; }
   // Repaints what the host shows under the effect's drawing: the background and, as a thin
@@ -137,6 +148,7 @@ class Panel {
   std::map<double, LayerTransform> keys_;
   FrameView view_;
   bool drawable_ = true;
+  bool painting_ = true;
   Canvas canvas_;
   PF_Context context_{};
   PF_Context* contextP_ = &context_;

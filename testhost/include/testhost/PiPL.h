@@ -18,8 +18,8 @@ class PiplError : public std::runtime_error {
 };
 
 // Windows lists are little-endian, start with the word 1 and name the entry point under `8664`
-// (zero-terminated); macOS lists are big-endian, have no leading word and use `mi64` (with a
-// length byte).
+// (zero-terminated); macOS lists are big-endian, have no leading word and use `mi64` for Intel
+// code and `ma64` for Apple-silicon code (each with a length byte).
 enum class PiplFormat { kWindows, kMac };
 
 struct PiplProperty {
@@ -50,7 +50,10 @@ struct EffectRegistration {
   std::uint32_t kind;
   std::string name;
   std::string category;
-  std::string entryPoint;
+  std::string entryPoint;           // 8664 on Windows, mi64 on macOS
+  // The architectures the list names the entry point for: x86_64 (8664, mi64), and arm64 when a
+  // macOS list also carries `ma64`.
+  std::vector<std::string> architectures;
   VersionPair propertyListVersion;  // ePVR
   VersionPair apiVersion;           // eSVR
   std::uint32_t version;            // eVER, the effect's my_version
@@ -61,8 +64,9 @@ struct EffectRegistration {
   std::uint32_t reservedInfo;       // aeFL
 };
 
-// Decodes the twelve properties; throws PiplError when one is missing, repeated, of the wrong
-// vendor or size, or holds a malformed string.
+// Decodes the properties the host reads; throws PiplError when one is missing, repeated, of the
+// wrong vendor or size, or holds a malformed string, or when `ma64` names another function than
+// `mi64` (both slices of the one code file export the same entry points).
 EffectRegistration DecodeRegistration(const PropertyList& list, PiplFormat format);
 EffectRegistration ReadRegistration(const void* data, std::size_t size, PiplFormat format);
 

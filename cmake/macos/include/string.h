@@ -1,5 +1,5 @@
 // The parts of the macOS C library's <string.h> that the plug-in and libc++'s headers use, for the
-// cross build without Apple's SDK; the libraries' stubs in src/Mac decide what may be linked.
+// cross build without Apple's SDK; the stubs in cmake/macos decide what may be linked.
 #pragma once
 #include <stddef.h>
 #ifdef __cplusplus

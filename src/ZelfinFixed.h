@@ -1,0 +1,59 @@
+// 16.16 fixed point (the host's PF_Fixed) as the plug-in converts it: the one place for the
+// rounding rules that the parameter lists and the vertex editor rely on.
+#pragma once
+
+#include "host/host.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace zelfin {
+
+inline constexpr double kFixedOne = 65536.0;
+inline constexpr std::int64_t kFixedMin = std::numeric_limits<PF_Fixed>::min();
+inline constexpr std::int64_t kFixedMax = std::numeric_limits<PF_Fixed>::max();
+
+inline double FixedToDouble(PF_Fixed value) { return static_cast<double>(value) / kFixedOne; }
+
+// Rounds value * 65536 to the nearest integer, halves away from zero. Returns false when the
+// result does not fit in 16.16 (or is not a number); *outP then holds the nearest representable
+// value (0 for not-a-number), which is good enough to draw with but never stored as a parameter.
+inline bool RoundToFixed(double value, PF_Fixed* outP) {
+  const double rounded = std::round(value * kFixedOne);
+  if (std::isnan(rounded)) {
+    *outP = 0;
+    return false;
+  }
+  if (rounded < static_cast<double>(kFixedMin)) {
+    *outP = static_cast<PF_Fixed>(kFixedMin);
+    return false;
+  }
+  if (rounded > static_cast<double>(kFixedMax)) {
+    *outP = static_cast<PF_Fixed>(kFixedMax);
+    return false;
+  }
+  *outP = static_cast<PF_Fixed>(rounded);
+  return true;
+}
+
+// Whole pixels to fixed point, clamped to the range of 16.16.
+inline PF_Fixed IntToFixed(A_long whole) {
+  std::int64_t fixed = static_cast<std::int64_t>(whole) * 65536;
+  if (fixed < kFixedMin) {
+    fixed = kFixedMin;
+  } else if (fixed > kFixedMax) {
+    fixed = kFixedMax;
+  }
+  return static_cast<PF_Fixed>(fixed);
+}
+
+// Whole pixels, rounded toward negative infinity: 10.75 gives 10 and -0.5 gives -1 (kept on
+// purpose: "Compatibility decisions" in docs/developer-guide.md).
+inline A_long FixedToInt(PF_Fixed fixed) {
+  const std::int64_t value = fixed;
+  const std::int64_t remainder = ((value % 65536) + 65536) % 65536;
+  return static_cast<A_long>((value - remainder) / 65536);
+}
+
+}  // namespace zelfin
