@@ -7,8 +7,8 @@ namespace bench {
 // plugin_allocs.
 constexpr const char* kFramePrefix = "frame/";
 // "command/<entry point>/<command>/<subject>"; time per command; counters allocs,
-// plugin_allocs, host_calls, kNoAllocationGoal, and (for the plug-in) plugin_fraction, the share
-// of the samples taken in the plug-in's own code, out of `samples`.
+// plugin_allocs, host_calls, kNoAllocationGoal, and (for the plug-in) own_ns, the time per command
+// in the plug-in's own code (outside the host's callbacks), over `split_commands` commands.
 constexpr const char* kCommandPrefix = "command/";
 // 1 for a render or event command, in which the plug-in must not allocate.
 constexpr const char* kNoAllocationGoal = "no_alloc_goal";

@@ -67,8 +67,7 @@ constexpr int kMaxFrames = 64;
 void SetPluginCode(const void* addressInside) {
   if (gProgram.segments == 0) {
     gProgram = CodeOf(reinterpret_cast<const void*>(&CodeOf));
-    // The first walk loads the unwinder, which allocates and takes locks; never in a count or a
-    // signal handler.
+    // The first walk loads the unwinder, which allocates and takes locks; never in a count.
     void* frames[1];
     backtrace(frames, 1);
   }

@@ -142,7 +142,7 @@ std::string Markdown(const std::vector<Measured>& results) {
     const Measured& p = *row.plugin;
     table << Count(p.ns) << " | " << (nullOk ? Count(row.null->ns) : "failed") << " | "
           << (nullOk ? Count(std::max(0.0, p.ns - row.null->ns)) : "") << " | "
-          << (Counter(p, "samples") > 0 ? Count(p.ns * Counter(p, "plugin_fraction")) : "")
+          << (Counter(p, "split_commands") > 0 ? Count(Counter(p, "own_ns")) : "")
           << " | " << Count(Counter(p, "host_calls")) << " | " << Count(Counter(p, "allocs"))
           << " | " << Count(Counter(p, "plugin_allocs")) << " | "
           << (nullOk ? Count(Counter(*row.null, "allocs")) : "") << " |\n";

@@ -30,3 +30,47 @@ ZELFIN_ARM64_PACKAGES=(g++-aarch64-linux-gnu qemu-user)
 zelfin_jobs() {
   nproc 2>/dev/null || echo 2
 }
+
+# The time the release files carry: SOURCE_DATE_EPOCH when set, else the commit's time, else
+# 1980-01-01 (the earliest a zip entry holds), so that two builds of one commit match.
+zelfin_source_date_epoch() {
+  if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+    echo "$SOURCE_DATE_EPOCH"
+  elif ! git log -1 --format=%ct 2>/dev/null; then
+    echo 315532800
+  fi
+}
+
+# zelfin_zip DIR ZIP: packs what DIR holds into ZIP (an absolute path) so that the file depends
+# on the contents alone: entries in byte order, every time the source date, modes normalised
+# (u=rwX,go=rX), no attributes of this machine, links kept as links.
+zelfin_zip() {
+  local dir=$1 zip=$2 epoch
+  epoch=$(zelfin_source_date_epoch)
+  rm -f "$zip"
+  (
+    cd "$dir"
+    chmod -R u=rwX,go=rX .
+    find . -mindepth 1 -exec touch -h -d "@$epoch" {} +
+    find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort | TZ=UTC zip -q -X -y -@ "$zip"
+  )
+}
+
+# zelfin_release_zips VERSION: the two release packages, from the deliverables in dist/:
+#   dist/ZelfinControls-VERSION-win64.zip  ZelfinControls.aex, the user's guide, the licence
+#   dist/ZelfinControls-VERSION-macos.zip  ZelfinControls.plugin, the user's guide, the licence
+zelfin_release_zips() {
+  local version=$1 stage=build/package
+  rm -rf "$stage"
+  mkdir -p "$stage/win64" "$stage/macos"
+  local dir
+  for dir in "$stage/win64" "$stage/macos"; do
+    cp docs/user-guide.md "$dir/user-guide.md"
+    cp LICENSE "$dir/LICENSE.txt"
+  done
+  cp dist/ZelfinControls.aex "$stage/win64/"
+  cp -R dist/ZelfinControls.plugin "$stage/macos/"
+  rm -f dist/ZelfinControls-*-win64.zip dist/ZelfinControls-*-macos.zip
+  zelfin_zip "$stage/win64" "$PWD/dist/ZelfinControls-$version-win64.zip"
+  zelfin_zip "$stage/macos" "$PWD/dist/ZelfinControls-$version-macos.zip"
+}

@@ -5,9 +5,10 @@
 # <version> is the plug-in's own version (resources/ZelfinEffects.h), as zelfin-host reports it;
 # both plug-ins must declare that version for all five effects, the bundle must declare them for
 # Intel and Apple-silicon Macs and hold the code of both, or nothing is packaged.
+# The zips depend only on the sources and the commit: their entries carry the commit's time (see
+# zelfin_zip in scripts/lib.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
 source scripts/lib.sh
 
 zelfin_ensure_packages "${ZELFIN_NATIVE_PACKAGES[@]}" zip
@@ -48,22 +49,9 @@ if [ "${slices[*]}" != "x86_64 arm64" ]; then
   exit 1
 fi
 
-stage=build/package
-rm -rf "$stage"
-mkdir -p "$stage/win64" "$stage/macos"
-for dir in "$stage/win64" "$stage/macos"; do
-  cp docs/user-guide.md "$dir/user-guide.md"
-  cp LICENSE "$dir/LICENSE.txt"
-done
-cp dist/ZelfinControls.aex "$stage/win64/"
-cp -R dist/ZelfinControls.plugin "$stage/macos/"
-
+zelfin_release_zips "$version"
 win=dist/ZelfinControls-$version-win64.zip
 mac=dist/ZelfinControls-$version-macos.zip
-rm -f dist/ZelfinControls-*-win64.zip dist/ZelfinControls-*-macos.zip
-# -X leaves out file attributes of this machine; -y keeps the bundle's links as links.
-(cd "$stage/win64" && zip -q -X -r "$root/$win" .)
-(cd "$stage/macos" && zip -q -X -r -y "$root/$mac" .)
 
 echo "== Packages"
 for zip in "$win" "$mac"; do

@@ -1,30 +1,38 @@
 #!/usr/bin/env bash
 # Runs every test of the project: the native suites, the sanitizer build, a short fixed-seed
-# fuzzing run, the Windows .aex under Wine and the checks of both deliverables. Installs what it
-# needs.
-# Ends with one line "tests: N passed, M failed" and exits non-zero if anything failed.
+# fuzzing run, the Windows .aex under Wine, the checks of the macOS bundle, and two builds of the
+# deliverables compared byte for byte. Installs what it needs.
+# Each stage has a time limit: one that hangs is stopped and fails with its name. Prints each
+# stage's wall time and the total, then ends with one line "tests: N passed, M failed" and exits
+# non-zero if anything failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
 
-zelfin_ensure_packages "${ZELFIN_NATIVE_PACKAGES[@]}" "${ZELFIN_CROSS_PACKAGES[@]}" "${ZELFIN_SANITIZER_PACKAGES[@]}" || {
-  echo "tests: 0 passed, 1 failed"; exit 1; }
+zelfin_ensure_packages "${ZELFIN_NATIVE_PACKAGES[@]}" "${ZELFIN_CROSS_PACKAGES[@]}" \
+  "${ZELFIN_SANITIZER_PACKAGES[@]}" zip || { echo "tests: 0 passed, 1 failed"; exit 1; }
 
 total_passed=0
 total_failed=0
 failed_stages=()
+stage_times=()
 logs=build/test-logs
 mkdir -p "$logs"
+started_all=$SECONDS
 
-# Runs one stage, counts its results from the ctest summary lines it prints
-# ("100% tests passed, 0 tests failed out of 42"); a stage that fails without such a line counts
-# as one failure.
+# Runs one stage under its time limit in seconds, counts its results from the ctest summary lines
+# it prints ("100% tests passed, 0 tests failed out of 42"); a stage without such a line counts
+# as one test, passed or failed by its exit status. The limit is several times the stage's time
+# on a loaded 2-core machine with an empty compiler cache.
 stage() {
-  local name=$1; shift
-  echo "== $name"
-  local log="$logs/$name.log"
-  "$@" 2>&1 | tee "$log"
+  local name=$1 limit=$2; shift 2
+  echo "== $name (at most $((limit / 60)) minutes)"
+  local log="$logs/$name.log" started=$SECONDS
+  timeout --kill-after=30 "$limit" "$@" 2>&1 | tee "$log"
   local status=${PIPESTATUS[0]}
+  if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+    echo "stage $name: stopped at its time limit of $limit s" | tee -a "$log"
+  fi
   local counted
   counted=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" |
     sed -E 's/^[0-9]+% tests passed, ([0-9]+) tests? failed out of ([0-9]+).*/\1 \2/')
@@ -33,32 +41,32 @@ stage() {
     [ -n "$f" ] || continue
     failed=$((failed + f)); passed=$((passed + t - f))
   done <<< "$counted"
+  if [ -z "$counted" ] && [ "$status" -eq 0 ]; then passed=1; fi
   if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
   total_passed=$((total_passed + passed))
   total_failed=$((total_failed + failed))
   [ "$status" -eq 0 ] || failed_stages+=("$name")
+  stage_times+=("$name $((SECONDS - started))")
 }
 
-native() {
-  cmake --preset dev && cmake --build --preset dev -j "$(zelfin_jobs)" &&
-    ctest --preset dev
+# The stages that run a preset: configure, build, test.
+preset() {
+  cmake --preset "$1" && cmake --build --preset "$1" -j "$(zelfin_jobs)" && ctest --preset "$1"
 }
-stage native native
+export -f preset zelfin_jobs
 
-sanitized() {
-  cmake --preset asan && cmake --build --preset asan -j "$(zelfin_jobs)" &&
-    ctest --preset asan
-}
-stage sanitizers sanitized
+stage native 2400 bash -c 'preset dev'
+stage sanitizers 2400 bash -c 'preset asan'
+stage fuzz 1200 bash -c 'preset fuzz'
+stage windows 2400 bash scripts/test-windows.sh
+stage macos 900 bash scripts/test-macos.sh
+stage reproducible 1800 bash scripts/test-reproducible.sh
 
-fuzzing() {
-  cmake --preset fuzz && cmake --build --preset fuzz -j "$(zelfin_jobs)" && ctest --preset fuzz
-}
-stage fuzz fuzzing
-
-stage windows bash scripts/test-windows.sh
-stage macos bash scripts/test-macos.sh
-
+for t in "${stage_times[@]}"; do
+  read -r name seconds <<< "$t"
+  printf 'time: %-13s %4d s\n' "$name" "$seconds"
+done
+printf 'time: %-13s %4d s\n' total "$((SECONDS - started_all))"
 for s in "${failed_stages[@]:-}"; do [ -n "$s" ] && echo "failed stage: $s"; done
 echo "tests: $total_passed passed, $total_failed failed"
 [ "$total_failed" -eq 0 ] && [ ${#failed_stages[@]} -eq 0 ]

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -289,6 +290,71 @@ TEST_F(HostTest, ThrowingFaultsAreCaughtAtTheEntryPoint) {
   host.faults().failEvery("PF_SPRINTF", Fault::fail(PF_Err_OUT_OF_MEMORY));
   EXPECT_EQ(host.about().err, PF_Err_NONE) << "an error fault does not apply to a value";
   EXPECT_EQ(host.faults().hits(), 0);
+}
+
+// Busy for `span` of wall time in the caller's code.
+void Spin(std::chrono::milliseconds span) {
+  const auto end = std::chrono::steady_clock::now() + span;
+  while (std::chrono::steady_clock::now() < end) {
+  }
+}
+
+constexpr std::chrono::milliseconds kSpin{20};
+
+// A host function served from outside the library, as a slow callback would be.
+struct SpinSuite {
+  void (*spin)();
+};
+const SpinSuite kSpinSuite = {[] {
+  const testhost::CallbackTimer timer;
+  Host* h = Host::current();
+  h->enter("Spin", {}, testhost::Returns::Error);
+  Spin(kSpin);
+  h->leave(PF_Err_NONE);
+}};
+
+TEST_F(HostTest, TimeSplitTellsThePlugInsOwnTimeFromItsCallbacks) {
+  using std::chrono::milliseconds;
+  host.provideSuite("Spin Suite", 1, &kSpinSuite);
+  struct Case {
+    const char* what;
+    Script script;
+    milliseconds minOwn, maxOwn, minCallbacks, maxCallbacks;
+  };
+  const milliseconds kSome{5};  // far more than the few calls below take
+  const milliseconds kAll{10000};
+  const std::vector<Case> cases = {
+      {"busy in the plug-in, one callback",
+       [](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*) {
+         Spin(kSpin);
+         return in->inter.abort(in->effect_ref);
+       },
+       kSpin, kAll, milliseconds(0), kSome},
+      {"busy in a host callback",
+       [](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*) {
+         const auto* suite = static_cast<const SpinSuite*>(Acquire(in, "Spin Suite", 1));
+         if (!suite) return PF_Err_BAD_CALLBACK_PARAM;
+         suite->spin();
+         return in->pica_basicP->ReleaseSuite("Spin Suite", 1);
+       },
+       milliseconds(0), kSome, kSpin, kAll},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    gScript = c.script;
+    host.timeCommands(true);
+    EXPECT_EQ(host.about().err, PF_Err_NONE);
+    const testhost::TimeSplit split = host.timeSplit();
+    EXPECT_EQ(split.commands, 1);
+    EXPECT_GE(split.own(), c.minOwn);
+    EXPECT_LE(split.own(), c.maxOwn);
+    EXPECT_GE(split.callbacks, c.minCallbacks);
+    EXPECT_LE(split.callbacks, c.maxCallbacks);
+  }
+  host.timeCommands(false);
+  host.about();
+  EXPECT_EQ(host.timeSplit().commands, 0) << "nothing is timed while timing is off";
+  EXPECT_EQ(host.timeSplit().entry.count(), 0);
 }
 
 TEST_F(HostTest, SuitesAreServedByNameAndVersionOnly) {

@@ -1,19 +1,16 @@
 // The heap counter counts every allocation made during a count, and gives the plug-in exactly
-// those its own code asked for, directly or through the C++ runtime, and none of the host's; the
-// sampler gives the plug-in the time spent in its code and the host the time in the host's.
+// those its own code asked for, directly or through the C++ runtime, and none of the host's.
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include "CodeSampler.h"
 #include "HeapCount.h"
 
 namespace {
@@ -26,17 +23,6 @@ std::vector<std::unique_ptr<std::vector<int>>> gHostBlocks;
 // The host's part: two allocations in this program's code.
 void HostCallback() {
   gHostBlocks.push_back(std::make_unique<std::vector<int>>(100));
-}
-
-constexpr int kSpinMs = 30;
-
-// The host's part: busy in this program's code.
-void HostSpin() {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSpinMs);
-  volatile unsigned turns = 0;
-  while (std::chrono::steady_clock::now() < end) {
-    for (int i = 0; i < 1000; ++i) turns = turns + 1;
-  }
 }
 
 class AttributionTest : public ::testing::Test {
@@ -97,34 +83,6 @@ TEST_F(AttributionTest, WithoutAPluginEverythingIsTheHosts) {
   const HeapCount count = CountHeap([&] { Function<void (*)()>("zb_malloc")(); });
   EXPECT_EQ(count.total, 1);
   EXPECT_EQ(count.plugin, 0);
-}
-
-TEST_F(AttributionTest, SamplesTellThePlugInsTimeFromTheHosts) {
-  struct Case {
-    const char* what;
-    std::function<void()> run;
-    bool plugin;
-  };
-  const std::vector<Case> cases = {
-      {"busy in the plug-in", [&] { Function<void (*)(int)>("zb_spin")(kSpinMs); }, true},
-      {"busy in a host callback", [&] { Function<void (*)(void (*)())>("zb_call")(HostSpin); },
-       false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    bench::CodeSampler sampler(std::chrono::microseconds(50));
-    sampler.setActive(true);
-    c.run();
-    sampler.setActive(false);
-    HostSpin();  // not sampled
-    const bench::TimeShares shares = sampler.shares();
-    EXPECT_GT(shares.total(), 50);
-    EXPECT_LT(shares.total(), 2 * kSpinMs * 1000 / 50);
-    if (c.plugin)
-      EXPECT_GT(shares.pluginFraction(), 0.9);
-    else
-      EXPECT_LT(shares.pluginFraction(), 0.1);
-  }
 }
 
 TEST(HeapCounterTest, CountsEveryAllocatorOnlyWhileOpen) {

@@ -1,7 +1,6 @@
-// A library standing in for a plug-in whose allocations and time the instruments must tell from
-// the host's: it allocates and spends time in its own code, allocates through the C++ runtime,
-// and lets the program (the host) allocate and spend time in a callback.
-#include <chrono>
+// A library standing in for a plug-in whose allocations the heap counter must tell from the
+// host's: it allocates in its own code and through the C++ runtime, and lets the program (the
+// host) allocate in a callback.
 #include <cstdlib>
 #include <string>
 
@@ -34,11 +33,3 @@ ZB_EXPORT void zb_release() {
   gText = nullptr;
 }
 
-// Busy for `ms` milliseconds of wall time in this library's code.
-ZB_EXPORT void zb_spin(int ms) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  volatile unsigned turns = 0;
-  while (std::chrono::steady_clock::now() < end) {
-    for (int i = 0; i < 1000; ++i) turns = turns + 1;
-  }
-}

@@ -88,7 +88,7 @@ find_program(ZELFIN_LLVM_OBJDUMP NAMES llvm-objdump-14 llvm-objdump)
 find_program(ZELFIN_LLVM_NM NAMES llvm-nm-14 llvm-nm)
 if(ZELFIN_LLVM_OBJDUMP AND ZELFIN_LLVM_NM)
   foreach(check header signature exports libraries imports unwind files)
-    add_test(NAME macos_bundle_${check}
+    zelfin_add_test(NAME macos_bundle_${check}
       COMMAND ${CMAKE_COMMAND}
         -DCHECK=${check}
         -DBUNDLE=${ZELFIN_BUNDLE_DIR}

@@ -39,6 +39,7 @@ struct HostCallbacks {
   // --- Interaction callbacks.
 
   static PF_Err AddParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDefPtr def) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("add_param", {Arg(index), def ? ParamName(def->name) : "(null)"},
@@ -60,6 +61,7 @@ struct HostCallbacks {
   }
 
   static PF_Err RegisterUI(PF_ProgPtr ref, PF_CustomUIInfo* info) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("register_ui", {info ? Arg(info->events) : "(null)"}, Returns::Error))
@@ -76,6 +78,7 @@ struct HostCallbacks {
 
   static PF_Err CheckoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long time, A_long step,
                               A_u_long scale, PF_ParamDef* param) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("checkout_param", {Arg(index), Arg(time), Arg(step), Arg(scale)},
@@ -91,6 +94,7 @@ struct HostCallbacks {
   }
 
   static PF_Err CheckinParam(PF_ProgPtr ref, PF_ParamDef* param) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("checkin_param", {Arg(static_cast<const void*>(param))}, Returns::Error))
@@ -99,6 +103,7 @@ struct HostCallbacks {
   }
 
   static PF_Err Abort(PF_ProgPtr ref) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("abort", {}, Returns::Error)) return Finish(h, f->code);
@@ -106,6 +111,7 @@ struct HostCallbacks {
   }
 
   static PF_Err Progress(PF_ProgPtr ref, A_long count, A_long total) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("progress", {Arg(count), Arg(total)}, Returns::Error))
@@ -117,6 +123,7 @@ struct HostCallbacks {
 
   static PF_Err Copy(PF_ProgPtr ref, PF_EffectWorld* src, PF_EffectWorld* dst, PF_Rect* srcRect,
                      PF_Rect* dstRect) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("PF_COPY",
@@ -146,6 +153,7 @@ struct HostCallbacks {
   }
 
   static int Sprintf(A_char* buffer, const A_char* format, ...) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (h) h->enter("PF_SPRINTF", {Arg(format)}, Returns::Value);
     if (!buffer || !format) {
@@ -171,6 +179,7 @@ struct HostCallbacks {
                                    long, long, std::uint64_t s0, std::uint64_t s1,
                                    std::uint64_t s2, std::uint64_t s3, std::uint64_t s4,
                                    std::uint64_t s5, std::uint64_t s6, std::uint64_t s7) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (h) h->enter("PF_SPRINTF", {Arg(format)}, Returns::Value);
     if (!buffer || !format) {
@@ -251,6 +260,7 @@ struct HostCallbacks {
   }
 
   static A_char* Strcpy(A_char* dst, const A_char* src) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (h) h->enter("PF_STRCPY", {Arg(src)}, Returns::Value);
     if (!dst || !src) {
@@ -263,6 +273,7 @@ struct HostCallbacks {
   // --- Handles, shared by the utility callbacks and "PF Handle Suite".
 
   static PF_Handle NewHandle(A_HandleSize size) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return nullptr;
     if (h->enter("host_new_handle", {Arg(size)}, Returns::Pointer)) return nullptr;
@@ -273,6 +284,7 @@ struct HostCallbacks {
   }
 
   static void* LockHandle(PF_Handle handle) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return nullptr;
     if (h->enter("host_lock_handle", {Arg(static_cast<const void*>(handle))}, Returns::Pointer))
@@ -283,6 +295,7 @@ struct HostCallbacks {
   }
 
   static void UnlockHandle(PF_Handle handle) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return;
     h->enter("host_unlock_handle", {Arg(static_cast<const void*>(handle))}, Returns::Nothing);
@@ -290,6 +303,7 @@ struct HostCallbacks {
   }
 
   static void DisposeHandle(PF_Handle handle) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return;
     h->enter("host_dispose_handle", {Arg(static_cast<const void*>(handle))}, Returns::Nothing);
@@ -297,6 +311,7 @@ struct HostCallbacks {
   }
 
   static A_HandleSize GetHandleSize(PF_Handle handle) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return 0;
     h->enter("host_get_handle_size", {Arg(static_cast<const void*>(handle))}, Returns::Value);
@@ -306,6 +321,7 @@ struct HostCallbacks {
   }
 
   static PF_Err ResizeHandle(A_HandleSize size, PF_Handle* handle) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("host_resize_handle", {Arg(size)}, Returns::Error))
@@ -319,6 +335,7 @@ struct HostCallbacks {
   static PF_Err CheckoutLayer(PF_ProgPtr ref, PF_ParamIndex index, A_long id,
                               const PF_RenderRequest* request, A_long time, A_long step,
                               A_u_long scale, PF_CheckoutResult* result) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("checkout_layer",
@@ -343,6 +360,7 @@ struct HostCallbacks {
   }
 
   static PF_Err CheckoutLayerPixels(PF_ProgPtr ref, A_long id, PF_EffectWorld** pixels) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("checkout_layer_pixels", {Arg(id)}, Returns::Error))
@@ -371,6 +389,7 @@ struct HostCallbacks {
   }
 
   static PF_Err CheckinLayerPixels(PF_ProgPtr ref, A_long id) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("checkin_layer_pixels", {Arg(id)}, Returns::Error))
@@ -380,6 +399,7 @@ struct HostCallbacks {
   }
 
   static PF_Err CheckoutOutput(PF_ProgPtr ref, PF_EffectWorld** output) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("checkout_output", {}, Returns::Error)) return Finish(h, f->code);
@@ -404,11 +424,13 @@ namespace detail {
 namespace {
 
 A_FpLong Noted(const char* name, A_FpLong x, A_FpLong result) {
+  const CallbackTimer timer;
   if (Host* h = Host::current()) h->enter(name, {Arg(x)}, Returns::Value);
   return result;
 }
 
 A_FpLong Noted(const char* name, A_FpLong x, A_FpLong y, A_FpLong result) {
+  const CallbackTimer timer;
   if (Host* h = Host::current()) h->enter(name, {Arg(x), Arg(y)}, Returns::Value);
   return result;
 }

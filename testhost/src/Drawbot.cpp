@@ -68,6 +68,7 @@ SPErr Use(Host* h, const char* name, std::initializer_list<std::pair<void*, Kind
 // A panel that cannot be drawn into yields no reference; a panel that does not paint, or a
 // context that no panel made, yields one that draws nowhere.
 PF_Err GetDrawingReference(const PF_ContextH context, DRAWBOT_DrawRef* ref) {
+  const CallbackTimer timer;
   Host* h;
   SPErr err;
   if (!Begin(h, "PF_GetDrawingReference", {Arg(static_cast<const void*>(context))}, err))
@@ -87,6 +88,7 @@ PF_Err GetDrawingReference(const PF_ContextH context, DRAWBOT_DrawRef* ref) {
 }
 
 SPErr GetSupplier(DRAWBOT_DrawRef draw, DRAWBOT_SupplierRef* supplier) {
+  const CallbackTimer timer;
   Host* h;
   SPErr err;
   if (!Begin(h, "GetSupplier", {}, err)) return err;
@@ -95,6 +97,7 @@ SPErr GetSupplier(DRAWBOT_DrawRef draw, DRAWBOT_SupplierRef* supplier) {
 }
 
 SPErr GetSurface(DRAWBOT_DrawRef draw, DRAWBOT_SurfaceRef* surface) {
+  const CallbackTimer timer;
   Host* h;
   SPErr err;
   if (!Begin(h, "GetSurface", {}, err)) return err;
@@ -104,6 +107,7 @@ SPErr GetSurface(DRAWBOT_DrawRef draw, DRAWBOT_SurfaceRef* surface) {
 
 SPErr NewPen(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA* colour, float width,
              DRAWBOT_PenRef* pen) {
+  const CallbackTimer timer;
   Host* h;
   SPErr err;
   if (!Begin(h, "NewPen", {Colour(colour), Arg(width)}, err)) return err;
@@ -122,6 +126,7 @@ SPErr NewPen(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA* colour, floa
 
 SPErr NewBrush(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA* colour,
                DRAWBOT_BrushRef* brush) {
+  const CallbackTimer timer;
   Host* h;
   SPErr err;
   if (!Begin(h, "NewBrush", {Colour(colour)}, err)) return err;
@@ -136,6 +141,7 @@ SPErr NewBrush(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA* colour,
 }
 
 SPErr NewPath(DRAWBOT_SupplierRef supplier, DRAWBOT_PathRef* path) {
+  const CallbackTimer timer;
   Host* h;
   SPErr err;
   if (!Begin(h, "NewPath", {}, err)) return err;
@@ -144,6 +150,7 @@ SPErr NewPath(DRAWBOT_SupplierRef supplier, DRAWBOT_PathRef* path) {
 }
 
 SPErr ReleaseObject(DRAWBOT_ObjectRef object) {
+  const CallbackTimer timer;
   Host* h;
   SPErr err;
   if (!Begin(h, "ReleaseObject", {Arg(static_cast<const void*>(object))}, err)) return err;
@@ -160,6 +167,7 @@ SPErr ReleaseObject(DRAWBOT_ObjectRef object) {
 }
 
 SPErr MoveTo(DRAWBOT_PathRef path, float x, float y) {
+  const CallbackTimer timer;
   Host* h;
   SPErr err;
   if (!Begin(h, "MoveTo", {Arg(x), Arg(y)}, err)) return err;
@@ -169,6 +177,7 @@ SPErr MoveTo(DRAWBOT_PathRef path, float x, float y) {
 }
 
 SPErr LineTo(DRAWBOT_PathRef path, float x, float y) {
+  const CallbackTimer timer;
   Host* h;
   SPErr err;
   if (!Begin(h, "LineTo", {Arg(x), Arg(y)}, err)) return err;
@@ -181,6 +190,7 @@ SPErr LineTo(DRAWBOT_PathRef path, float x, float y) {
 }
 
 SPErr ClosePath(DRAWBOT_PathRef path) {
+  const CallbackTimer timer;
   Host* h;
   SPErr err;
   if (!Begin(h, "Close", {}, err)) return err;
@@ -188,6 +198,7 @@ SPErr ClosePath(DRAWBOT_PathRef path) {
 }
 
 SPErr StrokePath(DRAWBOT_SurfaceRef surface, DRAWBOT_PenRef pen, DRAWBOT_PathRef path) {
+  const CallbackTimer timer;
   Host* h;
   SPErr err;
   if (!Begin(h, "StrokePath", {}, err)) return err;
@@ -204,6 +215,7 @@ SPErr StrokePath(DRAWBOT_SurfaceRef surface, DRAWBOT_PenRef pen, DRAWBOT_PathRef
 
 SPErr FillPath(DRAWBOT_SurfaceRef surface, DRAWBOT_BrushRef brush, DRAWBOT_PathRef path,
                DRAWBOT_FillType fill) {
+  const CallbackTimer timer;
   Host* h;
   SPErr err;
   if (!Begin(h, "FillPath", {Arg(static_cast<long long>(fill))}, err)) return err;
@@ -212,6 +224,7 @@ SPErr FillPath(DRAWBOT_SurfaceRef surface, DRAWBOT_BrushRef brush, DRAWBOT_PathR
 
 SPErr PaintRect(DRAWBOT_SurfaceRef surface, const DRAWBOT_ColorRGBA* colour,
                 const DRAWBOT_RectF32* rect) {
+  const CallbackTimer timer;
   Host* h;
   SPErr err;
   std::vector<std::string> args{Colour(colour)};

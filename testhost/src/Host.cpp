@@ -177,6 +177,8 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
     CurrentScope scope(this);
     running_ = true;
     command_ = cmd;
+    const auto entered =
+        timing_ ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
     try {
       r.err = entry_(cmd, &in_, &out_, paramPtrs_.data(), output, extra);
     } catch (const std::exception& e) {
@@ -191,6 +193,10 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
     } catch (...) {
       r.escaped = true;
       r.exception = "exception of unknown type";
+    }
+    if (timing_) {
+      split_.entry += std::chrono::steady_clock::now() - entered;
+      ++split_.commands;
     }
     running_ = false;
     command_ = -1;
@@ -375,6 +381,25 @@ World* Host::worldFor(const PF_EffectWorld* record) {
 
 void Host::provideSuite(const std::string& name, int version, const void* table) {
   suites_[{name, version}] = table;
+}
+
+CallbackTimer::CallbackTimer() {
+  Host* h = Host::current();
+  if (!h || !h->timing_ || !h->running_ || h->inCallback_) return;
+  host_ = h;
+  host_->inCallback_ = true;
+  start_ = std::chrono::steady_clock::now();
+}
+
+CallbackTimer::~CallbackTimer() {
+  if (!host_) return;
+  host_->split_.callbacks += std::chrono::steady_clock::now() - start_;
+  host_->inCallback_ = false;
+}
+
+void Host::timeCommands(bool on) {
+  timing_ = on;
+  split_ = TimeSplit{};
 }
 
 std::optional<Fault> Host::enter(std::string name, std::vector<std::string> args, Returns returns) {

@@ -77,6 +77,7 @@ constexpr Returns ReturnsOf() {
 }
 
 inline void ReportUnsupported() {
+  const CallbackTimer timer;
   if (Host* h = Host::current()) {
     h->enter("unsupported", {}, Returns::Error);
     h->leave(PF_Err_BAD_CALLBACK_PARAM);

@@ -182,6 +182,7 @@ void Panel::paintBackground(double seconds) {
 
 PF_Err Panel::LayerToCompCallback(void* refcon, PF_ContextH context, A_long time, A_long timeScale,
                                   PF_FixedPoint* point) {
+  const CallbackTimer timer;
   PF_Err err = PF_Err_NONE;
   if (!Enter("layer_to_comp", refcon, context, point, {Arg(time), Arg(timeScale)}, err)) return err;
   const Panel* panel = static_cast<Panel*>(refcon);
@@ -191,6 +192,7 @@ PF_Err Panel::LayerToCompCallback(void* refcon, PF_ContextH context, A_long time
 
 PF_Err Panel::CompToLayerCallback(void* refcon, PF_ContextH context, A_long time, A_long timeScale,
                                   PF_FixedPoint* point) {
+  const CallbackTimer timer;
   PF_Err err = PF_Err_NONE;
   if (!Enter("comp_to_layer", refcon, context, point, {Arg(time), Arg(timeScale)}, err)) return err;
   const Panel* panel = static_cast<Panel*>(refcon);
@@ -202,6 +204,7 @@ PF_Err Panel::CompToLayerCallback(void* refcon, PF_ContextH context, A_long time
 }
 
 PF_Err Panel::SourceToFrameCallback(void* refcon, PF_ContextH context, PF_FixedPoint* point) {
+  const CallbackTimer timer;
   PF_Err err = PF_Err_NONE;
   if (!Enter("source_to_frame", refcon, context, point, {}, err)) return err;
   *point = ToFixedPoint(static_cast<Panel*>(refcon)->sourceToFrame(FromFixedPoint(*point)));
@@ -209,6 +212,7 @@ PF_Err Panel::SourceToFrameCallback(void* refcon, PF_ContextH context, PF_FixedP
 }
 
 PF_Err Panel::FrameToSourceCallback(void* refcon, PF_ContextH context, PF_FixedPoint* point) {
+  const CallbackTimer timer;
   PF_Err err = PF_Err_NONE;
   if (!Enter("frame_to_source", refcon, context, point, {}, err)) return err;
   *point = ToFixedPoint(static_cast<Panel*>(refcon)->frameToSource(FromFixedPoint(*point)));

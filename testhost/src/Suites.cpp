@@ -11,6 +11,7 @@ using detail::ParamName;
 
 struct HostSuites {
   static SPErr AcquireSuite(const char* name, int version, const void** suite) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (suite) *suite = nullptr;
     if (!h) return kSuiteNotFound;
@@ -35,6 +36,7 @@ struct HostSuites {
   }
 
   static SPErr ReleaseSuite(const char* name, int version) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return kSuiteNotFound;
     const std::string n = Arg(name);
@@ -48,11 +50,13 @@ struct HostSuites {
   }
 
   static SPBoolean IsEqual(const char* a, const char* b) {
+    const CallbackTimer timer;
     if (Host* h = Host::current()) h->enter("IsEqual", {Arg(a), Arg(b)}, Returns::Value);
     return a && b && std::strcmp(a, b) == 0;
   }
 
   static A_Err RegisterWithAEGP(AEGP_GlobalRefcon refcon, const A_char* name, AEGP_PluginID* id) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("AEGP_RegisterWithAEGP", {Arg(name)}, Returns::Error))
@@ -69,6 +73,7 @@ struct HostSuites {
   }
 
   static PF_Err UpdateParamUI(PF_ProgPtr ref, PF_ParamIndex index, const PF_ParamDef* def) {
+    const CallbackTimer timer;
     Host* h = Host::current();
     if (!h) return PF_Err_BAD_CALLBACK_PARAM;
     if (auto f = h->enter("PF_UpdateParamUI", {Arg(index), def ? ParamName(def->name) : "(null)"},

@@ -2,6 +2,7 @@
 // called with, the host-side state kept between commands, and everything the plug-in did.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -21,6 +22,7 @@
 
 namespace testhost {
 
+class Host;
 class PluginModule;
 
 // What the basic suite returns for a suite it does not serve.
@@ -48,6 +50,31 @@ struct CommandResult {
   bool clean() const { return !escaped && violations.empty() && suiteProblems.empty(); }
   // Everything above in a few lines, for failure messages.
   std::string describe() const;
+};
+
+// Where the wall time of the commands sent while timing was on went, summed over them.
+struct TimeSplit {
+  std::chrono::nanoseconds entry{0};      // inside the entry point
+  std::chrono::nanoseconds callbacks{0};  // inside the host's callbacks the plug-in made from there
+                                          // (see CallbackTimer)
+  int commands = 0;
+  // The plug-in's own code, the C and C++ runtimes it calls included.
+  std::chrono::nanoseconds own() const { return entry - callbacks; }
+};
+
+// Times one callback while its host times its commands (Host::timeCommands). Every host function
+// declares one first, before it reads its arguments, so that all of its work counts as the
+// host's; it does nothing outside a command, and a callback inside another counts once.
+class CallbackTimer {
+ public:
+  CallbackTimer();
+  ~CallbackTimer();
+  CallbackTimer(const CallbackTimer&) = delete;
+  CallbackTimer& operator=(const CallbackTimer&) = delete;
+
+ private:
+  Host* host_ = nullptr;  // set while this timer runs
+  std::chrono::steady_clock::time_point start_;
 };
 
 // One checkout_layer request of a pre-render.
@@ -191,6 +218,11 @@ class Host {
   // Serial number of the last command (0 before the first).
   int commandSerial() const { return serial_; }
 
+  // --- Timing, off by default: it reads the clock around every command and callback.
+  // Turning it on starts a fresh split.
+  void timeCommands(bool on);
+  const TimeSplit& timeSplit() const { return split_; }
+
   // --- For host functions, including suite tables provided from outside the library.
   // The host whose command is running on this thread, or null.
   static Host* current();
@@ -211,6 +243,7 @@ class Host {
  private:
   friend struct HostCallbacks;
   friend struct HostSuites;
+  friend class CallbackTimer;
 
   struct Token {
     Host* host;
@@ -273,6 +306,9 @@ class Host {
   bool running_ = false;
   PF_Cmd command_ = -1;  // the command running, -1 between commands
   std::vector<PF_Handle> handlesMade_;  // by the running (or last) command
+  bool timing_ = false;
+  TimeSplit split_;
+  bool inCallback_ = false;  // a CallbackTimer runs
 };
 
 }  // namespace testhost
