@@ -155,14 +155,7 @@ struct HostCallbacks {
   static int Sprintf(A_char* buffer, const A_char* format, ...) {
     const CallbackTimer timer;
     Host* h = Host::current();
-    if (h) h->enter("PF_SPRINTF", {Arg(format)}, Returns::Value);
-    if (!buffer || !format) {
-      if (h) {
-        h->violation("PF_SPRINTF with a null buffer or format");
-        h->leave(-1);
-      }
-      return -1;
-    }
+    if (!EnterSprintf(h, buffer, format)) return -1;
     va_list args;
     va_start(args, format);
     const int n = std::vsnprintf(buffer, kReturnMsgSize, format, args);
@@ -181,14 +174,7 @@ struct HostCallbacks {
                                    std::uint64_t s5, std::uint64_t s6, std::uint64_t s7) {
     const CallbackTimer timer;
     Host* h = Host::current();
-    if (h) h->enter("PF_SPRINTF", {Arg(format)}, Returns::Value);
-    if (!buffer || !format) {
-      if (h) {
-        h->violation("PF_SPRINTF with a null buffer or format");
-        h->leave(-1);
-      }
-      return -1;
-    }
+    if (!EnterSprintf(h, buffer, format)) return -1;
     const std::uint64_t slots[] = {s0, s1, s2, s3, s4, s5, s6, s7};
     const std::string text = FormatFromSlots(format, slots, std::size(slots));
     std::snprintf(buffer, kReturnMsgSize, "%s", text.c_str());
@@ -249,6 +235,18 @@ struct HostCallbacks {
 #endif
 
   // Records what PF_SPRINTF wrote and checks it fitted return_msg.
+  // Records a PF_SPRINTF call; false, with the call failed as a violation, when it has no buffer
+  // or no format to work with.
+  static bool EnterSprintf(Host* h, const A_char* buffer, const A_char* format) {
+    if (h) h->enter("PF_SPRINTF", {Arg(format)}, Returns::Value);
+    if (buffer && format) return true;
+    if (h) {
+      h->violation("PF_SPRINTF with a null buffer or format");
+      h->leave(-1);
+    }
+    return false;
+  }
+
   static int Formatted(Host* h, const A_char* buffer, int n) {
     if (h) {
       h->log().back().args.push_back(buffer);
