@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test of the project: the native suites, the sanitizer build, a short fixed-seed
-# fuzzing run, the Windows .aex under Wine, the checks of the macOS bundle, and two builds of the
-# deliverables compared byte for byte. Installs what it needs.
+# fuzzing run, the Windows .aex under Wine, the macOS bundle (its checks, and the suites against
+# its x86_64 code and, under qemu-aarch64, its arm64 code), and two builds of the deliverables
+# compared byte for byte. Installs what it needs.
 # Each stage has a time limit: one that hangs is stopped and fails with its name. Prints each
 # stage's wall time and the total, then ends with one line "tests: N passed, M failed" and exits
 # non-zero if anything failed.
@@ -10,7 +11,7 @@ cd "$(dirname "$0")/.."
 source scripts/lib.sh
 
 zelfin_ensure_packages "${ZELFIN_NATIVE_PACKAGES[@]}" "${ZELFIN_CROSS_PACKAGES[@]}" \
-  "${ZELFIN_SANITIZER_PACKAGES[@]}" zip || { echo "tests: 0 passed, 1 failed"; exit 1; }
+  "${ZELFIN_SANITIZER_PACKAGES[@]}" "${ZELFIN_ARM64_PACKAGES[@]}" zip || { echo "tests: 0 passed, 1 failed"; exit 1; }
 
 total_passed=0
 total_failed=0
@@ -55,12 +56,15 @@ preset() {
 }
 export -f preset zelfin_jobs
 
-stage native 2400 bash -c 'preset dev'
-stage sanitizers 2400 bash -c 'preset asan'
-stage fuzz 1200 bash -c 'preset fuzz'
-stage windows 2400 bash scripts/test-windows.sh
-stage macos 900 bash scripts/test-macos.sh
-stage reproducible 1800 bash scripts/test-reproducible.sh
+# The limits add up to CI's 90 minutes; each is five to ten times the stage's time on a quiet
+# 2-core machine with an empty compiler cache.
+stage native 900 bash -c 'preset dev'
+stage sanitizers 900 bash -c 'preset asan'
+stage fuzz 600 bash -c 'preset fuzz'
+stage windows 900 bash scripts/test-windows.sh
+stage macos 600 bash scripts/test-macos.sh
+stage macos-arm64 900 bash scripts/test-macos-arm64.sh
+stage reproducible 600 bash scripts/test-reproducible.sh
 
 for t in "${stage_times[@]}"; do
   read -r name seconds <<< "$t"
