@@ -196,35 +196,35 @@ struct HostCallbacks {
       const char* start = p++;
       while (*p && std::strchr("-+ #0123456789.*hljztL", *p)) ++p;
       if (!*p) break;
-      std::string spec(start, p + 1);
+      std::string directive(start, p + 1);
       const char conversion = *p++;
       char piece[512];
       // A '*' width or precision is an int of its own slot.
-      for (std::size_t star; (star = spec.find('*')) != std::string::npos;) {
-        spec.replace(star, 1, std::to_string(static_cast<int>(take())));
+      for (std::size_t star; (star = directive.find('*')) != std::string::npos;) {
+        directive.replace(star, 1, std::to_string(static_cast<int>(take())));
       }
-      const bool wide = spec.find_first_of("lzjt") != std::string::npos;  // a 64-bit argument
+      const bool wide = directive.find_first_of("lzjt") != std::string::npos;  // a 64-bit argument
       if (conversion == '%') {
         out += '%';
         continue;
       } else if (std::strchr("di", conversion)) {
         const std::uint64_t v = take();
-        wide ? std::snprintf(piece, sizeof piece, spec.c_str(), static_cast<long>(v))
-             : std::snprintf(piece, sizeof piece, spec.c_str(), static_cast<int>(v));
+        wide ? std::snprintf(piece, sizeof piece, directive.c_str(), static_cast<long>(v))
+             : std::snprintf(piece, sizeof piece, directive.c_str(), static_cast<int>(v));
       } else if (std::strchr("uxXoc", conversion)) {
         const std::uint64_t v = take();
-        wide ? std::snprintf(piece, sizeof piece, spec.c_str(), static_cast<unsigned long>(v))
-             : std::snprintf(piece, sizeof piece, spec.c_str(), static_cast<unsigned>(v));
+        wide ? std::snprintf(piece, sizeof piece, directive.c_str(), static_cast<unsigned long>(v))
+             : std::snprintf(piece, sizeof piece, directive.c_str(), static_cast<unsigned>(v));
       } else if (std::strchr("feEgGaA", conversion)) {
         const std::uint64_t bits = take();
         double v;
         std::memcpy(&v, &bits, sizeof v);
-        std::snprintf(piece, sizeof piece, spec.c_str(), v);
+        std::snprintf(piece, sizeof piece, directive.c_str(), v);
       } else if (conversion == 's') {
         const char* v = reinterpret_cast<const char*>(take());
-        std::snprintf(piece, sizeof piece, spec.c_str(), v ? v : "(null)");
+        std::snprintf(piece, sizeof piece, directive.c_str(), v ? v : "(null)");
       } else if (conversion == 'p') {
-        std::snprintf(piece, sizeof piece, spec.c_str(), reinterpret_cast<void*>(take()));
+        std::snprintf(piece, sizeof piece, directive.c_str(), reinterpret_cast<void*>(take()));
       } else {
         continue;  // unknown conversions print nothing
       }
