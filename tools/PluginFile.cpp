@@ -8,7 +8,7 @@
 #include "CommandLine.h"
 #include "PeResources.h"
 #include "host/host.h"
-#include "testhost/MachO.h"
+#include "testhost/macho/MachO.h"
 #include "testhost/PiPL.h"
 
 namespace zelfin_host {

@@ -1,6 +1,9 @@
 # macOS: ZelfinControls.plugin, a bundle whose code exports the five entry points and whose
 # resource file carries the five property lists. The code file is universal, an x86_64 and an
 # arm64 slice, each signed ad hoc by the linker: macOS runs no arm64 code without a signature.
+# Once everything in the bundle is final, the bundle is signed as a whole, ad hoc, as current
+# hosts require: the seal of its resources, and a signature in each slice that binds Info.plist
+# and the seal. Nothing may touch the bundle after that.
 #
 # On a Mac the native toolchain builds the universal file (CMAKE_OSX_ARCHITECTURES) as one
 # target, ZelfinControls. The cross build's linker handles one architecture at a time: each slice
@@ -63,6 +66,7 @@ else()
     SUFFIX "")
   zelfin_link_macos_code(ZelfinControls)
   set(ZELFIN_BUNDLE_DIR $<TARGET_BUNDLE_DIR:ZelfinControls>)
+  set(code_file $<TARGET_FILE:ZelfinControls>)
   install(TARGETS ZelfinControls LIBRARY DESTINATION . COMPONENT plugin)
 endif()
 
@@ -81,6 +85,41 @@ add_custom_target(zelfin_bundle_files ALL
   COMMENT "Copying Info.plist, PkgInfo and the resource file into the bundle"
   VERBATIM)
 add_dependencies(zelfin_bundle_files ZelfinControls zelfin_generated_resources)
+
+# The signature as a whole, last. The signer writes the code file before the seal, so the seal
+# is the newest file and a build with nothing changed signs nothing again.
+set(bundle_seal ${bundle_contents}/_CodeSignature/CodeResources)
+set(bundle_inputs
+  ${ZELFIN_GENERATED_RESOURCES_DIR}/Info.plist
+  ${ZELFIN_GENERATED_RESOURCES_DIR}/PkgInfo
+  ${ZELFIN_GENERATED_RESOURCES_DIR}/ZelfinControls.rsrc)
+if(ZELFIN_MACOS_CROSS)
+  # The project's own signer, built for the build machine as the resource generator is.
+  include(ExternalProject)
+  set(signer_dir ${CMAKE_CURRENT_BINARY_DIR}/codesign-build-machine)
+  set(signer ${signer_dir}/zelfin-codesign${CMAKE_HOST_EXECUTABLE_SUFFIX})
+  ExternalProject_Add(zelfin_codesign_build_machine
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}/tools/codesign
+    BINARY_DIR ${signer_dir}
+    CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
+    BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target zelfin-codesign
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS TRUE
+    BUILD_BYPRODUCTS ${signer})
+  set(sign_command ${signer} ${ZELFIN_BUNDLE_DIR})
+  set(sign_depends zelfin_codesign_build_machine ${signer})
+else()
+  find_program(ZELFIN_CODESIGN codesign REQUIRED)
+  set(sign_command ${ZELFIN_CODESIGN} --force --sign - ${ZELFIN_BUNDLE_DIR})
+  set(sign_depends "")
+endif()
+add_custom_command(OUTPUT ${bundle_seal}
+  COMMAND ${sign_command}
+  DEPENDS ${code_file} ${bundle_inputs} ${sign_depends}
+  COMMENT "Signing the bundle as a whole, ad hoc"
+  VERBATIM)
+add_custom_target(zelfin_bundle_signature ALL DEPENDS ${bundle_seal})
+add_dependencies(zelfin_bundle_signature zelfin_bundle_files)
 
 # Static checks of the bundle with LLVM's tools, where they are installed (always in the cross
 # build, which cannot run what it builds).

@@ -7,9 +7,12 @@
 #include <utility>
 #include <vector>
 
-#include "testhost/MachO.h"
+#include "testhost/macho/MachO.h"
+#ifdef ZELFIN_MACHO_SIGNATURES
+#include "testhost/macho/Bundle.h"
+#endif
 #ifdef ZELFIN_TESTHOST_MACHO
-#include "MachOImage.h"
+#include "testhost/macho/MachOImage.h"
 #endif
 
 #ifdef _WIN32
@@ -23,16 +26,6 @@ namespace testhost {
 namespace {
 
 namespace fs = std::filesystem;
-
-#ifdef ZELFIN_TESTHOST_MACHO
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
-  std::ifstream in(fs::u8path(path), std::ios::binary);
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
-  if (in.bad()) throw LoadError("cannot read " + path);
-  return bytes;
-}
-#endif
 
 bool StartsLikeMachO(const std::string& path) {
   std::ifstream in(fs::u8path(path), std::ios::binary);
@@ -69,16 +62,24 @@ void MachOImageDeleter::operator()(MachOImage*) const noexcept {}
 #endif
 
 PluginModule::PluginModule(std::string path) : path_(std::move(path)) {
+  try {
+    load();
+  } catch (const MachOError& e) {
+    throw LoadError("cannot load plug-in " + path_ + ": " + e.what());
+  }
+}
+
+void PluginModule::load() {
+#ifdef ZELFIN_TESTHOST_MACHO
+  // The host runs a bundle only once its signature as a whole verifies.
+  if (IsBundleFolder(path_)) VerifyBundle(ReadBundle(path_));
+#endif
   const std::string code = PluginCodePath(path_);
   std::error_code ec;
   if (!fs::is_regular_file(fs::u8path(code), ec)) throw LoadError("plug-in file not found: " + code);
   if (StartsLikeMachO(code)) {
 #ifdef ZELFIN_TESTHOST_MACHO
-    try {
-      image_.reset(new MachOImage(ReadWholeFile(code)));
-    } catch (const LoadError& e) {
-      throw LoadError("cannot load plug-in " + path_ + ": " + e.what());
-    }
+    image_.reset(new MachOImage(ReadMachOFile(code)));
     return;
 #else
     throw LoadError("cannot load plug-in " + path_ +
@@ -149,23 +150,35 @@ PF_EntryFunc PluginModule::entryPoint(const std::string& name) const {
   return reinterpret_cast<PF_EntryFunc>(symbol);
 }
 
+#ifdef ZELFIN_MACHO_SIGNATURES
 std::string PluginCodePath(const std::string& path) {
-  const fs::path p = fs::u8path(path);
-  std::error_code ec;
-  if (!fs::is_directory(p, ec)) return path;
-  return (p / "Contents" / "MacOS" / p.stem()).u8string();
+  if (!IsBundleFolder(path)) return path;
+  return ReadBundle(path).codeFile().u8string();
 }
 
 std::string RegistrationResourcePath(const std::string& path) {
+  if (IsBundleFolder(path)) return ReadBundle(path).resourceFile().u8string();
   fs::path p = fs::u8path(path);
-  std::error_code ec;
-  if (fs::is_directory(p, ec)) return (p / "Contents" / "Resources" / p.stem()).u8string() + ".rsrc";
   const fs::path folder = p.parent_path();
   if (folder.filename() == "MacOS" && folder.parent_path().filename() == "Contents") {
     return (folder.parent_path() / "Resources" / p.filename()).u8string() + ".rsrc";
   }
   return p.replace_extension(".rsrc").u8string();
 }
+#else
+// Reading a bundle's Info.plist needs libplist, which this platform's build does not have.
+std::string PluginCodePath(const std::string& path) {
+  std::error_code ec;
+  if (fs::is_directory(fs::u8path(path), ec)) {
+    throw LoadError(path + ": macOS bundles are read only by the stand-in host on Linux");
+  }
+  return path;
+}
+
+std::string RegistrationResourcePath(const std::string& path) {
+  return fs::u8path(PluginCodePath(path)).replace_extension(".rsrc").u8string();
+}
+#endif
 
 std::string PluginPathFromEnvironment(const char* fallback) {
   const char* env = std::getenv("ZELFIN_PLUGIN");

@@ -95,7 +95,7 @@ TEST(CompactUnwind, RefusesReferencesOutsideTheTable) {
     try {
       testhost::macho::ReadCompactUnwind(Bytes(section.data(), section.size()));
       ADD_FAILURE() << c.message << ": read";
-    } catch (const testhost::LoadError& e) {
+    } catch (const testhost::MachOError& e) {
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
     }
   }
@@ -155,14 +155,14 @@ TEST(CompactUnwind, Arm64FramesSaveTheirPairsBelowTheFrameRecord) {
   // Frameless: 48 bytes of stack, the return address in lr.
   EXPECT_EQ(Instructions(0x02003000, Data(0x400, 0), kArm64), (Data{0x0E, 48}));
   for (const std::uint32_t untranslatable : {0x02003001u, 0x03000000u, 0x01000000u}) {
-    EXPECT_THROW(Instructions(untranslatable, Data(0x400, 0), kArm64), testhost::LoadError);
+    EXPECT_THROW(Instructions(untranslatable, Data(0x400, 0), kArm64), testhost::MachOError);
   }
 }
 
 TEST(CompactUnwind, EncodingsThatCannotBeTranslatedAreRefused) {
   for (const std::uint32_t encoding : {0x04000000u, 0x05000000u, 0x01000007u, 0x02010000u | 6 << 10,
                                        0x02060000u | 2 << 10 | 1023u}) {
-    EXPECT_THROW(Instructions(encoding), testhost::LoadError) << std::hex << encoding;
+    EXPECT_THROW(Instructions(encoding), testhost::MachOError) << std::hex << encoding;
   }
 }
 

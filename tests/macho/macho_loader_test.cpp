@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "testhost/MachO.h"
+#include "testhost/macho/CodeSignature.h"
+#include "testhost/macho/MachO.h"
 #include "testhost/PiPL.h"
 #include "testhost/PluginModule.h"
 
@@ -39,7 +40,16 @@ void PutBig32(Bytes& b, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
 }
 
-Bytes GoodCode() { return testhost::ReadFileBytes(testhost::PluginCodePath(kBundle)); }
+Bytes GoodCode() { return testhost::ReadMachOFile(testhost::PluginCodePath(kBundle)); }
+
+// The bytes with every page hash recomputed, where the signature can still be read.
+Bytes Rehashed(Bytes file) {
+  try {
+    testhost::RehashCodePages(file);
+  } catch (const testhost::MachOError&) {
+  }
+  return file;
+}
 
 // The good file's x86_64 slice, as the reader sees it.
 testhost::MachOSlice X86Slice(const Bytes& file) {
@@ -157,7 +167,7 @@ TEST_F(MachOLoader, LoadsAndRefusalsLeaveNothingMapped) {
                                 std::end("_memcpy"));
   ASSERT_NE(name, unresolvable.end());
   name[6] = 'z';
-  const std::string bad = write("Unresolvable", unresolvable);
+  const std::string bad = write("Unresolvable", Rehashed(unresolvable));  // refused once mapped
   { const testhost::PluginModule warmUp(good); }
   const std::size_t before = MappingCount();
   for (int i = 0; i < 20; ++i) {
@@ -171,7 +181,11 @@ struct BadFile {
   const char* what;
   std::function<Bytes(Bytes)> damage;
   const char* message;
+  // Most damage lies in the signed pages: their hashes are recomputed so that the loader looks
+  // past them, unless the case is the hash itself.
+  bool rehash = true;
 };
+
 
 TEST_F(MachOLoader, EachDamagedFileGetsAOneLineErrorNamingItsProblem) {
   const Bytes good = ThinX86(GoodCode());
@@ -258,9 +272,22 @@ TEST_F(MachOLoader, EachDamagedFileGetsAOneLineErrorNamingItsProblem) {
          return b;
        },
        "keeps its unwind data as DWARF, which this loader does not translate"},
+      {"a code byte changed after signing",
+       [&slice](Bytes b) {
+         b[slice.range.offset + slice.findSection("__TEXT", "__text")->fileOffset] ^= 0x40;
+         return b;
+       },
+       "x86_64 slice: page ", false},
+      {"no signature",
+       [](Bytes b) {
+         b[FindCommand(b, 0x1D)] = 0x7F;  // renamed: the reader passes over it
+         return b;
+       },
+       "x86_64 slice: carries no code signature", false},
   };
   for (const BadFile& c : cases) {
-    const std::string path = write("Damaged", c.damage(good));
+    const Bytes damaged = c.damage(good);
+    const std::string path = write("Damaged", c.rehash ? Rehashed(damaged) : damaged);
     try {
       testhost::PluginModule plugin(path);
       ADD_FAILURE() << c.what << ": loaded";

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "MachOImage.h"
+#include "testhost/macho/MachOImage.h"
 #include "testhost/PiPL.h"
 
 namespace {

@@ -1,6 +1,6 @@
-// Static checks of a macOS code file, thin or universal, slice by slice: that the code signature
-// of each slice covers it and every page hash matches, and that each slice imports only symbols
-// verified to exist on the oldest system it supports.
+// Static checks of a macOS code file, thin or universal, slice by slice: that each slice imports
+// only symbols verified to exist on the oldest system it supports. (The signature checks are the
+// Mach-O library's: testhost/macho/CodeSignature.h and Bundle.h.)
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "testhost/MachO.h"
+#include "testhost/macho/MachO.h"
 
 namespace zelfin_check {
 
@@ -19,19 +19,6 @@ class CheckError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-
-struct SignatureSummary {
-  std::uint32_t pages = 0;
-  std::uint32_t pageSize = 0;
-  std::uint64_t codeLimit = 0;
-};
-
-// Finds the slice's LC_CODE_SIGNATURE, reads its SuperBlob and every CodeDirectory in it, and
-// recomputes each page hash (SHA-256, or SHA-256 truncated to the stored size) over the slice up
-// to codeLimit. Throws CheckError for a missing or malformed signature, another hash type, a
-// signature whose codeLimit is not where the signature starts, or a page that does not match.
-SignatureSummary CheckSignature(const std::vector<std::uint8_t>& file,
-                                const testhost::MachOSlice& slice);
 
 // The verified imports: one symbol a line, optionally followed by the architectures it is
 // verified for (x86_64, arm64; all when none are named); '#' starts a comment.

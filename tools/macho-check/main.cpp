@@ -1,8 +1,11 @@
-// zelfin-macho-check: the static checks of the macOS bundle's code file, slice by slice.
+// zelfin-macho-check: the static checks of the macOS bundle and its code file, slice by slice.
 //   zelfin-macho-check signature PLUGIN
 //   zelfin-macho-check imports VERIFIED-LIST PLUGIN
-// PLUGIN is a .plugin bundle or a code file, thin or universal. Prints one line per slice and
-// exits 1 when a check fails, 2 on a malformed command line.
+//   zelfin-macho-check bundle BUNDLE
+// PLUGIN is a .plugin bundle or a code file, thin or universal. `bundle` verifies the bundle's
+// signature as a whole, as `codesign --verify --strict` does. Prints one line per check passed,
+// or one line "FAILED: ..." naming what broke; exits 1 when a check fails, 2 on a malformed
+// command line.
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -10,13 +13,15 @@
 #include <vector>
 
 #include "MachOChecks.h"
-#include "testhost/PiPL.h"
+#include "testhost/macho/Bundle.h"
+#include "testhost/macho/CodeSignature.h"
 
 namespace {
 
 int Usage() {
   std::cerr << "usage: zelfin-macho-check signature PLUGIN\n"
-               "       zelfin-macho-check imports VERIFIED-LIST PLUGIN\n";
+               "       zelfin-macho-check imports VERIFIED-LIST PLUGIN\n"
+               "       zelfin-macho-check bundle BUNDLE\n";
   return 2;
 }
 
@@ -26,6 +31,11 @@ std::string ReadText(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+// The code file of a bundle folder, or the path itself.
+std::string CodePath(const std::string& path) {
+  return testhost::IsBundleFolder(path) ? testhost::ReadBundle(path).codeFile().string() : path;
 }
 
 // Runs `check` on every slice; prints its line or the failure. True when every slice passed.
@@ -41,12 +51,24 @@ bool EachSlice(const std::vector<std::uint8_t>& file,
     } catch (const zelfin_check::CheckError& e) {
       std::cout << "FAILED: " << e.what() << "\n";
       passed = false;
-    } catch (const testhost::LoadError& e) {  // opcodes that cannot be read
-      std::cout << "FAILED: " << name << " slice: " << e.what() << "\n";
+    } catch (const testhost::MachOError& e) {
+      std::cout << "FAILED: " << e.what() << "\n";
       passed = false;
     }
   }
   return passed;
+}
+
+bool CheckBundle(const std::string& path) {
+  try {
+    for (const std::string& line : testhost::VerifyBundle(testhost::ReadBundle(path))) {
+      std::cout << line << "\n";
+    }
+    return true;
+  } catch (const testhost::MachOError& e) {
+    std::cout << "FAILED: " << e.what() << "\n";
+    return false;
+  }
 }
 
 }  // namespace
@@ -55,15 +77,16 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   const bool signature = args.size() == 2 && args[0] == "signature";
   const bool imports = args.size() == 3 && args[0] == "imports";
-  if (!signature && !imports) return Usage();
+  const bool bundle = args.size() == 2 && args[0] == "bundle";
+  if (!signature && !imports && !bundle) return Usage();
   try {
-    const std::string path = testhost::PluginCodePath(args.back());
-    const std::vector<std::uint8_t> file = testhost::ReadFileBytes(path);
+    if (bundle) return CheckBundle(args[1]) ? 0 : 1;
+    const std::vector<std::uint8_t> file = testhost::ReadMachOFile(CodePath(args.back()));
     const std::vector<testhost::MachOSlice> slices = testhost::ReadMachOSlices(file);
     bool passed;
     if (signature) {
       passed = EachSlice(file, slices, [](const auto& f, const auto& slice) {
-        const zelfin_check::SignatureSummary s = zelfin_check::CheckSignature(f, slice);
+        const testhost::PageHashSummary s = testhost::VerifyPageHashes(f, slice);
         return "signature covers " + std::to_string(s.codeLimit) + " bytes, " +
                std::to_string(s.pages) + " pages of " + std::to_string(s.pageSize) +
                " bytes, every hash matching";

@@ -28,7 +28,8 @@ struct MachOImageDeleter {
 class PluginModule {
  public:
   // Throws LoadError naming the path and the problem when the file is missing or cannot be
-  // loaded.
+  // loaded. A bundle folder is loaded only once its signature as a whole verifies, and macOS code
+  // only once the page hashes of its slice do.
   explicit PluginModule(std::string path);
   ~PluginModule();
   PluginModule(PluginModule&& other) noexcept;
@@ -45,6 +46,7 @@ class PluginModule {
   const std::string& path() const { return path_; }
 
  private:
+  void load();
   void* find(const std::string& name) const;
   void unload() noexcept;
 
@@ -53,13 +55,16 @@ class PluginModule {
   std::unique_ptr<MachOImage, MachOImageDeleter> image_;
 };
 
-// The code file of the plug-in at `path`: for a bundle folder X.plugin its Contents/MacOS/X,
-// else `path` itself.
+// The code file of the plug-in at `path`: for a bundle folder, Contents/MacOS/ and the name its
+// Info.plist gives as CFBundleExecutable, as the host finds it; else `path` itself. Throws
+// MachOError when the bundle's Info.plist cannot be read (LoadError where bundles are not read).
 std::string PluginCodePath(const std::string& path);
 
-// Where the registration resources of the plug-in at `path` are: for a bundle folder, or the code
-// file inside one, the bundle's Contents/Resources/X.rsrc; else the file beside the plug-in with
-// the extension .rsrc, where the build puts them for the library of this machine.
+// Where the registration resources of the plug-in at `path` are: for a bundle folder, the
+// bundle's Contents/Resources/ and its CFBundleExecutable with the extension .rsrc; for the code
+// file inside a bundle, Contents/Resources/ and its name with .rsrc; else the file beside the
+// plug-in with the extension .rsrc, where the build puts them for the library of this machine.
+// Throws as PluginCodePath does.
 std::string RegistrationResourcePath(const std::string& path);
 
 // The value of the environment variable ZELFIN_PLUGIN when set and not empty, else `fallback`;

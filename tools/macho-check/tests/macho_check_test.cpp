@@ -10,8 +10,7 @@
 #include <vector>
 
 #include "MachOChecks.h"
-#include "Sha256.h"
-#include "testhost/PiPL.h"
+#include "testhost/macho/CodeSignature.h"
 
 namespace {
 
@@ -22,7 +21,7 @@ constexpr std::uint32_t kArm64 = 0x0100000C;
 
 std::string HexDigest(const std::string& text) {
   const auto digest =
-      zelfin_check::Sha256(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+      testhost::Sha256(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
   std::string out;
   char pair[3];
   for (const std::uint8_t b : digest) {
@@ -32,6 +31,7 @@ std::string HexDigest(const std::string& text) {
   return out;
 }
 
+// The hashes come from libcrypto; these vectors hold the wrapper to the right algorithm and length.
 TEST(Sha256, KnownVectors) {
   EXPECT_EQ(HexDigest(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
   EXPECT_EQ(HexDigest("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
@@ -46,7 +46,7 @@ TEST(Sha256, KnownVectors) {
             "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
 
-Bytes Read(const char* path) { return testhost::ReadFileBytes(path); }
+Bytes Read(const char* path) { return testhost::ReadMachOFile(path); }
 
 std::uint32_t GetBig32(const Bytes& b, std::size_t at) {
   return std::uint32_t{b[at]} << 24 | std::uint32_t{b[at + 1]} << 16 |
@@ -73,9 +73,9 @@ std::size_t CodeDirectory(const Bytes& file, std::uint32_t cpu) {
 std::string SignatureProblem(const Bytes& file, std::uint32_t cpu) {
   const auto slices = testhost::ReadMachOSlices(file);
   try {
-    zelfin_check::CheckSignature(file, Slice(slices, cpu));
+    testhost::VerifyPageHashes(file, Slice(slices, cpu));
     return "";
-  } catch (const CheckError& e) {
+  } catch (const testhost::MachOError& e) {
     return e.what();
   }
 }
@@ -92,7 +92,7 @@ TEST(CodeSignature, EverySliceOfTheSignedFilesMatchesPageForPage) {
   for (const Bytes& file : SignedFiles()) {
     for (const testhost::MachOSlice& slice : testhost::ReadMachOSlices(file)) {
       SCOPED_TRACE(testhost::CpuTypeName(slice.cpuType));
-      const zelfin_check::SignatureSummary s = zelfin_check::CheckSignature(file, slice);
+      const testhost::PageHashSummary s = testhost::VerifyPageHashes(file, slice);
       EXPECT_EQ(s.codeLimit, slice.codeSignature->offset);
       EXPECT_EQ(s.pageSize, 4096u);  // the linker's signature hashes 4 KiB pages on both
       EXPECT_EQ(s.pages, (s.codeLimit + s.pageSize - 1) / s.pageSize);
@@ -138,10 +138,10 @@ TEST(CodeSignature, EachDamageIsReportedForItsSlice) {
       EXPECT_NE(SignatureProblem(slots, cpu).find("page hashes for"), std::string::npos);
       Bytes notABlob = file;
       notABlob[slice.range.offset + slice.codeSignature->offset] = 0;
-      EXPECT_EQ(SignatureProblem(notABlob, cpu), name + "the signature is not a SuperBlob");
+      EXPECT_EQ(SignatureProblem(notABlob, cpu), name + "its signature is not a SuperBlob");
       Bytes outside = file;
       PutBig32(outside, slice.range.offset + slice.codeSignature->offset + 16, 0x7FFFFFF0);
-      EXPECT_NE(SignatureProblem(outside, cpu).find("lies outside the signature"),
+      EXPECT_NE(SignatureProblem(outside, cpu).find("ends before the end of the code directory"),
                 std::string::npos);
     }
   }
@@ -159,7 +159,7 @@ TEST(CodeSignature, AFileWithoutOneFails) {
     if (cmd == 0x1D) file[at] = 0x7F;
     at += size;
   }
-  EXPECT_EQ(SignatureProblem(file, kX86_64), "x86_64 slice: no code signature");
+  EXPECT_EQ(SignatureProblem(file, kX86_64), "x86_64 slice: carries no code signature");
 }
 
 std::string ProjectList() {

@@ -1,7 +1,7 @@
 // Reading a macOS code file, thin or universal, as far as loading it and checking it need: its
 // slices, each slice's segments, libraries and linker information, the rebase and bind entries
 // its opcode streams describe, and its exports. The bytes are untrusted: anything malformed is a
-// LoadError whose one-line message names the problem.
+// MachOError whose one-line message names the problem.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "testhost/PluginModule.h"
+#include <stdexcept>
 
 namespace testhost {
+
+// A macOS code file, signature or bundle that is malformed or does not verify; the message is one
+// line naming the problem.
+class MachOError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 struct MachORange {
   std::uint64_t offset = 0;
@@ -35,6 +42,7 @@ struct MachOSegment {
   std::uint64_t fileOffset = 0;  // from the slice's first byte
   std::uint64_t fileSize = 0;
   std::uint32_t initProtection = 0;
+  std::uint64_t commandOffset = 0;  // of its load command, from the slice's first byte
   std::vector<MachOSection> sections;
 };
 
@@ -50,21 +58,31 @@ struct MachOSlice {
   // Within the slice; empty when absent.
   MachORange rebase, bind, weakBind, lazyBind, exports;
   std::optional<MachORange> codeSignature;
+  std::uint64_t codeSignatureCommandOffset = 0;  // of LC_CODE_SIGNATURE, when there is one
+
+  const MachOSegment* findSegment(const std::string& name) const;
 
   const MachOSection* findSection(const std::string& segment, const std::string& name) const;
 };
+
+// The largest code file read: the plug-in's is tens of kilobytes.
+constexpr std::uint64_t kMaxMachOFileSize = std::uint64_t{64} << 20;
+
+// Reads the code file at `path`, refusing one larger than kMaxMachOFileSize before reading it.
+// Throws MachOError naming the path.
+std::vector<std::uint8_t> ReadMachOFile(const std::string& path);
 
 // True when the bytes start like a thin 64-bit or a universal Mach-O file.
 bool LooksLikeMachO(const std::vector<std::uint8_t>& bytes);
 
 // Every slice, each checked: header, load commands, segments and sections, and every range the
-// load commands name lie inside the slice. Throws LoadError naming the first problem.
+// load commands name lie inside the slice. Throws MachOError naming the first problem.
 std::vector<MachOSlice> ReadMachOSlices(const std::vector<std::uint8_t>& file);
 
 // "x86_64", "arm64", or the number in hexadecimal.
 std::string CpuTypeName(std::uint32_t cpuType);
 
-// The slice for `cpuType`; throws LoadError naming the architectures the file holds instead.
+// The slice for `cpuType`; throws MachOError naming the architectures the file holds instead.
 const MachOSlice& SliceFor(const std::vector<MachOSlice>& slices, std::uint32_t cpuType);
 
 // A pointer-sized location: a segment index and an offset into that segment.

@@ -31,7 +31,7 @@ std::map<std::uint32_t, std::uint32_t> ReadLsdaIndex(Bytes section,
   const std::uint64_t first = index.front().lsdaIndexOffset;
   const std::uint64_t last = index.back().lsdaIndexOffset;
   if (last < first || (last - first) % sizeof(UnwindLsdaEntry) != 0) {
-    throw LoadError(kSection + " has a malformed LSDA index");
+    throw MachOError(kSection + " has a malformed LSDA index");
   }
   std::map<std::uint32_t, std::uint32_t> lsdas;
   for (std::uint64_t at = first; at < last; at += sizeof(UnwindLsdaEntry)) {
@@ -70,13 +70,13 @@ void ReadPage(Bytes section, const UnwindInfoHeader& header, const UnwindIndexEn
                 (encodingIndex - header.commonEncodingsCount) * std::uint64_t{4},
             what);
       } else {
-        throw LoadError(what + " names encoding " + std::to_string(encodingIndex) +
+        throw MachOError(what + " names encoding " + std::to_string(encodingIndex) +
                         ", which it does not hold");
       }
       out.emplace_back(std::uint64_t{index.functionOffset} + (entry & 0x00FFFFFF), encoding);
     }
   } else {
-    throw LoadError(what + " is of unknown kind " + std::to_string(kind));
+    throw MachOError(what + " is of unknown kind " + std::to_string(kind));
   }
 }
 
@@ -85,7 +85,7 @@ void ReadPage(Bytes section, const UnwindInfoHeader& header, const UnwindIndexEn
 std::vector<UnwindFunction> ReadCompactUnwind(Bytes section) {
   const auto header = section.record<UnwindInfoHeader>(0, kSection);
   if (header.version != kUnwindInfoVersion) {
-    throw LoadError(kSection + " is of unknown version " + std::to_string(header.version));
+    throw MachOError(kSection + " is of unknown version " + std::to_string(header.version));
   }
   std::vector<UnwindIndexEntry> index;
   for (std::uint32_t i = 0; i < header.indexCount; ++i) {
@@ -98,7 +98,7 @@ std::vector<UnwindFunction> ReadCompactUnwind(Bytes section) {
   std::vector<std::pair<std::uint64_t, std::uint32_t>> starts;
   for (std::size_t i = 0; i + 1 < index.size(); ++i) {
     if (index[i].functionOffset > index[i + 1].functionOffset) {
-      throw LoadError(kSection + "'s index is not in address order");
+      throw MachOError(kSection + "'s index is not in address order");
     }
     ReadPage(section, header, index[i], starts);
   }
@@ -108,10 +108,10 @@ std::vector<UnwindFunction> ReadCompactUnwind(Bytes section) {
     f.start = starts[i].first;
     f.end = i + 1 < starts.size() ? starts[i + 1].first : index.back().functionOffset;
     f.encoding = starts[i].second;
-    if (f.end < f.start) throw LoadError(kSection + " lists functions out of address order");
+    if (f.end < f.start) throw MachOError(kSection + " lists functions out of address order");
     if (const std::uint32_t personality = Field(f.encoding, kUnwindPersonalityMask)) {
       if (personality > header.personalitiesCount) {
-        throw LoadError(kSection + " names personality " + std::to_string(personality) + " of " +
+        throw MachOError(kSection + " names personality " + std::to_string(personality) + " of " +
                         std::to_string(header.personalitiesCount));
       }
       f.personalitySlot = section.record<std::uint32_t>(
@@ -120,7 +120,7 @@ std::vector<UnwindFunction> ReadCompactUnwind(Bytes section) {
     if (f.encoding & kUnwindHasLsda) {
       const auto lsda = lsdas.find(static_cast<std::uint32_t>(f.start));
       if (lsda == lsdas.end() || f.start > UINT32_MAX) {
-        throw LoadError(kSection + " gives the function at " + Hex(f.start) +
+        throw MachOError(kSection + " gives the function at " + Hex(f.start) +
                         " an LSDA it does not list");
       }
       f.lsda = lsda->second;
@@ -247,7 +247,7 @@ void WriteRbpFrame(Writer& w, const UnwindFunction& f) {
     const std::uint32_t code = (registers >> (3 * i)) & 7;
     if (code == 0) continue;
     if (code >= kCodeRbp || offset < i + 1) {
-      throw LoadError(FunctionName(f) + " has unwind data that cannot be translated (" +
+      throw MachOError(FunctionName(f) + " has unwind data that cannot be translated (" +
                       Hex(f.encoding) + ")");
     }
     w.savedAt(kDwarfRegisterOfCode[code], 2 + offset - i);
@@ -269,7 +269,7 @@ void WriteFrameless(Writer& w, const UnwindFunction& f, Bytes image, bool indire
         image.record<std::uint32_t>(f.start + sizeField, FunctionName(f) + "'s stack size") +
         8 * std::uint64_t{Field(f.encoding, kUnwindFramelessStackAdjust)};
   }
-  if (count > 6 || stackSize < 8 * (std::uint64_t{count} + 1)) throw LoadError(untranslatable);
+  if (count > 6 || stackSize < 8 * (std::uint64_t{count} + 1)) throw MachOError(untranslatable);
   // Each register is numbered among those not yet used; the numbers are the digits of a
   // mixed-radix number whose i-th digit is below 6 - i.
   std::array<bool, 7> used{};
@@ -286,7 +286,7 @@ void WriteFrameless(Writer& w, const UnwindFunction& f, Bytes image, bool indire
         break;
       }
     }
-    if (code == 0) throw LoadError(untranslatable);
+    if (code == 0) throw MachOError(untranslatable);
     used[code] = true;
     if (i == 0) {
       w.u8(kCfaDefCfaOffset);
@@ -325,7 +325,7 @@ void WriteArm64Frame(Writer& w, const UnwindFunction& f) {
 // without a frame are not translated.
 void WriteArm64Frameless(Writer& w, const UnwindFunction& f) {
   if (f.encoding & kArm64SavedPairs) {
-    throw LoadError(FunctionName(f) + " has unwind data that cannot be translated (" +
+    throw MachOError(FunctionName(f) + " has unwind data that cannot be translated (" +
                     Hex(f.encoding) + ")");
   }
   w.u8(kCfaDefCfaOffset);
@@ -341,10 +341,10 @@ void WriteInstructions(Writer& w, const UnwindFunction& f, Bytes image, bool arm
     return WriteFrameless(w, f, image, mode == kUnwindModeStackIndirect);
   }
   if (mode == (arm64 ? kArm64ModeDwarf : kUnwindModeDwarf)) {
-    throw LoadError(FunctionName(f) +
+    throw MachOError(FunctionName(f) +
                     " keeps its unwind data as DWARF, which this loader does not translate");
   }
-  throw LoadError(FunctionName(f) + " has unwind data of unknown kind " + Hex(f.encoding));
+  throw MachOError(FunctionName(f) + " has unwind data of unknown kind " + Hex(f.encoding));
 }
 
 }  // namespace
@@ -360,16 +360,16 @@ std::vector<std::uint8_t> BuildEhFrame(const std::vector<UnwindFunction>& functi
   for (const UnwindFunction& f : functions) {
     if (f.encoding == 0 || f.start == f.end) continue;  // nothing to unwind through
     if (!image.holds(f.start, f.end - f.start)) {
-      throw LoadError(FunctionName(f) + " lies outside the image");
+      throw MachOError(FunctionName(f) + " lies outside the image");
     }
     std::uint64_t personality = 0;
     if (f.personalitySlot) {
       personality =
           image.record<std::uint64_t>(f.personalitySlot, FunctionName(f) + "'s personality");
-      if (!personality) throw LoadError(FunctionName(f) + " has a null personality routine");
+      if (!personality) throw MachOError(FunctionName(f) + " has a null personality routine");
     }
     if (f.lsda && (!personality || !image.holds(f.lsda, 1))) {
-      throw LoadError(FunctionName(f) + " has an LSDA without a personality or outside the image");
+      throw MachOError(FunctionName(f) + " has an LSDA without a personality or outside the image");
     }
     auto cie = cies.find(personality);
     if (cie == cies.end()) cie = cies.emplace(personality, WriteCie(w, personality, arm64)).first;

@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <cstdio>
 #include <limits>
 #include <set>
@@ -6,7 +8,7 @@
 
 #include "MachOBytes.h"
 #include "MachOFormat.h"
-#include "testhost/MachO.h"
+#include "testhost/macho/MachO.h"
 
 namespace testhost {
 
@@ -48,12 +50,12 @@ MachOSegment ReadSegment(const Bytes& slice, std::uint64_t at, const LoadCommand
   const std::string what = "segment " + out.name;
   if (command.size < sizeof(SegmentCommand64) ||
       (command.size - sizeof(SegmentCommand64)) / sizeof(Section64) < segment.sectionCount) {
-    throw LoadError(what + " lists more sections than its load command holds");
+    throw MachOError(what + " lists more sections than its load command holds");
   }
   if (segment.fileSize > segment.vmSize)
-    throw LoadError(what + " is larger in the file than mapped");
+    throw MachOError(what + " is larger in the file than mapped");
   if (segment.vmSize > kMaxImageSize || segment.vmAddress > kMaxImageSize) {
-    throw LoadError(what + " is mapped beyond " + Hex(kMaxImageSize));
+    throw MachOError(what + " is mapped beyond " + Hex(kMaxImageSize));
   }
   slice.require(segment.fileOffset, segment.fileSize, what + "'s contents");
   out.address = segment.vmAddress;
@@ -61,6 +63,7 @@ MachOSegment ReadSegment(const Bytes& slice, std::uint64_t at, const LoadCommand
   out.fileOffset = segment.fileOffset;
   out.fileSize = segment.fileSize;
   out.initProtection = segment.initProtection;
+  out.commandOffset = at;
   for (std::uint32_t i = 0; i < segment.sectionCount; ++i) {
     const auto section =
         slice.record<Section64>(at + sizeof(SegmentCommand64) + i * sizeof(Section64), what);
@@ -73,7 +76,7 @@ MachOSegment ReadSegment(const Bytes& slice, std::uint64_t at, const LoadCommand
     const std::string sectionWhat = "section " + out.name + "," + s.name;
     if (s.address < out.address || s.size > out.vmSize ||
         s.address - out.address > out.vmSize - s.size) {
-      throw LoadError(sectionWhat + " lies outside its segment");
+      throw MachOError(sectionWhat + " lies outside its segment");
     }
     if (!IsZeroFill(s.flags)) slice.require(s.fileOffset, s.size, sectionWhat);
     out.sections.push_back(std::move(s));
@@ -84,7 +87,7 @@ MachOSegment ReadSegment(const Bytes& slice, std::uint64_t at, const LoadCommand
 std::string ReadLibraryName(const Bytes& slice, std::uint64_t at, const LoadCommand& command) {
   const auto dylib = slice.record<DylibCommand>(at, "a library command");
   if (dylib.nameOffset < sizeof(DylibCommand) || dylib.nameOffset >= command.size) {
-    throw LoadError("a library command's name lies outside the command");
+    throw MachOError("a library command's name lies outside the command");
   }
   Cursor name(
       slice.window(at + dylib.nameOffset, command.size - dylib.nameOffset, "a library name"),
@@ -101,7 +104,7 @@ void CheckSegmentsDoNotOverlap(const MachOSlice& slice) {
             [](const MachOSegment* a, const MachOSegment* b) { return a->address < b->address; });
   for (std::size_t i = 1; i < mapped.size(); ++i) {
     if (mapped[i - 1]->address + mapped[i - 1]->vmSize > mapped[i]->address) {
-      throw LoadError("segments " + mapped[i - 1]->name + " and " + mapped[i]->name + " overlap");
+      throw MachOError("segments " + mapped[i - 1]->name + " and " + mapped[i]->name + " overlap");
     }
   }
 }
@@ -110,9 +113,9 @@ MachOSlice ReadSlice(const Bytes& file, std::uint32_t cpuType, MachORange range)
   const Bytes slice =
       file.window(range.offset, range.size, "the " + CpuTypeName(cpuType) + " slice");
   const auto header = slice.record<MachHeader64>(0, "the Mach-O header");
-  if (header.magic != kMagic64) throw LoadError("a slice is not a 64-bit Mach-O file");
+  if (header.magic != kMagic64) throw MachOError("a slice is not a 64-bit Mach-O file");
   if (header.cpuType != cpuType) {
-    throw LoadError("the " + CpuTypeName(cpuType) + " slice holds code for " +
+    throw MachOError("the " + CpuTypeName(cpuType) + " slice holds code for " +
                     CpuTypeName(header.cpuType));
   }
   MachOSlice out;
@@ -125,7 +128,7 @@ MachOSlice ReadSlice(const Bytes& file, std::uint32_t cpuType, MachORange range)
   for (std::uint32_t i = 0; i < header.commandCount; ++i) {
     const auto command = commands.record<LoadCommand>(at, "load command " + std::to_string(i));
     if (command.size < sizeof(LoadCommand) || command.size % 4 != 0) {
-      throw LoadError("load command " + std::to_string(i) + " has a malformed size");
+      throw MachOError("load command " + std::to_string(i) + " has a malformed size");
     }
     commands.require(at, command.size, "load command " + std::to_string(i));
     const Bytes body = commands.window(at, command.size, "a load command");
@@ -157,6 +160,7 @@ MachOSlice ReadSlice(const Bytes& file, std::uint32_t cpuType, MachORange range)
         const auto data = body.record<LinkeditDataCommand>(0, "the code signature command");
         out.codeSignature =
             CheckedRange(slice, data.dataOffset, data.dataSize, "the code signature");
+        out.codeSignatureCommandOffset = sizeof(MachHeader64) + at;
         break;
       }
       case kLcDyldChainedFixups:
@@ -169,11 +173,11 @@ MachOSlice ReadSlice(const Bytes& file, std::uint32_t cpuType, MachORange range)
     at += command.size;
   }
   if (out.segments.empty())
-    throw LoadError("the " + CpuTypeName(cpuType) + " slice has no segments");
+    throw MachOError("the " + CpuTypeName(cpuType) + " slice has no segments");
   const auto headerSegment =
       std::find_if(out.segments.begin(), out.segments.end(),
                    [](const MachOSegment& s) { return s.fileOffset == 0 && s.fileSize > 0; });
-  if (headerSegment == out.segments.end()) throw LoadError("no segment maps the Mach-O header");
+  if (headerSegment == out.segments.end()) throw MachOError("no segment maps the Mach-O header");
   out.headerAddress = headerSegment->address;
   CheckSegmentsDoNotOverlap(out);
   return out;
@@ -181,15 +185,39 @@ MachOSlice ReadSlice(const Bytes& file, std::uint32_t cpuType, MachORange range)
 
 }  // namespace
 
-const MachOSection* MachOSlice::findSection(const std::string& segment,
-                                            const std::string& name) const {
+const MachOSegment* MachOSlice::findSegment(const std::string& name) const {
   for (const MachOSegment& s : segments) {
-    if (s.name != segment) continue;
-    for (const MachOSection& section : s.sections) {
-      if (section.name == name) return &section;
-    }
+    if (s.name == name) return &s;
   }
   return nullptr;
+}
+
+const MachOSection* MachOSlice::findSection(const std::string& segment,
+                                            const std::string& name) const {
+  const MachOSegment* s = findSegment(segment);
+  if (!s) return nullptr;
+  for (const MachOSection& section : s->sections) {
+    if (section.name == name) return &section;
+  }
+  return nullptr;
+}
+
+std::vector<std::uint8_t> ReadMachOFile(const std::string& path) {
+  const std::filesystem::path file = std::filesystem::u8path(path);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec)) throw MachOError(path + " is not a file");
+  const std::uintmax_t size = std::filesystem::file_size(file, ec);
+  if (ec || size > kMaxMachOFileSize) {
+    throw MachOError(path + " is larger than any plug-in's code (" +
+                     std::to_string(kMaxMachOFileSize >> 20) + " MiB)");
+  }
+  std::ifstream in(file, std::ios::binary);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+  if (!in || in.gcount() != static_cast<std::streamsize>(size)) {
+    throw MachOError("cannot read " + path);
+  }
+  return bytes;
 }
 
 bool LooksLikeMachO(const std::vector<std::uint8_t>& bytes) {
@@ -221,7 +249,7 @@ std::vector<MachOSlice> ReadMachOSlices(const std::vector<std::uint8_t>& file) {
   const bool wide = magic == kFatMagic64;
   const std::uint32_t count = bytes.bigEndian32(4, "the universal header");
   const std::uint64_t entrySize = wide ? sizeof(FatArch64) : sizeof(FatArch);
-  if (count == 0) throw LoadError("the universal file holds no slices");
+  if (count == 0) throw MachOError("the universal file holds no slices");
   bytes.require(sizeof(FatHeader), count * entrySize, "the universal file's slice table");
   std::vector<MachOSlice> slices;
   for (std::uint32_t i = 0; i < count; ++i) {
@@ -233,7 +261,7 @@ std::vector<MachOSlice> ReadMachOSlices(const std::vector<std::uint8_t>& file) {
                                                bytes.bigEndian32(at + 12, "a slice entry")};
     for (const MachOSlice& other : slices) {
       if (other.cpuType == cpuType)
-        throw LoadError("the universal file holds two " + CpuTypeName(cpuType) + " slices");
+        throw MachOError("the universal file holds two " + CpuTypeName(cpuType) + " slices");
     }
     slices.push_back(ReadSlice(bytes, cpuType, range));
   }
@@ -246,7 +274,7 @@ const MachOSlice& SliceFor(const std::vector<MachOSlice>& slices, std::uint32_t 
     if (slice.cpuType == cpuType) return slice;
     held += (held.empty() ? "" : ", ") + CpuTypeName(slice.cpuType);
   }
-  throw LoadError("the file has no " + CpuTypeName(cpuType) + " code, only " + held);
+  throw MachOError("the file has no " + CpuTypeName(cpuType) + " code, only " + held);
 }
 
 namespace {
@@ -263,7 +291,7 @@ class LocationTracker {
 
   void set(std::uint8_t segment, std::uint64_t offset) {
     if (segment >= slice_.segments.size()) {
-      throw LoadError(stream_ + " name segment " + std::to_string(segment) + " of " +
+      throw MachOError(stream_ + " name segment " + std::to_string(segment) + " of " +
                       std::to_string(slice_.segments.size()));
     }
     segment_ = segment;
@@ -276,13 +304,13 @@ class LocationTracker {
 
   // The current location, checked to hold a whole pointer, counted against the limit.
   MachOLocation take() {
-    if (!set_) throw LoadError(stream_ + " use a location before setting its segment");
+    if (!set_) throw MachOError(stream_ + " use a location before setting its segment");
     const MachOSegment& s = slice_.segments[segment_];
     if (offset_ > s.vmSize || s.vmSize - offset_ < kPointerSize) {
-      throw LoadError(stream_ + " point outside segment " + s.name + " (offset " + Hex(offset_) +
+      throw MachOError(stream_ + " point outside segment " + s.name + " (offset " + Hex(offset_) +
                       ")");
     }
-    if (++count_ > kMaxMachOFixups) throw LoadError(stream_ + " describe too many pointers");
+    if (++count_ > kMaxMachOFixups) throw MachOError(stream_ + " describe too many pointers");
     return {segment_, offset_};
   }
 
@@ -322,7 +350,7 @@ std::vector<MachOLocation> ReadRebases(const std::vector<std::uint8_t>& file,
         return out;
       case kRebaseSetTypeImm:
         if (immediate != kRebaseTypePointer) {
-          throw LoadError(stream + " use rebase type " + std::to_string(immediate) +
+          throw MachOError(stream + " use rebase type " + std::to_string(immediate) +
                           ", which 64-bit code does not have");
         }
         break;
@@ -350,7 +378,7 @@ std::vector<MachOLocation> ReadRebases(const std::vector<std::uint8_t>& file,
         break;
       }
       default:
-        throw LoadError(UnknownOpcode(stream, byte, at));
+        throw MachOError(UnknownOpcode(stream, byte, at));
     }
   }
   return out;
@@ -371,7 +399,7 @@ void ReadBindStream(const Bytes& slice, const MachOSlice& sliceInfo, MachORange 
   current.kind = kind;
   bool haveSymbol = false;
   auto bindTimes = [&](std::uint64_t times, std::uint64_t skip) {
-    if (!haveSymbol) throw LoadError(stream + " bind a pointer before naming its symbol");
+    if (!haveSymbol) throw MachOError(stream + " bind a pointer before naming its symbol");
     for (std::uint64_t i = 0; i < times; ++i) {
       current.location = where.take();
       out.push_back(current);
@@ -380,7 +408,7 @@ void ReadBindStream(const Bytes& slice, const MachOSlice& sliceInfo, MachORange 
   };
   auto setOrdinal = [&](std::int64_t ordinal) {
     if (ordinal > static_cast<std::int64_t>(sliceInfo.libraries.size())) {
-      throw LoadError(stream + " name library " + std::to_string(ordinal) + " but the file loads " +
+      throw MachOError(stream + " name library " + std::to_string(ordinal) + " but the file loads " +
                       std::to_string(sliceInfo.libraries.size()));
     }
     current.libraryOrdinal = ordinal;
@@ -417,7 +445,7 @@ void ReadBindStream(const Bytes& slice, const MachOSlice& sliceInfo, MachORange 
         break;
       case kBindSetTypeImm:
         if (immediate != kBindTypePointer) {
-          throw LoadError(stream + " use bind type " + std::to_string(immediate) +
+          throw MachOError(stream + " use bind type " + std::to_string(immediate) +
                           ", which 64-bit code does not have");
         }
         break;
@@ -445,7 +473,7 @@ void ReadBindStream(const Bytes& slice, const MachOSlice& sliceInfo, MachORange 
         break;
       }
       default:
-        throw LoadError(UnknownOpcode(stream, byte, at));
+        throw MachOError(UnknownOpcode(stream, byte, at));
     }
   }
 }
@@ -459,7 +487,7 @@ std::vector<MachOBinding> ReadBindings(const std::vector<std::uint8_t>& file,
   ReadBindStream(bytes, slice, slice.bind, MachOBindKind::kBind, out);
   ReadBindStream(bytes, slice, slice.lazyBind, MachOBindKind::kLazy, out);
   ReadBindStream(bytes, slice, slice.weakBind, MachOBindKind::kWeak, out);
-  if (out.size() > kMaxMachOFixups) throw LoadError("the bind opcodes describe too many pointers");
+  if (out.size() > kMaxMachOFixups) throw MachOError("the bind opcodes describe too many pointers");
   return out;
 }
 
@@ -477,31 +505,31 @@ std::map<std::string, std::uint64_t> ReadExports(const std::vector<std::uint8_t>
   while (!pending.empty()) {
     auto [node, prefix] = std::move(pending.back());
     pending.pop_back();
-    if (!visited.insert(node).second) throw LoadError(stream + " reaches a node twice");
+    if (!visited.insert(node).second) throw MachOError(stream + " reaches a node twice");
     Cursor in(trie, stream, node);
     const std::uint64_t terminalSize = in.uleb();
     const std::size_t children = in.position() + terminalSize;
     if (terminalSize > trie.size() - in.position()) {
-      throw LoadError(stream + " has a node running past its end");
+      throw MachOError(stream + " has a node running past its end");
     }
     if (terminalSize > 0) {
       const std::uint64_t flags = in.uleb();
       if (flags & (kExportReexport | kExportStubAndResolver)) {
-        throw LoadError(stream + " exports " + prefix +
+        throw MachOError(stream + " exports " + prefix +
                         " as a re-export or resolver, which this loader does not follow");
       }
       if ((flags & kExportKindMask) != kExportKindRegular) {
-        throw LoadError(stream + " exports " + prefix + " as an absolute or thread-local symbol");
+        throw MachOError(stream + " exports " + prefix + " as an absolute or thread-local symbol");
       }
       out[prefix] = in.uleb();
-      if (in.position() > children) throw LoadError(stream + " has a malformed export entry");
+      if (in.position() > children) throw MachOError(stream + " has a malformed export entry");
     }
     in = Cursor(trie, stream, children);
     const std::uint8_t childCount = in.byte();
     for (std::uint8_t i = 0; i < childCount; ++i) {
       std::string edge = in.cstring();
       const std::uint64_t child = in.uleb();
-      if (child >= trie.size()) throw LoadError(stream + " points outside itself");
+      if (child >= trie.size()) throw MachOError(stream + " points outside itself");
       pending.emplace_back(static_cast<std::size_t>(child), prefix + edge);
     }
   }

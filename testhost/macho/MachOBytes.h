@@ -1,5 +1,5 @@
 // Bounds-checked reading of untrusted bytes for the macOS code-file reader: every record and
-// number is read through these, and anything that would read past the end is a LoadError naming
+// number is read through these, and anything that would read past the end is a MachOError naming
 // what was being read.
 #pragma once
 
@@ -10,7 +10,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "testhost/PluginModule.h"
+#include "testhost/macho/MachO.h"
 
 namespace testhost::macho {
 
@@ -25,9 +25,9 @@ class Bytes {
   bool holds(std::uint64_t offset, std::uint64_t length) const {
     return offset <= size_ && length <= size_ - offset;
   }
-  // Throws LoadError "the file ends before the end of <what>" unless the range lies inside.
+  // Throws MachOError "the file ends before the end of <what>" unless the range lies inside.
   void require(std::uint64_t offset, std::uint64_t length, const std::string& what) const {
-    if (!holds(offset, length)) throw LoadError("the file ends before the end of " + what);
+    if (!holds(offset, length)) throw MachOError("the file ends before the end of " + what);
   }
   Bytes window(std::uint64_t offset, std::uint64_t length, const std::string& what) const {
     require(offset, length, what);
@@ -67,7 +67,7 @@ class Cursor {
   const std::string& stream() const { return stream_; }
 
   std::uint8_t byte() {
-    if (atEnd()) throw LoadError(stream_ + " ends in the middle of an entry");
+    if (atEnd()) throw MachOError(stream_ + " ends in the middle of an entry");
     return bytes_.data()[position_++];
   }
   std::uint64_t uleb() {
@@ -76,7 +76,7 @@ class Cursor {
       const std::uint8_t b = byte();
       const std::uint64_t bits = b & 0x7F;
       if (shift >= 64 || (shift > 57 && (bits >> (64 - shift)) != 0)) {
-        throw LoadError(stream_ + " holds a number too large for 64 bits");
+        throw MachOError(stream_ + " holds a number too large for 64 bits");
       }
       value |= bits << shift;
       if (!(b & 0x80)) return value;
@@ -88,7 +88,7 @@ class Cursor {
     std::uint8_t b = 0;
     do {
       b = byte();
-      if (shift >= 64) throw LoadError(stream_ + " holds a number too large for 64 bits");
+      if (shift >= 64) throw MachOError(stream_ + " holds a number too large for 64 bits");
       value |= std::uint64_t{b & 0x7Fu} << shift;
       shift += 7;
     } while (b & 0x80);
@@ -99,7 +99,7 @@ class Cursor {
   std::string cstring() {
     const std::uint8_t* begin = bytes_.data() + position_;
     const void* zero = std::memchr(begin, 0, bytes_.size() - position_);
-    if (!zero) throw LoadError(stream_ + " holds a name without its terminating zero");
+    if (!zero) throw MachOError(stream_ + " holds a name without its terminating zero");
     std::string text(reinterpret_cast<const char*>(begin),
                      static_cast<const std::uint8_t*>(zero) - begin);
     position_ += text.size() + 1;

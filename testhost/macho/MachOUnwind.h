@@ -19,7 +19,7 @@ struct UnwindFunction {
   std::uint64_t personalitySlot = 0;  // of the pointer to the personality routine; 0: none
 };
 
-// Every function of the section, in address order. Throws LoadError when the section is
+// Every function of the section, in address order. Throws MachOError when the section is
 // malformed or a reference in it points outside it.
 std::vector<UnwindFunction> ReadCompactUnwind(Bytes section);
 
@@ -27,7 +27,7 @@ std::vector<UnwindFunction> ReadCompactUnwind(Bytes section);
 // already bound) for the architecture `cpuType`: one CIE per personality routine (read from its
 // pointer slot), one FDE per function with unwind information, and the closing zero word, ready
 // for __register_frame. The frame and frameless encodings of x86_64 and arm64 are translated
-// (arm64 frameless ones only without saved registers); throws LoadError naming the function for
+// (arm64 frameless ones only without saved registers); throws MachOError naming the function for
 // any other, or for data that points outside the image.
 std::vector<std::uint8_t> BuildEhFrame(const std::vector<UnwindFunction>& functions, Bytes image,
                                        std::uint32_t cpuType);

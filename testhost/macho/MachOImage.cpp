@@ -1,4 +1,4 @@
-#include "MachOImage.h"
+#include "testhost/macho/MachOImage.h"
 
 #include <dlfcn.h>
 #include <sys/mman.h>
@@ -13,7 +13,8 @@
 #include "MachOBytes.h"
 #include "MachOFormat.h"
 #include "MachOUnwind.h"
-#include "testhost/MachO.h"
+#include "testhost/macho/CodeSignature.h"
+#include "testhost/macho/MachO.h"
 
 // libgcc's unwinder: frame data registered here is searched before the loaded libraries'.
 extern "C" void __register_frame(const void* ehFrame);
@@ -90,11 +91,11 @@ void CheckSectionsLoadable(const MachOSlice& slice) {
       switch (section.flags & kSectionTypeMask) {
         case kSectionModInitFuncPointers:
         case kSectionModTermFuncPointers:
-          throw LoadError("the code has static initialisers or finalisers (" + segment.name + "," +
+          throw MachOError("the code has static initialisers or finalisers (" + segment.name + "," +
                           section.name + "), which this loader does not run");
         case kSectionThreadLocalRegular:
         case kSectionThreadLocalInitFunctionPointers:
-          throw LoadError("the code has thread-local variables, which this loader does not set up");
+          throw MachOError("the code has thread-local variables, which this loader does not set up");
         default:
           break;
       }
@@ -106,7 +107,7 @@ void CheckSectionsLoadable(const MachOSlice& slice) {
 
 MachOImage::Mapping::Mapping(std::size_t size) {
   void* p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (p == MAP_FAILED) throw LoadError("cannot reserve " + std::to_string(size) + " bytes");
+  if (p == MAP_FAILED) throw MachOError("cannot reserve " + std::to_string(size) + " bytes");
   data_ = static_cast<std::uint8_t*>(p);
   size_ = size;
 }
@@ -149,15 +150,17 @@ MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
   const std::vector<MachOSlice> slices = ReadMachOSlices(file);
   const MachOSlice& slice = SliceFor(slices, kHostCpuType);
   if (slice.fileType != kFileTypeBundle && slice.fileType != kFileTypeDylib) {
-    throw LoadError("the " + CpuTypeName(kHostCpuType) +
+    throw MachOError("the " + CpuTypeName(kHostCpuType) +
                     " code is neither a bundle nor a library (file type " +
                     std::to_string(slice.fileType) + ")");
   }
   if (slice.hasChainedFixups) {
-    throw LoadError("the code uses chained fixups, which this loader does not apply");
+    throw MachOError("the code uses chained fixups, which this loader does not apply");
   }
-  if (!slice.hasDyldInfo) throw LoadError("the code has no rebase and bind information");
+  if (!slice.hasDyldInfo) throw MachOError("the code has no rebase and bind information");
   CheckSectionsLoadable(slice);
+  // macOS runs no page of code whose hash differs from the one its signature holds.
+  VerifyPageHashes(file, slice);
 
   // Everything the file says is read and checked before anything is mapped.
   const std::vector<MachOLocation> rebases = ReadRebases(file, slice);
@@ -175,7 +178,7 @@ MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
   for (const MachOSegment& segment : slice.segments) {
     if (segment.vmSize == 0 || IsReservation(segment)) continue;
     if (segment.address % kPageSize != 0) {
-      throw LoadError("segment " + segment.name + " does not start on a page boundary");
+      throw MachOError("segment " + segment.name + " does not start on a page boundary");
     }
     low = std::min(low, segment.address);
     high = std::max(high, segment.address + RoundUpToPage(segment.vmSize));
@@ -193,7 +196,7 @@ MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
   const auto pointerAt = [&](const MachOLocation& location) {
     const MachOSegment& segment = slice.segments[location.segment];
     if (IsReservation(segment)) {
-      throw LoadError("a rebase or bind points into the unmapped segment " + segment.name);
+      throw MachOError("a rebase or bind points into the unmapped segment " + segment.name);
     }
     return base + (segment.address - low) + location.offset;
   };
@@ -217,7 +220,7 @@ MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
       // A weak definition the process lacks keeps the code's own; a weak import becomes null.
       if (binding.kind == MachOBindKind::kWeak && exports_.count(binding.symbol)) continue;
       if (!binding.weakImport) {
-        throw LoadError("the code imports " + binding.symbol + ", which this process lacks");
+        throw MachOError("the code imports " + binding.symbol + ", which this process lacks");
       }
     }
     const std::uint64_t value = target ? reinterpret_cast<std::uintptr_t>(target) +
@@ -228,7 +231,7 @@ MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
 
   const Bytes image(header_, mapping_.size() - (slice.headerAddress - low));
   for (const auto& [name, address] : exports_) {
-    if (address >= image.size()) throw LoadError("the export " + name + " lies outside the image");
+    if (address >= image.size()) throw MachOError("the export " + name + " lies outside the image");
   }
   ehFrame_ = BuildEhFrame(unwind, image, kHostCpuType);
 
@@ -236,12 +239,12 @@ MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
   __builtin___clear_cache(reinterpret_cast<char*>(base),
                           reinterpret_cast<char*>(base) + mapping_.size());
   // Between segments nothing is mapped; each segment gets the protection the file asks for.
-  if (mprotect(base, mapping_.size(), PROT_NONE) != 0) throw LoadError("cannot protect the image");
+  if (mprotect(base, mapping_.size(), PROT_NONE) != 0) throw MachOError("cannot protect the image");
   for (const MachOSegment& segment : slice.segments) {
     if (segment.vmSize == 0 || IsReservation(segment)) continue;
     if (mprotect(base + (segment.address - low), RoundUpToPage(segment.vmSize),
                  Protection(segment.initProtection)) != 0) {
-      throw LoadError("cannot protect segment " + segment.name);
+      throw MachOError("cannot protect segment " + segment.name);
     }
   }
   frames_ = FrameRegistration(ehFrame_);

@@ -16,7 +16,7 @@ namespace testhost {
 class MachOImage {
  public:
   // Loads the slice of this process's architecture of a thin or universal code file held in
-  // `file`. Throws LoadError naming the problem (malformed file, no code for this architecture,
+  // `file`. Throws MachOError naming the problem (malformed file, no code for this architecture,
   // an import this process does not have, unwind data that cannot be translated); nothing stays
   // mapped or registered then.
   explicit MachOImage(const std::vector<std::uint8_t>& file);
