@@ -128,12 +128,12 @@ elseif(CHECK STREQUAL "unwind")
   endforeach()
 
 elseif(CHECK STREQUAL "files")
-  # The four files of the bundle, the three besides the code as generated.
+  # The five files of the bundle: the code, its seal, and three as generated.
   file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE "${BUNDLE}" "${BUNDLE}/*")
   list(SORT files)
   set(expected_files
     Contents/Info.plist Contents/MacOS/ZelfinControls Contents/PkgInfo
-    Contents/Resources/ZelfinControls.rsrc)
+    Contents/Resources/ZelfinControls.rsrc Contents/_CodeSignature/CodeResources)
   if(NOT files STREQUAL expected_files)
     fail("bundle holds [${files}], expected [${expected_files}]")
   endif()

@@ -1,6 +1,7 @@
 # Shared shell helpers for the project's scripts. Source it; do not run it.
 
-# Installs the named Debian packages that are missing (apt-get update at most once per run).
+# Installs the named Debian packages that are missing (apt-get update at most once per run). A
+# name with an architecture (libssl-dev:arm64) first adds that architecture to dpkg's.
 zelfin_ensure_packages() {
   local missing=()
   local pkg
@@ -11,6 +12,13 @@ zelfin_ensure_packages() {
   echo "== Installing: ${missing[*]}"
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  local arch
+  for arch in $(printf '%s\n' "${missing[@]}" | sed -n 's/^[^:]*:\([a-z0-9]*\)$/\1/p' | sort -u); do
+    if ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+      $sudo dpkg --add-architecture "$arch"
+      unset ZELFIN_APT_UPDATED
+    fi
+  done
   if [ -z "${ZELFIN_APT_UPDATED:-}" ]; then
     $sudo apt-get update -qq
     export ZELFIN_APT_UPDATED=1
@@ -18,14 +26,21 @@ zelfin_ensure_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-# What every build needs: the native toolchain, GoogleTest, Benchmark and libpng for the stand-in host.
-ZELFIN_NATIVE_PACKAGES=(g++ cmake ninja-build pkg-config googletest libgtest-dev libbenchmark-dev libpng-dev)
-# Cross builds: MinGW-w64 for the .aex, Wine to run its tests, clang/lld/libc++ for the macOS bundle.
-ZELFIN_CROSS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 clang-14 lld-16 libc++-14-dev libc++abi-14-dev llvm-14)
+# What every build needs: the native toolchain, GoogleTest, Benchmark and libpng for the stand-in
+# host, libcrypto and libplist for the macOS bundle's signature (checked, and written by the signer).
+ZELFIN_NATIVE_PACKAGES=(g++ cmake ninja-build pkg-config googletest libgtest-dev libbenchmark-dev libpng-dev
+  libssl-dev libplist-dev)
+# Cross builds: MinGW-w64 for the .aex, Wine to run its tests, clang/lld/libc++ for the macOS bundle
+# and libcrypto/libplist for its signer.
+ZELFIN_CROSS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 clang-14 lld-16 libc++-14-dev libc++abi-14-dev llvm-14
+  libssl-dev libplist-dev)
+# What the macOS bundle's own build needs (scripts/build-macos.sh, test-macos.sh).
+ZELFIN_MACOS_PACKAGES=(cmake ninja-build g++ clang-14 lld-16 libc++-14-dev llvm-14 libssl-dev libplist-dev)
 # Sanitizer and fuzzing runs.
 ZELFIN_SANITIZER_PACKAGES=(clang-14 libclang-rt-14-dev)
 # The bundle's arm64 code run by an arm64 build of the stand-in host under qemu-aarch64.
-ZELFIN_ARM64_PACKAGES=(g++-aarch64-linux-gnu qemu-user)
+# Its signature checks need the arm64 builds of libcrypto and libplist.
+ZELFIN_ARM64_PACKAGES=(g++-aarch64-linux-gnu qemu-user libssl-dev:arm64 libplist-dev:arm64)
 
 zelfin_jobs() {
   nproc 2>/dev/null || echo 2

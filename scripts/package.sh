@@ -4,7 +4,8 @@
 #   dist/ZelfinControls-<version>-macos.zip  ZelfinControls.plugin, the user's guide, the licence
 # <version> is the plug-in's own version (resources/ZelfinEffects.h), as zelfin-host reports it;
 # both plug-ins must declare that version for all five effects, the bundle must declare them for
-# Intel and Apple-silicon Macs and hold the code of both, or nothing is packaged.
+# Intel and Apple-silicon Macs, hold the code of both and verify as signed as a whole, or nothing
+# is packaged.
 # The zips depend only on the sources and the commit: their entries carry the commit's time (see
 # zelfin_zip in scripts/lib.sh).
 set -euo pipefail
@@ -13,10 +14,11 @@ source scripts/lib.sh
 
 zelfin_ensure_packages "${ZELFIN_NATIVE_PACKAGES[@]}" zip
 
-echo "== Building zelfin-host"
+echo "== Building zelfin-host and zelfin-macho-check"
 cmake --preset release > /dev/null
-cmake --build --preset release -j "$(zelfin_jobs)" --target zelfin-host
+cmake --build --preset release -j "$(zelfin_jobs)" --target zelfin-host zelfin-macho-check
 host=build/release/tools/zelfin-host
+check=build/release/tools/macho-check/zelfin-macho-check
 version=$("$host" --version | awk '{print $2}')
 if ! [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]]; then
   echo "package: zelfin-host reports no version ('$version')" >&2
@@ -46,6 +48,11 @@ mac_code=dist/ZelfinControls.plugin/Contents/MacOS/ZelfinControls
 read -r -a slices < <(llvm-lipo-14 -archs "$mac_code")
 if [ "${slices[*]}" != "x86_64 arm64" ]; then
   echo "package: $mac_code holds the code for '${slices[*]}', not for 'x86_64 arm64'" >&2
+  exit 1
+fi
+
+if ! "$check" bundle dist/ZelfinControls.plugin; then
+  echo "package: dist/ZelfinControls.plugin does not verify as signed as a whole" >&2
   exit 1
 fi
 

@@ -6,8 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
 
-zelfin_ensure_packages cmake ninja-build clang-14 lld-16 libc++-14-dev llvm-14 googletest \
-  "${ZELFIN_ARM64_PACKAGES[@]}"
+zelfin_ensure_packages "${ZELFIN_MACOS_PACKAGES[@]}" googletest "${ZELFIN_ARM64_PACKAGES[@]}"
 cmake --preset macos-cross
 cmake --build --preset macos-cross -j "$(zelfin_jobs)"
 cmake --preset arm64-qemu

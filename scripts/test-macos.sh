@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
 
-zelfin_ensure_packages cmake ninja-build g++ clang-14 lld-16 libc++-14-dev llvm-14
+zelfin_ensure_packages "${ZELFIN_MACOS_PACKAGES[@]}"
 cmake --preset macos-cross
 cmake --build --preset macos-cross -j "$(zelfin_jobs)"
 ctest --preset macos-cross

@@ -68,7 +68,12 @@ void ReadMacResources(PluginFile& plugin) {
 // A bundle folder, or the code file inside one: the registrations come from the bundle's
 // resource file; its code is loaded where the stand-in host can run it.
 void OpenBundle(PluginFile& plugin, bool folder) {
-  const fs::path expected = testhost::RegistrationResourcePath(plugin.path);
+  fs::path expected;
+  try {
+    expected = testhost::RegistrationResourcePath(plugin.path);
+  } catch (const std::runtime_error& e) {  // an Info.plist that names no code file, say
+    throw ToolError(plugin.path + " is not a readable plug-in bundle: " + e.what());
+  }
   if (!fs::is_regular_file(expected)) {
     throw ToolError(plugin.path +
                     (folder ? " is a folder but not a plug-in bundle: "
