@@ -107,7 +107,6 @@ FoundDirectory ReadDirectory(const Bytes& signature, std::uint64_t offset) {
   d.identifier = identifier.cstring();
   const std::uint64_t specialBytes = std::uint64_t{specialSlots} * d.hashSize;
   if (specialBytes > hashOffset) throw MachOError("the special slots lie before the code directory");
-  cd.require(hashOffset, std::uint64_t{d.codeSlots} * d.hashSize, "the page hashes");
   for (std::uint32_t slot = 1; slot <= specialSlots; ++slot) {
     const Bytes hash = cd.window(hashOffset - std::uint64_t{slot} * d.hashSize, d.hashSize,
                                  "a special slot");
@@ -115,6 +114,11 @@ FoundDirectory ReadDirectory(const Bytes& signature, std::uint64_t offset) {
   }
   found.hashOffset = offset + hashOffset;
   return found;
+}
+
+// The slice's signature, which the reader checked lies inside it.
+Bytes SignatureBytes(const Bytes& sliceBytes, const MachOSlice& slice) {
+  return sliceBytes.window(slice.codeSignature->offset, slice.codeSignature->size, "the signature");
 }
 
 struct FoundSignature {
@@ -128,8 +132,7 @@ FoundSignature ReadSignature(const Bytes& sliceBytes, const MachOSlice& slice) {
   if (!slice.codeSignature) throw MachOError("carries no code signature");
   FoundSignature found;
   found.offset = slice.codeSignature->offset;
-  const Bytes signature =
-      sliceBytes.window(slice.codeSignature->offset, slice.codeSignature->size, "the signature");
+  const Bytes signature = SignatureBytes(sliceBytes, slice);
   if (signature.bigEndian32(0, "the signature's header") != kSuperBlobMagic) {
     throw MachOError("its signature is not a SuperBlob");
   }
@@ -338,8 +341,8 @@ PageHashSummary VerifyPageHashes(const std::vector<std::uint8_t>& file, const Ma
     for (const FoundDirectory& found : signature.directories) {
       const CodeDirectory& d = found.directory;
       CheckDirectoryShape(d, signature.offset);
-      const Bytes hashes = bytes.window(signature.offset + found.hashOffset,
-                                        std::uint64_t{d.codeSlots} * d.hashSize, "the page hashes");
+      const Bytes hashes = SignatureBytes(bytes, slice).window(
+          found.hashOffset, std::uint64_t{d.codeSlots} * d.hashSize, "the page hashes");
       ForEachPage(d, [&](std::uint32_t page, std::uint64_t start, std::uint64_t length) {
         const Sha256Digest digest = Sha256(bytes.data() + start, length);
         const std::uint8_t* stored = hashes.data() + std::uint64_t{page} * d.hashSize;
@@ -451,6 +454,8 @@ void RehashCodePages(std::vector<std::uint8_t>& file) {
       for (const FoundDirectory& found : signature.directories) {
         const CodeDirectory& d = found.directory;
         CheckDirectoryShape(d, signature.offset);
+        SignatureBytes(bytes, slice).require(
+            found.hashOffset, std::uint64_t{d.codeSlots} * d.hashSize, "the page hashes");
         std::uint8_t* hashes = file.data() + slice.range.offset + signature.offset + found.hashOffset;
         ForEachPage(d, [&](std::uint32_t page, std::uint64_t start, std::uint64_t length) {
           const Sha256Digest digest = Sha256(bytes.data() + start, length);

@@ -174,11 +174,14 @@ TEST_F(Scratch, AWindowsPluginIsListedButNotRun) {
   EXPECT_THROW(zelfin_host::FindEffect(plugin, "light control"), ToolError);
 }
 
+// Found through its Info.plist, whatever the folder is called; its code is missing.
 TEST_F(Scratch, ABundleIsReadFromItsResourceFile) {
-  const fs::path resources = dir_ / "ZelfinControls.plugin" / "Contents" / "Resources";
+  const fs::path resources = dir_ / "Renamed.plugin" / "Contents" / "Resources";
   fs::create_directories(resources);
-  write("ZelfinControls.plugin/Contents/Resources/ZelfinControls.rsrc", zelfin::MacResourceFile());
-  const zelfin_host::PluginFile plugin = OpenPlugin((dir_ / "ZelfinControls.plugin").string());
+  const std::string info = zelfin::BundleInfoPlist();
+  write("Renamed.plugin/Contents/Info.plist", Bytes(info.begin(), info.end()));
+  write("Renamed.plugin/Contents/Resources/ZelfinControls.rsrc", zelfin::MacResourceFile());
+  const zelfin_host::PluginFile plugin = OpenPlugin((dir_ / "Renamed.plugin").string());
   EXPECT_EQ(plugin.kind, zelfin_host::PluginKind::kMacBundle);
   ASSERT_EQ(plugin.effects.size(), static_cast<std::size_t>(zelfin::kEffectCount));
   EXPECT_EQ(plugin.effects[4].matchName, "ZelfinBezierControl");
