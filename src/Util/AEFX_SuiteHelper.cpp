@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "Util/SuiteIdentity.h"
+
 namespace zelfin {
 
 namespace {
@@ -15,12 +17,8 @@ void ReportError(PF_InData* in_data, PF_OutData* out_data, const char* message) 
 }
 
 // The four drawing suites in the order they are acquired and released.
-struct SuiteName {
-  const char* name;
-  A_long version;
-};
 enum : std::size_t { kDraw, kSupplier, kSurface, kPath, kDrawbotSuiteCount };
-constexpr SuiteName kDrawbotSuites[kDrawbotSuiteCount] = {
+constexpr SuiteIdentity kDrawbotSuites[kDrawbotSuiteCount] = {
     {kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1},
     {kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1},
     {kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1},
@@ -29,7 +27,7 @@ constexpr SuiteName kDrawbotSuites[kDrawbotSuiteCount] = {
 
 // Acquires one drawing suite into its member of the record.
 template <typename SuiteT>
-PF_Err AcquireInto(PF_InData* in_data, PF_OutData* out_data, const SuiteName& suite,
+PF_Err AcquireInto(PF_InData* in_data, PF_OutData* out_data, const SuiteIdentity& suite,
                    const SuiteT** memberPP) {
   const void* suiteP = nullptr;
   const PF_Err err =
@@ -104,7 +102,7 @@ PF_Err AEFX_AcquireDrawbotSuites(PF_InData* in_data, PF_OutData* out_data,
 }
 
 PF_Err AEFX_ReleaseDrawbotSuites(PF_InData* in_data, PF_OutData* out_data) {
-  for (const SuiteName& suite : kDrawbotSuites) {
+  for (const SuiteIdentity& suite : kDrawbotSuites) {
     AEFX_ReleaseSuite(in_data, out_data, suite.name, suite.version, nullptr);
   }
   return PF_Err_NONE;
