@@ -136,30 +136,6 @@ bool HoldsAllSuites(const DRAWBOT_Suites& drawbot) {
          drawbot.path_suiteP;
 }
 
-// Gives back the drawing suites the record holds. After a partial acquisition only those the
-// host handed over go back, so that its counts stay balanced.
-void ReleaseDrawbotSuites(PF_InData* in_data, PF_OutData* out_data, const DRAWBOT_Suites& drawbot) {
-  if (HoldsAllSuites(drawbot)) {
-    AEFX_ReleaseDrawbotSuites(in_data, out_data);
-    return;
-  }
-  const struct {
-    const void* suiteP;
-    const char* name;
-    A_long version;
-  } held[] = {
-      {drawbot.drawbot_suiteP, kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1},
-      {drawbot.supplier_suiteP, kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1},
-      {drawbot.surface_suiteP, kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1},
-      {drawbot.path_suiteP, kDRAWBOT_PathSuite, kDRAWBOT_PathSuite_Version1},
-  };
-  for (const auto& suite : held) {
-    if (suite.suiteP != nullptr) {
-      AEFX_ReleaseSuite(in_data, out_data, suite.name, suite.version, nullptr);
-    }
-  }
-}
-
 // The drawing proper. Every host drawing call is made only while the ones before it succeeded; a
 // path or pen that cannot be made throws DRAWBOT_Exception, and the owners release what was made as
 // it passes. The Draw and Surface suites come through the suite handler as well as the helper's
@@ -302,10 +278,10 @@ void DrawHandles(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[]
     // The drawing stops where it failed; the objects made so far are already released. The
     // event still counts as drawn: a failed overlay is no reason to interrupt the user.
   } catch (...) {
-    ReleaseDrawbotSuites(in_data, out_data, drawbot);
+    ReleaseHeldDrawbotSuites(in_data, out_data, drawbot);
     throw;
   }
-  ReleaseDrawbotSuites(in_data, out_data, drawbot);
+  ReleaseHeldDrawbotSuites(in_data, out_data, drawbot);
 }
 
 PF_Err HandleEventVertexControl(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],

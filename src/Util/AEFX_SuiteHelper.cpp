@@ -1,5 +1,6 @@
 #include "Util/AEFX_SuiteHelper.h"
 
+#include <array>
 #include <cstddef>
 
 #include "Util/SuiteIdentity.h"
@@ -16,7 +17,8 @@ void ReportError(PF_InData* in_data, PF_OutData* out_data, const char* message) 
   in_data->utils->ansi.sprintf(out_data->return_msg, "%s", message);
 }
 
-// The four drawing suites in the order they are acquired and released.
+// The four drawing suites in the order they are acquired and released, which is also the order
+// of the members of DRAWBOT_Suites.
 enum : std::size_t { kDraw, kSupplier, kSurface, kPath, kDrawbotSuiteCount };
 constexpr SuiteIdentity kDrawbotSuites[kDrawbotSuiteCount] = {
     {kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1},
@@ -24,6 +26,17 @@ constexpr SuiteIdentity kDrawbotSuites[kDrawbotSuiteCount] = {
     {kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1},
     {kDRAWBOT_PathSuite, kDRAWBOT_PathSuite_Version1},
 };
+
+// The record's members, in the order of the table.
+std::array<const void*, kDrawbotSuiteCount> Members(const DRAWBOT_Suites& suites) {
+  return {suites.drawbot_suiteP, suites.supplier_suiteP, suites.surface_suiteP,
+          suites.path_suiteP};
+}
+
+void ReleaseDrawbotSuite(PF_InData* in_data, PF_OutData* out_data, std::size_t index) {
+  AEFX_ReleaseSuite(in_data, out_data, kDrawbotSuites[index].name, kDrawbotSuites[index].version,
+                    nullptr);
+}
 
 // Acquires one drawing suite into its member of the record.
 template <typename SuiteT>
@@ -75,7 +88,7 @@ PF_Err AEFX_AcquireDrawbotSuites(PF_InData* in_data, PF_OutData* out_data,
   }
   // Counted as they are handed out, so that a host that throws out of a later acquisition gets
   // back the ones before it: the exception leaves nothing acquired for the caller to find.
-  int acquired = 0;
+  std::size_t acquired = 0;
   PF_Err err = PF_Err_NONE;
   try {
     err = AcquireInto(in_data, out_data, kDrawbotSuites[kDraw], &suitesP->drawbot_suiteP);
@@ -92,18 +105,27 @@ PF_Err AEFX_AcquireDrawbotSuites(PF_InData* in_data, PF_OutData* out_data,
       err = AcquireInto(in_data, out_data, kDrawbotSuites[kPath], &suitesP->path_suiteP);
     }
   } catch (...) {
-    for (int i = 0; i < acquired; ++i) {
-      AEFX_ReleaseSuite(in_data, out_data, kDrawbotSuites[i].name, kDrawbotSuites[i].version,
-                        nullptr);
+    for (std::size_t i = 0; i < acquired; ++i) {
+      ReleaseDrawbotSuite(in_data, out_data, i);
     }
     throw;
   }
   return err;
 }
 
+void ReleaseHeldDrawbotSuites(PF_InData* in_data, PF_OutData* out_data,
+                              const DRAWBOT_Suites& suites) {
+  const std::array<const void*, kDrawbotSuiteCount> held = Members(suites);
+  for (std::size_t i = 0; i < kDrawbotSuiteCount; ++i) {
+    if (held[i] != nullptr) {
+      ReleaseDrawbotSuite(in_data, out_data, i);
+    }
+  }
+}
+
 PF_Err AEFX_ReleaseDrawbotSuites(PF_InData* in_data, PF_OutData* out_data) {
-  for (const SuiteIdentity& suite : kDrawbotSuites) {
-    AEFX_ReleaseSuite(in_data, out_data, suite.name, suite.version, nullptr);
+  for (std::size_t i = 0; i < kDrawbotSuiteCount; ++i) {
+    ReleaseDrawbotSuite(in_data, out_data, i);
   }
   return PF_Err_NONE;
 }

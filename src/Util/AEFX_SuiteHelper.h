@@ -27,6 +27,12 @@ PF_Err AEFX_ReleaseSuite(PF_InData* in_data, PF_OutData* out_data, const char* n
 // refuses: the ones before it stay acquired, the members after it are left as they were.
 PF_Err AEFX_AcquireDrawbotSuites(PF_InData* in_data, PF_OutData* out_data, DRAWBOT_Suites* suitesP);
 
+// Gives back the drawing suites the record holds (its non-null members), in the same order: after
+// an acquisition that stopped part way only those the host handed over, so that its counts stay
+// balanced. The record is to be cleared before the acquisition.
+void ReleaseHeldDrawbotSuites(PF_InData* in_data, PF_OutData* out_data,
+                              const DRAWBOT_Suites& suites);
+
 // Releases the four drawing suites, each regardless of the others; always PF_Err_NONE.
 PF_Err AEFX_ReleaseDrawbotSuites(PF_InData* in_data, PF_OutData* out_data);
 

@@ -124,6 +124,29 @@ TEST_F(SuiteHelperTest, RefusedSurfaceSuiteStopsTheDrawbotAcquisition) {
   EXPECT_TRUE(host.released.empty());
 }
 
+TEST_F(SuiteHelperTest, ReleasingTheHeldDrawbotSuitesGivesBackOnlyWhatTheHostHandedOver) {
+  struct Case {
+    const char* what;
+    std::set<SuiteIdentity>* failure;
+    std::vector<SuiteIdentity> released;
+  };
+  const Case cases[] = {
+      {"all four", nullptr, {kDraw, kSupplier, kSurface, kPath}},
+      {"surface refused", &host.refused, {kDraw, kSupplier}},
+      {"supplier handed out as null", &host.nulled, {kDraw}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.failure) c.failure->insert(c.failure == &host.nulled ? kSupplier : kSurface);
+    host.released.clear();
+    DRAWBOT_Suites suites{};
+    AEFX_AcquireDrawbotSuites(&in_data, &out_data, &suites);
+    ReleaseHeldDrawbotSuites(&in_data, &out_data, suites);
+    EXPECT_EQ(host.released, c.released);
+    if (c.failure) c.failure->clear();
+  }
+}
+
 TEST_F(SuiteHelperTest, HostThrowingDuringDrawbotAcquisitionGetsBackWhatItGaveOut) {
   host.throwing.insert(kSurface);
   DRAWBOT_Suites suites{};
