@@ -28,14 +28,14 @@ PF_Err HandleEventVertexControl(PF_InData* in_data, PF_OutData* out_data, PF_Par
 
 // Hit test on a mouse press: the first of vertex, in-tangent and out-tangent handle within 15
 // panel pixels (horizontal plus vertical distance) starts a drag of it, stored in the event's
-// click data. to_panel is Layer2CompFrame or Layer2LayerFrame. Changes no parameter.
+// click data. toPanel is Layer2CompFrame or Layer2LayerFrame. Changes no parameter.
 bool DoClickHandles(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
-                    ZelfinPointConversion to_panel, PF_EventExtra* event);
+                    ZelfinPointConversion toPanel, PF_EventExtra* event);
 
 // One event of a drag: applies the position stored by the previous event to the dragged
 // parameter (Shift keeps a tangent on its direction) and stores the mouse position for the
-// next. to_layer is CompFrame2Layer or LayerFrame2Layer. Always true.
-bool DoDragHandles(PF_InData* in_data, PF_ParamDef* params[], ZelfinPointConversion to_layer,
+// next. toLayer is CompFrame2Layer or LayerFrame2Layer. Always true.
+bool DoDragHandles(PF_InData* in_data, PF_ParamDef* params[], ZelfinPointConversion toLayer,
                    PF_EventExtra* event);
 
 // Draws the line through the three handles and a square on each. A failing drawing call only

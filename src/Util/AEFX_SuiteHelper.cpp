@@ -29,8 +29,8 @@ constexpr SuiteIdentity kDrawbotSuites[kDrawbotSuiteCount] = {
 
 // The record's members, in the order of the table.
 std::array<const void*, kDrawbotSuiteCount> Members(const DRAWBOT_Suites& suites) {
-  return {suites.drawbot_suiteP, suites.supplier_suiteP, suites.surface_suiteP,
-          suites.path_suiteP};
+  return {suites.drawbotSuiteP, suites.supplierSuiteP, suites.surfaceSuiteP,
+          suites.pathSuiteP};
 }
 
 void ReleaseDrawbotSuite(PF_InData* in_data, PF_OutData* out_data, std::size_t index) {
@@ -52,7 +52,7 @@ PF_Err AcquireInto(PF_InData* in_data, PF_OutData* out_data, const SuiteIdentity
 }  // namespace
 
 PF_Err AEFX_AcquireSuite(PF_InData* in_data, PF_OutData* out_data, const char* name, A_long version,
-                         const char* error_string, const void** suitePP) {
+                         const char* errorMessage, const void** suitePP) {
   // Cleared first: a host that refuses without writing must not leave an old pointer looking
   // like a suite.
   *suitePP = nullptr;
@@ -64,19 +64,19 @@ PF_Err AEFX_AcquireSuite(PF_InData* in_data, PF_OutData* out_data, const char* n
     return PF_Err_NONE;
   }
   ReportError(in_data, out_data,
-              error_string != nullptr ? error_string : "Not able to acquire AEFX Suite.");
+              errorMessage != nullptr ? errorMessage : "Not able to acquire AEFX Suite.");
   return PF_Err_BAD_CALLBACK_PARAM;
 }
 
 PF_Err AEFX_ReleaseSuite(PF_InData* in_data, PF_OutData* out_data, const char* name, A_long version,
-                         const char* error_string) {
+                         const char* errorMessage) {
   const SPBasicSuite* basicP = in_data->pica_basicP;
   if (basicP != nullptr) {
     basicP->ReleaseSuite(name, version);
     return PF_Err_NONE;
   }
   ReportError(in_data, out_data,
-              error_string != nullptr ? error_string : "Not able to release AEFX Suite.");
+              errorMessage != nullptr ? errorMessage : "Not able to release AEFX Suite.");
   return PF_Err_BAD_CALLBACK_PARAM;
 }
 
@@ -91,18 +91,18 @@ PF_Err AEFX_AcquireDrawbotSuites(PF_InData* in_data, PF_OutData* out_data,
   std::size_t acquired = 0;
   PF_Err err = PF_Err_NONE;
   try {
-    err = AcquireInto(in_data, out_data, kDrawbotSuites[kDraw], &suitesP->drawbot_suiteP);
+    err = AcquireInto(in_data, out_data, kDrawbotSuites[kDraw], &suitesP->drawbotSuiteP);
     if (!err) {
       ++acquired;
-      err = AcquireInto(in_data, out_data, kDrawbotSuites[kSupplier], &suitesP->supplier_suiteP);
+      err = AcquireInto(in_data, out_data, kDrawbotSuites[kSupplier], &suitesP->supplierSuiteP);
     }
     if (!err) {
       ++acquired;
-      err = AcquireInto(in_data, out_data, kDrawbotSuites[kSurface], &suitesP->surface_suiteP);
+      err = AcquireInto(in_data, out_data, kDrawbotSuites[kSurface], &suitesP->surfaceSuiteP);
     }
     if (!err) {
       ++acquired;
-      err = AcquireInto(in_data, out_data, kDrawbotSuites[kPath], &suitesP->path_suiteP);
+      err = AcquireInto(in_data, out_data, kDrawbotSuites[kPath], &suitesP->pathSuiteP);
     }
   } catch (...) {
     for (std::size_t i = 0; i < acquired; ++i) {

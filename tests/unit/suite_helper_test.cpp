@@ -102,10 +102,10 @@ TEST_F(SuiteHelperTest, DrawbotSuitesAreAcquiredInOrder) {
   DRAWBOT_Suites suites{};
   EXPECT_EQ(AEFX_AcquireDrawbotSuites(&in_data, &out_data, &suites), PF_Err_NONE);
   EXPECT_EQ(host.acquired, (std::vector<SuiteIdentity>{kDraw, kSupplier, kSurface, kPath}));
-  EXPECT_EQ(static_cast<const void*>(suites.drawbot_suiteP), host.TableFor(kDraw));
-  EXPECT_EQ(static_cast<const void*>(suites.supplier_suiteP), host.TableFor(kSupplier));
-  EXPECT_EQ(static_cast<const void*>(suites.surface_suiteP), host.TableFor(kSurface));
-  EXPECT_EQ(static_cast<const void*>(suites.path_suiteP), host.TableFor(kPath));
+  EXPECT_EQ(static_cast<const void*>(suites.drawbotSuiteP), host.TableFor(kDraw));
+  EXPECT_EQ(static_cast<const void*>(suites.supplierSuiteP), host.TableFor(kSupplier));
+  EXPECT_EQ(static_cast<const void*>(suites.surfaceSuiteP), host.TableFor(kSurface));
+  EXPECT_EQ(static_cast<const void*>(suites.pathSuiteP), host.TableFor(kPath));
   EXPECT_FALSE(ShowsError());
 }
 
@@ -113,14 +113,14 @@ TEST_F(SuiteHelperTest, RefusedSurfaceSuiteStopsTheDrawbotAcquisition) {
   host.refused.insert(kSurface);
   DRAWBOT_Suites suites{};
   const auto* untouched = reinterpret_cast<const DRAWBOT_PathSuite1*>(&utils);
-  suites.path_suiteP = untouched;
+  suites.pathSuiteP = untouched;
   EXPECT_EQ(AEFX_AcquireDrawbotSuites(&in_data, &out_data, &suites), PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_TRUE(ShowsError());
   EXPECT_EQ(Message(), "Not able to acquire AEFX Suite.");
   EXPECT_EQ(host.acquired, (std::vector<SuiteIdentity>{kDraw, kSupplier, kSurface}));
-  EXPECT_EQ(static_cast<const void*>(suites.drawbot_suiteP), host.TableFor(kDraw));
-  EXPECT_EQ(static_cast<const void*>(suites.supplier_suiteP), host.TableFor(kSupplier));
-  EXPECT_EQ(suites.path_suiteP, untouched);
+  EXPECT_EQ(static_cast<const void*>(suites.drawbotSuiteP), host.TableFor(kDraw));
+  EXPECT_EQ(static_cast<const void*>(suites.supplierSuiteP), host.TableFor(kSupplier));
+  EXPECT_EQ(suites.pathSuiteP, untouched);
   EXPECT_TRUE(host.released.empty());
 }
 
