@@ -286,9 +286,6 @@ void DrawHandles(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[]
 
 PF_Err HandleEventVertexControl(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
                                 PF_LayerDef*, PF_EventExtra* event) {
-  if (event == nullptr) {
-    return PF_Err_BAD_CALLBACK_PARAM;
-  }
   // Some hosts send the events of a drag as clicks with send_drag still set (kept on purpose:
   // "Compatibility decisions" in docs/developer-guide.md).
   if (event->e_type == PF_Event_DO_CLICK && event->u.do_click.send_drag) {

@@ -22,7 +22,8 @@ enum BezierParam : PF_ParamIndex {
 // Handles PF_Cmd_EVENT for the Composition and Layer panels. A click that arrives while a drag
 // is under way (send_drag set) is taken as a drag and its e_type rewritten. Returns
 // PF_Err_NONE unless a host suite cannot be had; what the drawing or a host callback meets on
-// the way is not turned into the result. output is not used.
+// the way is not turned into the result. output is not used; event is never null (the dispatcher
+// refuses a command without its record).
 PF_Err HandleEventVertexControl(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
                                 PF_LayerDef* output, PF_EventExtra* event);
 

@@ -277,8 +277,5 @@ ZELFIN_HOST_MEMBER(PF_UtilCallbacks, get_pixel_data16, 536, 8);
 ZELFIN_HOST_MEMBER(PF_UtilCallbacks, reserved, 544, 4);
 }  // extern "C"
 
-// The utility callbacks by the short names effects use; they expect `in_data` in scope.
-#define PF_SPRINTF (*in_data->utils->ansi.sprintf)
+// The string copy by the short name effects use; it expects `in_data` in scope.
 #define PF_STRCPY (*in_data->utils->ansi.strcpy)
-#define PF_COPY(SRC, DST, SRC_RECT, DST_RECT) \
-  (*in_data->utils->copy)(in_data->effect_ref, (SRC), (DST), (SRC_RECT), (DST_RECT))
