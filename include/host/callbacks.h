@@ -52,10 +52,11 @@ struct PF_InteractCallbacks {
   void* reserved[10];
 };
 
-// [any command] The C functions of the same names. The plug-in calls two, through PF_SPRINTF and
-// PF_STRCPY: sprintf and strcpy write into a buffer the plug-in owns; PF_SPRINTF's buffer is
-// PF_OutData::return_msg and what it writes must fit there, terminator included. sprintf returns
-// the characters written, negative on error; strcpy returns dest.
+// [any command] The C functions of the same names. The plug-in calls two: sprintf straight from
+// this table (in_data->utils->ansi.sprintf) and strcpy through PF_STRCPY. Both write into a
+// buffer the plug-in owns; sprintf's buffer is PF_OutData::return_msg and what it writes must fit
+// there, terminator included. sprintf returns the characters written, negative on error; strcpy
+// returns dest.
 struct PF_ANSICallbacks {
   A_FpLong (*atan)(A_FpLong);
   A_FpLong (*atan2)(A_FpLong y, A_FpLong x);
