@@ -1,5 +1,6 @@
 // The callback tables the host hands to every command: interaction callbacks (PF_InData::inter)
-// and utility callbacks (PF_InData::utils).
+// and utility callbacks (PF_InData::utils). The contracts beside the callbacks read as
+// include/host/README.md ("Reading the contracts") says.
 #pragma once
 
 #include "host/types.h"

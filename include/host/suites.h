@@ -1,5 +1,6 @@
 // Host suites acquired by name and version through the basic suite: handles, plug-in
-// services, parameter UI updates and the C math and string functions.
+// services, parameter UI updates and the C math and string functions. The contracts beside the
+// suite functions read as include/host/README.md ("Reading the contracts") says.
 #pragma once
 
 #include "host/basic_suite.h"
