@@ -227,7 +227,7 @@ bool DoClickHandles(PF_InData* in_data, PF_OutData*, PF_ParamDef* params[],
 
 // Each event applies the position the previous one stored (the click stores the handle's own),
 // so the handle does not jump when the drag starts; the release's position is stored, not
-// applied.
+// applied (kept on purpose: "Compatibility decisions" in docs/developer-guide.md).
 bool DoDragHandles(PF_InData* in_data, PF_ParamDef* params[], ZelfinPointConversion toLayer,
                    PF_EventExtra* event) {
   PF_DoClickEventInfo& click = event->u.do_click;

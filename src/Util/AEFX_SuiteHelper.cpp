@@ -57,6 +57,8 @@ PF_Err AEFX_AcquireSuite(PF_InData* in_data, PF_OutData* out_data, const char* n
   // like a suite.
   *suitePP = nullptr;
   const SPBasicSuite* basicP = in_data->pica_basicP;
+  // The host's code is not looked at: a suite it hands out is taken, and later given back, even
+  // with an error (kept on purpose: "Compatibility decisions" in docs/developer-guide.md).
   if (basicP != nullptr) {
     basicP->AcquireSuite(name, version, suitePP);
   }

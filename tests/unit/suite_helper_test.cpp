@@ -147,6 +147,25 @@ TEST_F(SuiteHelperTest, ReleasingTheHeldDrawbotSuitesGivesBackOnlyWhatTheHostHan
   }
 }
 
+// The helper judges an acquisition by the pointer alone (kept on purpose: "Compatibility
+// decisions" in docs/developer-guide.md): a suite handed out with an error is used and given back.
+TEST_F(SuiteHelperTest, ASuiteHandedOutWithAnErrorIsTakenAndGivenBack) {
+  host.grudging.insert({"PF ANSI Suite", 1});
+  const void* suiteP = nullptr;
+  EXPECT_EQ(AEFX_AcquireSuite(&in_data, &out_data, "PF ANSI Suite", 1, nullptr, &suiteP),
+            PF_Err_NONE);
+  EXPECT_EQ(suiteP, host.TableFor({"PF ANSI Suite", 1}));
+  EXPECT_FALSE(ShowsError());
+
+  host.grudging.insert(kSurface);
+  DRAWBOT_Suites suites{};
+  EXPECT_EQ(AEFX_AcquireDrawbotSuites(&in_data, &out_data, &suites), PF_Err_NONE);
+  EXPECT_EQ(static_cast<const void*>(suites.surfaceSuiteP), host.TableFor(kSurface));
+  ReleaseHeldDrawbotSuites(&in_data, &out_data, suites);
+  EXPECT_EQ(host.released, (std::vector<SuiteIdentity>{kDraw, kSupplier, kSurface, kPath}));
+  EXPECT_FALSE(ShowsError());
+}
+
 TEST_F(SuiteHelperTest, HostThrowingDuringDrawbotAcquisitionGetsBackWhatItGaveOut) {
   host.throwing.insert(kSurface);
   DRAWBOT_Suites suites{};
