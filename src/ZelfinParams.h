@@ -207,8 +207,8 @@ struct ParamUIChange {
 };
 
 // Copies the host's current definitions of the changed parameters whole into their slots of the
-// working array (one slot per parameter index). Always succeeds.
-PF_Err CopyParamDefs(PF_ParamDef* const params[], PF_ParamDef* work, const ParamUIChange* changes,
+// working array (one slot per parameter index). Asks nothing of the host, so it cannot fail.
+void CopyParamDefs(PF_ParamDef* const params[], PF_ParamDef* work, const ParamUIChange* changes,
                      std::size_t count);
 
 // Sends changes, in their order (ascending index), each as the host's definition with only its
