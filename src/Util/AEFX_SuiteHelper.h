@@ -16,7 +16,8 @@ struct DRAWBOT_Suites {
 };
 
 // Stores the suite in *suitePP (null when the host has none) and returns PF_Err_NONE when it is
-// there. errorMessage null means the generic message.
+// there, whatever code the host answered with. errorMessage is the text shown on failure, null
+// for the generic one.
 PF_Err AEFX_AcquireSuite(PF_InData* in_data, PF_OutData* out_data, const char* name, A_long version,
                          const char* errorMessage, const void** suitePP);
 
