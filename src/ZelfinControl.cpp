@@ -145,6 +145,8 @@ PF_Err GlobalSetup(PF_InData* in_data, PF_OutData* out_data,
   }
   // Declared after the suite handler, so it gives the handle back before the suites go.
   PendingHandle pending(handlesP, handle);
+  // A handle that cannot be locked ends the setup with success and no global data (kept on
+  // purpose: "Compatibility decisions" in docs/developer-guide.md).
   auto* pluginIdP = static_cast<AEGP_PluginID*>(pending.Lock());
   if (pluginIdP == nullptr) {
     return PF_Err_NONE;

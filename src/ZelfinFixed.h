@@ -10,17 +10,28 @@
 
 namespace zelfin {
 
-inline constexpr double kFixedOne = 65536.0;
+// 1.0 in 16.16.
+inline constexpr std::int64_t kFixedOne = 65536;
 inline constexpr std::int64_t kFixedMin = std::numeric_limits<PF_Fixed>::min();
 inline constexpr std::int64_t kFixedMax = std::numeric_limits<PF_Fixed>::max();
 
-inline double FixedToDouble(PF_Fixed value) { return static_cast<double>(value) / kFixedOne; }
+inline double FixedToDouble(PF_Fixed value) {
+  return static_cast<double>(value) / static_cast<double>(kFixedOne);
+}
 
-// Rounds value * 65536 to the nearest integer, halves away from zero. Returns false when the
+// Whether RoundToFixed takes value into the range of 16.16, so that the conversion is defined.
+// Parameter lists check their numbers with it at compile time.
+constexpr bool FitsFixed(double value) {
+  const double scaled = value * static_cast<double>(kFixedOne);
+  return scaled + 0.5 < static_cast<double>(kFixedMax) + 1 &&
+         scaled - 0.5 > static_cast<double>(kFixedMin) - 1;
+}
+
+// Rounds value * kFixedOne to the nearest integer, halves away from zero. Returns false when the
 // result does not fit in 16.16 (or is not a number); *outP then holds the nearest representable
 // value (0 for not-a-number), which is good enough to draw with but never stored as a parameter.
 inline bool RoundToFixed(double value, PF_Fixed* outP) {
-  const double rounded = std::round(value * kFixedOne);
+  const double rounded = std::round(value * static_cast<double>(kFixedOne));
   if (std::isnan(rounded)) {
     *outP = 0;
     return false;
@@ -39,7 +50,7 @@ inline bool RoundToFixed(double value, PF_Fixed* outP) {
 
 // Whole pixels to fixed point, clamped to the range of 16.16.
 inline PF_Fixed IntToFixed(A_long whole) {
-  std::int64_t fixed = static_cast<std::int64_t>(whole) * 65536;
+  std::int64_t fixed = static_cast<std::int64_t>(whole) * kFixedOne;
   if (fixed < kFixedMin) {
     fixed = kFixedMin;
   } else if (fixed > kFixedMax) {
@@ -52,8 +63,8 @@ inline PF_Fixed IntToFixed(A_long whole) {
 // purpose: "Compatibility decisions" in docs/developer-guide.md).
 inline A_long FixedToInt(PF_Fixed fixed) {
   const std::int64_t value = fixed;
-  const std::int64_t remainder = ((value % 65536) + 65536) % 65536;
-  return static_cast<A_long>((value - remainder) / 65536);
+  const std::int64_t remainder = ((value % kFixedOne) + kFixedOne) % kFixedOne;
+  return static_cast<A_long>((value - remainder) / kFixedOne);
 }
 
 }  // namespace zelfin

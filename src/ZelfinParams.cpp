@@ -86,19 +86,19 @@ PF_Err AddParams(PF_InData* in_data, PF_OutData* out_data, const ParamEntry* ent
   return PF_Err_NONE;
 }
 
-PF_Err CopyParamDefs(PF_ParamDef* const params[], PF_ParamDef* work, const ParamUIChange* changes,
-                     std::size_t count) {
+void CopyParamDefs(PF_ParamDef* const params[], PF_ParamDef* work, const ParamUIChange* changes,
+                   std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
     const PF_ParamIndex index = changes[i].index;
     std::memcpy(&work[index], params[index], sizeof(PF_ParamDef));
   }
-  return PF_Err_NONE;
 }
 
 PF_Err SendParamUIChanges(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* const params[],
                           PF_ParamDef* work, const ParamUIChange* changes, std::size_t count) {
   AEGP_SuiteHandler suites(in_data->pica_basicP);
-  PF_Err err = CopyParamDefs(params, work, changes, count);
+  CopyParamDefs(params, work, changes, count);
+  PF_Err err = PF_Err_NONE;
   for (std::size_t i = 0; i < count && err == PF_Err_NONE; ++i) {
     const ParamUIChange& change = changes[i];
     PF_ParamDef& copy = work[change.index];

@@ -158,13 +158,6 @@ constexpr ParamEntry GroupEnd() {
   return entry;
 }
 
-// Whether a number registered as PF_Fixed (times 65536, rounded half away from zero) fits its
-// 16.16 range, so that the conversion is defined.
-constexpr bool FitsFixed(double value) {
-  const double scaled = value * kFixedOne;
-  return scaled + 0.5 < 2147483648.0 && scaled - 0.5 > -2147483649.0;
-}
-
 // Compile-time check of a list: every name fits the host's field, popups have choices, numbers
 // registered as PF_Fixed fit it, groups are balanced and closed.
 template <std::size_t N>
@@ -214,8 +207,8 @@ struct ParamUIChange {
 };
 
 // Copies the host's current definitions of the changed parameters whole into their slots of the
-// working array (one slot per parameter index). Always succeeds.
-PF_Err CopyParamDefs(PF_ParamDef* const params[], PF_ParamDef* work, const ParamUIChange* changes,
+// working array (one slot per parameter index). Asks nothing of the host, so it cannot fail.
+void CopyParamDefs(PF_ParamDef* const params[], PF_ParamDef* work, const ParamUIChange* changes,
                      std::size_t count);
 
 // Sends changes, in their order (ascending index), each as the host's definition with only its

@@ -31,9 +31,9 @@ constexpr float kSquareSize = 8.0f;
 
 // Which conversions serve which panel; events for any other window are left alone.
 struct PanelConversions {
-  PF_WindowType w_type;
-  ZelfinPointConversion to_panel;  // for the hit test
-  ZelfinPointConversion to_layer;  // for the drag
+  PF_WindowType windowType;
+  ZelfinPointConversion toPanel;  // for the hit test
+  ZelfinPointConversion toLayer;  // for the drag
 };
 constexpr PanelConversions kPanels[] = {
     {PF_Window_COMP, Layer2CompFrame, CompFrame2Layer},
@@ -44,9 +44,9 @@ const PanelConversions* PanelOf(const PF_EventExtra* event) {
   if (event->contextH == nullptr || *event->contextH == nullptr) {
     return nullptr;
   }
-  const PF_WindowType w_type = (*event->contextH)->w_type;
+  const PF_WindowType windowType = (*event->contextH)->w_type;
   for (const PanelConversions& panel : kPanels) {
-    if (panel.w_type == w_type) {
+    if (panel.windowType == windowType) {
       return &panel;
     }
   }
@@ -99,10 +99,10 @@ void SetPointValue(PF_ParamDef* paramP, PF_Fixed x, PF_Fixed y) {
 // direction with Shift (a tangent of no length has none and is not constrained). Returns false,
 // and changes nothing, when the offset does not fit in 16.16.
 bool SetTangent(PF_ParamDef* tangentP, const Vector<double>& vertex, const Vector<double>& dragged,
-                bool keep_direction) {
+                bool keepDirection) {
   Vector<double> offset(dragged);
   offset -= vertex;
-  if (keep_direction) {
+  if (keepDirection) {
     Vector<double> direction = PointValue(tangentP);
     if (direction.Length() > 0) {
       direction.Normalize();
@@ -123,41 +123,17 @@ bool SetTangent(PF_ParamDef* tangentP, const Vector<double>& vertex, const Vecto
 // Panel position of a layer-space point, for drawing. A point beyond the range of 16.16 is drawn
 // at the nearest representable place.
 DRAWBOT_PointF32 PanelPosition(const PF_InData* in_data, PF_EventExtra* event,
-                               const Vector<double>& layer_point) {
+                               const Vector<double>& layerPoint) {
   PF_FixedPoint point = {0, 0};
-  RoundToFixed(layer_point.x, &point.x);
-  RoundToFixed(layer_point.y, &point.y);
+  RoundToFixed(layerPoint.x, &point.x);
+  RoundToFixed(layerPoint.y, &point.y);
   Source2FramePoint(in_data, event, &point);
   return {static_cast<float>(FixedToDouble(point.x)), static_cast<float>(FixedToDouble(point.y))};
 }
 
 bool HoldsAllSuites(const DRAWBOT_Suites& drawbot) {
-  return drawbot.drawbot_suiteP && drawbot.supplier_suiteP && drawbot.surface_suiteP &&
-         drawbot.path_suiteP;
-}
-
-// Gives back the drawing suites the record holds. After a partial acquisition only those the
-// host handed over go back, so that its counts stay balanced.
-void ReleaseDrawbotSuites(PF_InData* in_data, PF_OutData* out_data, const DRAWBOT_Suites& drawbot) {
-  if (HoldsAllSuites(drawbot)) {
-    AEFX_ReleaseDrawbotSuites(in_data, out_data);
-    return;
-  }
-  const struct {
-    const void* suiteP;
-    const char* name;
-    A_long version;
-  } held[] = {
-      {drawbot.drawbot_suiteP, kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1},
-      {drawbot.supplier_suiteP, kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1},
-      {drawbot.surface_suiteP, kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1},
-      {drawbot.path_suiteP, kDRAWBOT_PathSuite, kDRAWBOT_PathSuite_Version1},
-  };
-  for (const auto& suite : held) {
-    if (suite.suiteP != nullptr) {
-      AEFX_ReleaseSuite(in_data, out_data, suite.name, suite.version, nullptr);
-    }
-  }
+  return drawbot.drawbotSuiteP && drawbot.supplierSuiteP && drawbot.surfaceSuiteP &&
+         drawbot.pathSuiteP;
 }
 
 // The drawing proper. Every host drawing call is made only while the ones before it succeeded; a
@@ -180,28 +156,28 @@ void DrawLineAndSquares(AEGP_SuiteHandler& suites, const DRAWBOT_Suites& drawbot
     err = suites.DrawbotSuite1()->GetSurface(drawing, &surface);
   }
   if (!err) {
-    err = drawbot.drawbot_suiteP->GetSupplier(drawing, &supplier);
+    err = drawbot.drawbotSuiteP->GetSupplier(drawing, &supplier);
   }
   // Without a surface and a supplier there is nothing to draw with or on.
   if (err || surface == nullptr || supplier == nullptr) {
     return;
   }
 
-  DRAWBOT_PathP path(drawbot.supplier_suiteP);
-  path.New(drawbot.supplier_suiteP, supplier);
-  DRAWBOT_PenP pen(drawbot.supplier_suiteP);
-  pen.New(drawbot.supplier_suiteP, supplier, &kHandleColour, kLineWidth);
+  DRAWBOT_PathP path(drawbot.supplierSuiteP);
+  path.New(drawbot.supplierSuiteP, supplier);
+  DRAWBOT_PenP pen(drawbot.supplierSuiteP);
+  pen.New(drawbot.supplierSuiteP, supplier, &kHandleColour, kLineWidth);
 
   const DRAWBOT_PointF32 in = PanelPosition(in_data, event, handles.at[kInHandle]);
   const DRAWBOT_PointF32 vertex = PanelPosition(in_data, event, handles.at[kVertexHandle]);
   const DRAWBOT_PointF32 out = PanelPosition(in_data, event, handles.at[kOutHandle]);
 
-  err = drawbot.path_suiteP->MoveTo(path.Get(), in.x, in.y);
+  err = drawbot.pathSuiteP->MoveTo(path.Get(), in.x, in.y);
   if (!err) {
-    err = drawbot.path_suiteP->LineTo(path.Get(), vertex.x, vertex.y);
+    err = drawbot.pathSuiteP->LineTo(path.Get(), vertex.x, vertex.y);
   }
   if (!err) {
-    err = drawbot.path_suiteP->LineTo(path.Get(), out.x, out.y);
+    err = drawbot.pathSuiteP->LineTo(path.Get(), out.x, out.y);
   }
   if (!err) {
     err = suites.SurfaceSuite1()->StrokePath(surface, pen.Get(), path.Get());
@@ -219,7 +195,7 @@ void DrawLineAndSquares(AEGP_SuiteHandler& suites, const DRAWBOT_Suites& drawbot
 }  // namespace
 
 bool DoClickHandles(PF_InData* in_data, PF_OutData*, PF_ParamDef* params[],
-                    ZelfinPointConversion to_panel, PF_EventExtra* event) {
+                    ZelfinPointConversion toPanel, PF_EventExtra* event) {
   AEGP_SuiteHandler suites(in_data->pica_basicP);
   PF_DoClickEventInfo& click = event->u.do_click;
   const HandlePositions handles = ReadHandles(params);
@@ -234,7 +210,7 @@ bool DoClickHandles(PF_InData* in_data, PF_OutData*, PF_ParamDef* params[],
     // drawn square (kept on purpose: "Compatibility decisions" in docs/developer-guide.md).
     PF_Point spot = {static_cast<A_long>(at.x + 0.5), static_cast<A_long>(at.y + 0.5)};
     PF_FixedPoint work = {0, 0};
-    to_panel(in_data, event, &spot, &spot, &work);
+    toPanel(in_data, event, &spot, &spot, &work);
     const std::int64_t distance =
         AbsoluteDifference(in_data, suites, spot.h, click.screen_point.h) +
         AbsoluteDifference(in_data, suites, spot.v, click.screen_point.v);
@@ -251,37 +227,37 @@ bool DoClickHandles(PF_InData* in_data, PF_OutData*, PF_ParamDef* params[],
 
 // Each event applies the position the previous one stored (the click stores the handle's own),
 // so the handle does not jump when the drag starts; the release's position is stored, not
-// applied.
-bool DoDragHandles(PF_InData* in_data, PF_ParamDef* params[], ZelfinPointConversion to_layer,
+// applied (kept on purpose: "Compatibility decisions" in docs/developer-guide.md).
+bool DoDragHandles(PF_InData* in_data, PF_ParamDef* params[], ZelfinPointConversion toLayer,
                    PF_EventExtra* event) {
   PF_DoClickEventInfo& click = event->u.do_click;
   PF_Point mouse = click.screen_point;
-  PF_FixedPoint mouse_in_layer = {0, 0};
-  to_layer(in_data, event, &mouse, &mouse, &mouse_in_layer);
+  PF_FixedPoint mouseInLayer = {0, 0};
+  toLayer(in_data, event, &mouse, &mouse, &mouseInLayer);
 
-  const PF_Fixed stored_x = static_cast<PF_Fixed>(click.continue_refcon[kDragX]);
-  const PF_Fixed stored_y = static_cast<PF_Fixed>(click.continue_refcon[kDragY]);
-  const Vector<double> dragged(FixedToDouble(stored_x), FixedToDouble(stored_y));
+  const PF_Fixed storedX = static_cast<PF_Fixed>(click.continue_refcon[kDragX]);
+  const PF_Fixed storedY = static_cast<PF_Fixed>(click.continue_refcon[kDragY]);
+  const Vector<double> dragged(FixedToDouble(storedX), FixedToDouble(storedY));
   const Vector<double> vertex = PointValue(params[kBezierVertex]);
-  const bool keep_direction = (click.modifiers & PF_Mod_SHIFT_KEY) != 0;
+  const bool keepDirection = (click.modifiers & PF_Mod_SHIFT_KEY) != 0;
 
   switch (click.continue_refcon[kDragHandle]) {
     case kVertexHandle:
-      SetPointValue(params[kBezierVertex], stored_x, stored_y);
+      SetPointValue(params[kBezierVertex], storedX, storedY);
       break;
     case kInHandle:
-      SetTangent(params[kBezierInTangent], vertex, dragged, keep_direction);
+      SetTangent(params[kBezierInTangent], vertex, dragged, keepDirection);
       break;
     case kOutHandle:
-      SetTangent(params[kBezierOutTangent], vertex, dragged, keep_direction);
+      SetTangent(params[kBezierOutTangent], vertex, dragged, keepDirection);
       break;
     default:
       break;
   }
 
   click.send_drag = 1;
-  click.continue_refcon[kDragX] = mouse_in_layer.x;
-  click.continue_refcon[kDragY] = mouse_in_layer.y;
+  click.continue_refcon[kDragX] = mouseInLayer.x;
+  click.continue_refcon[kDragY] = mouseInLayer.y;
   if (click.last_time) {
     click.send_drag = 0;
   }
@@ -302,17 +278,14 @@ void DrawHandles(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[]
     // The drawing stops where it failed; the objects made so far are already released. The
     // event still counts as drawn: a failed overlay is no reason to interrupt the user.
   } catch (...) {
-    ReleaseDrawbotSuites(in_data, out_data, drawbot);
+    ReleaseHeldDrawbotSuites(in_data, out_data, drawbot);
     throw;
   }
-  ReleaseDrawbotSuites(in_data, out_data, drawbot);
+  ReleaseHeldDrawbotSuites(in_data, out_data, drawbot);
 }
 
 PF_Err HandleEventVertexControl(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
                                 PF_LayerDef*, PF_EventExtra* event) {
-  if (event == nullptr) {
-    return PF_Err_BAD_CALLBACK_PARAM;
-  }
   // Some hosts send the events of a drag as clicks with send_drag still set (kept on purpose:
   // "Compatibility decisions" in docs/developer-guide.md).
   if (event->e_type == PF_Event_DO_CLICK && event->u.do_click.send_drag) {
@@ -324,12 +297,12 @@ PF_Err HandleEventVertexControl(PF_InData* in_data, PF_OutData* out_data, PF_Par
   }
   switch (event->e_type) {
     case PF_Event_DO_CLICK:
-      if (DoClickHandles(in_data, out_data, params, panelP->to_panel, event)) {
+      if (DoClickHandles(in_data, out_data, params, panelP->toPanel, event)) {
         event->evt_out_flags = PF_EO_HANDLED_EVENT;
       }
       break;
     case PF_Event_DRAG:
-      DoDragHandles(in_data, params, panelP->to_layer, event);
+      DoDragHandles(in_data, params, panelP->toLayer, event);
       event->evt_out_flags = PF_EO_HANDLED_EVENT;
       break;
     case PF_Event_DRAW:

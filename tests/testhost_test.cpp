@@ -489,7 +489,7 @@ TEST_F(HostTest, ReportsTextThatDoesNotFitAndComparesOutData) {
   EXPECT_EQ(host.log().named("PF_SPRINTF").back().args[0], "%300s");
 }
 
-TEST_F(HostTest, EventsMapPointsThroughThePanelViewAndCarryTheDragState) {
+TEST_F(HostTest, EventConversionsUndoTheViewAndTheLayerTransformAndTheDragCarriesItsState) {
   std::vector<double> seen;
   gScript = [&](PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef**, void* extra) {
     auto* e = static_cast<PF_EventExtra*>(extra);

@@ -1,12 +1,6 @@
 // The basic suite (PF_InData::pica_basicP): the door to every other host suite, each acquired
-// by name and version and released with the same pair.
-//
-// How to read the contracts in these headers: "[commands]" names the commands during which the
-// plug-in may make the call (from inside the entry point, never from another thread or after it
-// returned); "owns" says who owns what the call hands back and who releases it; "null/error"
-// says what a null result or a non-zero code means. Every effect_ref argument must be
-// PF_InData::effect_ref of the running command. Null pointer arguments are never allowed unless
-// stated. A host that sees a rule broken refuses the call (PF_Err_BAD_CALLBACK_PARAM).
+// by name and version and released with the same pair. The contracts beside its functions read
+// as include/host/README.md ("Reading the contracts") says.
 //
 // Suite versions: a suite is acquired under the version number the host registers it with,
 // which counts the host's revisions of that suite. The number in a record's name counts the

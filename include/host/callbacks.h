@@ -1,5 +1,6 @@
 // The callback tables the host hands to every command: interaction callbacks (PF_InData::inter)
-// and utility callbacks (PF_InData::utils).
+// and utility callbacks (PF_InData::utils). The contracts beside the callbacks read as
+// include/host/README.md ("Reading the contracts") says.
 #pragma once
 
 #include "host/types.h"
@@ -52,10 +53,11 @@ struct PF_InteractCallbacks {
   void* reserved[10];
 };
 
-// [any command] The C functions of the same names. The plug-in calls two, through PF_SPRINTF and
-// PF_STRCPY: sprintf and strcpy write into a buffer the plug-in owns; PF_SPRINTF's buffer is
-// PF_OutData::return_msg and what it writes must fit there, terminator included. sprintf returns
-// the characters written, negative on error; strcpy returns dest.
+// [any command] The C functions of the same names. The plug-in calls two: sprintf straight from
+// this table (in_data->utils->ansi.sprintf) and strcpy through PF_STRCPY. Both write into a
+// buffer the plug-in owns; sprintf's buffer is PF_OutData::return_msg and what it writes must fit
+// there, terminator included. sprintf returns the characters written, negative on error; strcpy
+// returns dest.
 struct PF_ANSICallbacks {
   A_FpLong (*atan)(A_FpLong);
   A_FpLong (*atan2)(A_FpLong y, A_FpLong x);
@@ -277,8 +279,5 @@ ZELFIN_HOST_MEMBER(PF_UtilCallbacks, get_pixel_data16, 536, 8);
 ZELFIN_HOST_MEMBER(PF_UtilCallbacks, reserved, 544, 4);
 }  // extern "C"
 
-// The utility callbacks by the short names effects use; they expect `in_data` in scope.
-#define PF_SPRINTF (*in_data->utils->ansi.sprintf)
+// The string copy by the short name effects use; it expects `in_data` in scope.
 #define PF_STRCPY (*in_data->utils->ansi.strcpy)
-#define PF_COPY(SRC, DST, SRC_RECT, DST_RECT) \
-  (*in_data->utils->copy)(in_data->effect_ref, (SRC), (DST), (SRC_RECT), (DST_RECT))

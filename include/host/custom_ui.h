@@ -1,5 +1,7 @@
 // Custom user interface in the Composition and Layer panels: registration, the event record
-// the host sends with PF_Cmd_EVENT, and the suite that yields a drawing reference.
+// the host sends with PF_Cmd_EVENT, and the suite that yields a drawing reference. The contracts
+// beside the callbacks and suite functions read as include/host/README.md ("Reading the
+// contracts") says.
 #pragma once
 
 #include "host/drawbot.h"

@@ -1,5 +1,6 @@
 // The host's drawing services: a drawing reference gives a supplier (which makes pens, brushes
-// and paths) and a surface (which draws them in panel pixels).
+// and paths) and a surface (which draws them in panel pixels). The contracts beside the suite
+// functions read as include/host/README.md ("Reading the contracts") says.
 #pragma once
 
 #include <stdint.h>
@@ -14,14 +15,6 @@ typedef uint16_t DRAWBOT_UTF16Char;
 
 // Opaque references to host objects. Pens, brushes and paths made by the supplier are freed
 // with its ReleaseObject, which takes any of them as a DRAWBOT_ObjectRef.
-//
-// Every function of these suites: [PF_Cmd_EVENT, a draw event] and only on references of the
-// running event. The drawing reference, its supplier and its surface are the host's, valid until
-// the event returns and never released. A pen, brush or path is the plug-in's from New... until
-// its ReleaseObject, which comes before the event returns. error: the call did nothing (a New...
-// wrote no object); the plug-in stops drawing and releases what it made. The suites are
-// "DRAWBOT Draw Suite", "DRAWBOT Supplier Suite", "DRAWBOT Surface Suite" and
-// "DRAWBOT Path Suite", each version 1.
 typedef struct _DRAWBOT_DrawRef* DRAWBOT_DrawRef;
 typedef struct _DRAWBOT_SupplierRef* DRAWBOT_SupplierRef;
 typedef struct _DRAWBOT_SurfaceRef* DRAWBOT_SurfaceRef;
@@ -62,14 +55,28 @@ struct DRAWBOT_PointF32 {
   float y;
 };
 
+// "DRAWBOT Draw Suite" version 1.
 struct DRAWBOT_DrawbotSuite1 {
+  // [PF_Cmd_EVENT, a draw event] The supplier of the event's drawing reference. owns: the host,
+  // valid until the event returns, never released. error: no supplier was written; the plug-in
+  // draws nothing.
   SPErr (*GetSupplier)(DRAWBOT_DrawRef in_drawbot_ref, DRAWBOT_SupplierRef* out_supplierP);
+  // [PF_Cmd_EVENT, a draw event] The surface of the event's drawing reference, in panel pixels.
+  // owns: the host, valid until the event returns, never released. error: no surface was
+  // written; the plug-in draws nothing.
   SPErr (*GetSurface)(DRAWBOT_DrawRef in_drawbot_ref, DRAWBOT_SurfaceRef* out_surfaceP);
 };
 
+// "DRAWBOT Supplier Suite" version 1.
 struct DRAWBOT_SupplierSuite1 {
+  // [PF_Cmd_EVENT, a draw event] A new pen of the colour and line width, from the event's
+  // supplier. owns: the plug-in, until its ReleaseObject before the event returns. error: no pen
+  // was written; the plug-in stops drawing and releases what it made.
   SPErr (*NewPen)(DRAWBOT_SupplierRef in_supplier_ref, const DRAWBOT_ColorRGBA* in_colorP,
                   float in_size, DRAWBOT_PenRef* out_penP);
+  // [PF_Cmd_EVENT, a draw event] A new brush of the colour, from the event's supplier. owns: the
+  // plug-in, until its ReleaseObject before the event returns. error: no brush was written; the
+  // plug-in stops drawing and releases what it made.
   SPErr (*NewBrush)(DRAWBOT_SupplierRef in_supplier_ref, const DRAWBOT_ColorRGBA* in_colorP,
                     DRAWBOT_BrushRef* out_brushP);
   SPErr (*SupportsText)(DRAWBOT_SupplierRef in_supplier_ref, DRAWBOT_Boolean* out_supports_textB);
@@ -79,6 +86,9 @@ struct DRAWBOT_SupplierSuite1 {
   SPErr (*NewImageFromBuffer)(DRAWBOT_SupplierRef in_supplier_ref, int in_width, int in_height,
                               int in_row_bytes, DRAWBOT_PixelLayout in_pl, const void* in_dataP,
                               DRAWBOT_ImageRef* out_imageP);
+  // [PF_Cmd_EVENT, a draw event] A new empty path, from the event's supplier. owns: the plug-in,
+  // until its ReleaseObject before the event returns. error: no path was written; the plug-in
+  // stops drawing and releases what it made.
   SPErr (*NewPath)(DRAWBOT_SupplierRef in_supplier_ref, DRAWBOT_PathRef* out_pathP);
   SPErr (*SupportsPixelLayoutBGRA)(DRAWBOT_SupplierRef in_supplier_ref,
                                    DRAWBOT_Boolean* out_supports_bgraPB);
@@ -89,17 +99,26 @@ struct DRAWBOT_SupplierSuite1 {
   SPErr (*PrefersPixelLayoutARGB)(DRAWBOT_SupplierRef in_supplier_ref,
                                   DRAWBOT_Boolean* out_prefers_argbPB);
   SPErr (*RetainObject)(DRAWBOT_ObjectRef in_obj_ref);
+  // [PF_Cmd_EVENT, a draw event] Frees a pen, brush or path the plug-in made in this event; never
+  // a drawing reference, supplier or surface, which are the host's. owns: the object is gone and
+  // must not be used again. error: nothing was freed; the plug-in stops drawing.
   SPErr (*ReleaseObject)(DRAWBOT_ObjectRef in_obj_ref);
 };
 
+// "DRAWBOT Surface Suite" version 1.
 struct DRAWBOT_SurfaceSuite1 {
   SPErr (*PushStateStack)(DRAWBOT_SurfaceRef in_surface_ref);
   SPErr (*PopStateStack)(DRAWBOT_SurfaceRef in_surface_ref);
-  // Fills the rectangle, blending by the colour's alpha.
+  // [PF_Cmd_EVENT, a draw event] Fills the rectangle on the event's surface, blending by the
+  // colour's alpha; visible in the panel after the event. error: nothing was painted; the
+  // plug-in stops drawing.
   SPErr (*PaintRect)(DRAWBOT_SurfaceRef in_surface_ref, const DRAWBOT_ColorRGBA* in_colorP,
                      const DRAWBOT_RectF32* in_rectPR);
   SPErr (*FillPath)(DRAWBOT_SurfaceRef in_surface_ref, DRAWBOT_BrushRef in_brush_ref,
                     DRAWBOT_PathRef in_path_ref, DRAWBOT_FillType in_fill_type);
+  // [PF_Cmd_EVENT, a draw event] Draws the outline of a path with a pen, both made in this event,
+  // on the event's surface; visible in the panel after the event. error: nothing was drawn; the
+  // plug-in stops drawing.
   SPErr (*StrokePath)(DRAWBOT_SurfaceRef in_surface_ref, DRAWBOT_PenRef in_pen_ref,
                       DRAWBOT_PathRef in_path_ref);
   SPErr (*Clip)(DRAWBOT_SurfaceRef in_surface_ref, DRAWBOT_SupplierRef in_supplier_ref,
@@ -125,8 +144,13 @@ struct DRAWBOT_SurfaceSuite1 {
   SPErr (*Flush)(DRAWBOT_SurfaceRef in_surface_ref);
 };
 
+// "DRAWBOT Path Suite" version 1.
 struct DRAWBOT_PathSuite1 {
+  // [PF_Cmd_EVENT, a draw event] Starts a new figure of a path made in this event at x, y (panel
+  // pixels). error: the path is unchanged; the plug-in stops drawing.
   SPErr (*MoveTo)(DRAWBOT_PathRef in_path_ref, float in_x, float in_y);
+  // [PF_Cmd_EVENT, a draw event] Adds a straight segment from the figure's last point to x, y.
+  // error: the path is unchanged; the plug-in stops drawing.
   SPErr (*LineTo)(DRAWBOT_PathRef in_path_ref, float in_x, float in_y);
   SPErr (*BezierTo)(DRAWBOT_PathRef in_path_ref, const DRAWBOT_PointF32* in_pt1P,
                     const DRAWBOT_PointF32* in_pt2P, const DRAWBOT_PointF32* in_pt3P);

@@ -1,5 +1,6 @@
 // The project's declarations of the host interface. Everything outside include/host/ includes
-// only this header.
+// only this header. The contracts written beside the callbacks and suite functions read as
+// include/host/README.md ("Reading the contracts") says.
 #pragma once
 
 #include "host/types.h"

@@ -1,5 +1,6 @@
 // Records of the two-pass render: the pre-render pass asks for input areas and reports the
-// output area, the render pass checks out the pixels.
+// output area, the render pass checks out the pixels. The contracts beside the callbacks read as
+// include/host/README.md ("Reading the contracts") says.
 #pragma once
 
 #include "host/types.h"

@@ -1,5 +1,6 @@
 // Host suites acquired by name and version through the basic suite: handles, plug-in
-// services, parameter UI updates and the C math and string functions.
+// services, parameter UI updates and the C math and string functions. The contracts beside the
+// suite functions read as include/host/README.md ("Reading the contracts") says.
 #pragma once
 
 #include "host/basic_suite.h"
@@ -33,7 +34,12 @@ struct PF_HandleSuite1 {
   // [any command] The block's address, valid until the matching unlock; locks nest. null: the
   // handle cannot be locked (or is not a live handle); do not unlock it.
   void* (*host_lock_handle)(PF_Handle pf_handle);
-  // [any command] Ends one lock.
+  // [any command] Ends one lock of a live handle, made by a host_lock_handle call that returned
+  // the block's address; locks nest, and the block stays locked until its last unlock. owns:
+  // nothing changes hands: the handle stays with its owner and still has to be disposed of or
+  // handed over; the address the lock gave is not used after the lock ends. null/error: there is
+  // no result; a null handle, one not locked or one already disposed of breaks the rule, and the
+  // host then changes nothing.
   void (*host_unlock_handle)(PF_Handle pf_handle);
   // [any command] Frees a live handle the plug-in owns; it must not be used again.
   void (*host_dispose_handle)(PF_Handle pf_handle);

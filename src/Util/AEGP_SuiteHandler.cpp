@@ -1,13 +1,10 @@
 #include "Util/AEGP_SuiteHandler.h"
 
+#include "Util/SuiteIdentity.h"
+
 namespace zelfin {
 
 namespace {
-
-struct SuiteIdentity {
-  const char* name;
-  A_long version;
-};
 
 // Every identity the handler can hold, in the order in which ReleaseAllSuites gives them back. The
 // names are the host's, character for character. The list and its order are kept as the host has

@@ -234,7 +234,6 @@ struct HostCallbacks {
   }
 #endif
 
-  // Records what PF_SPRINTF wrote and checks it fitted return_msg.
   // Records a PF_SPRINTF call; false, with the call failed as a violation, when it has no buffer
   // or no format to work with.
   static bool EnterSprintf(Host* h, const A_char* buffer, const A_char* format) {
@@ -247,6 +246,7 @@ struct HostCallbacks {
     return false;
   }
 
+  // Records what PF_SPRINTF wrote and checks it fitted return_msg.
   static int Formatted(Host* h, const A_char* buffer, int n) {
     if (h) {
       h->log().back().args.push_back(buffer);

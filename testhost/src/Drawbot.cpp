@@ -54,8 +54,10 @@ SPErr Created(Host* h, DrawObjects::Object* object) {
 
 ColorF ColourOf(const DRAWBOT_ColorRGBA& c) { return {c.red, c.green, c.blue, c.alpha}; }
 
-// Checks that every object a drawing call uses is live.
-SPErr Use(Host* h, const char* name, std::initializer_list<std::pair<void*, Kind>> objects) {
+// Checks that every object a drawing call uses is live, and finishes the call: with success, or
+// with an error and a violation when one is not.
+SPErr CheckObjectsAndFinish(Host* h, const char* name,
+                            std::initializer_list<std::pair<void*, Kind>> objects) {
   for (const auto& [ref, kind] : objects) {
     if (!h->drawObjects().is(ref, kind) || !h->drawObjects().isLive(ref)) {
       h->violation(std::string(name) + " with a drawing object that is unknown or released");
@@ -171,7 +173,7 @@ SPErr MoveTo(DRAWBOT_PathRef path, float x, float y) {
   Host* h;
   SPErr err;
   if (!Begin(h, "MoveTo", {Arg(x), Arg(y)}, err)) return err;
-  if (const SPErr used = Use(h, "MoveTo", {{path, Kind::Path}})) return used;
+  if (const SPErr used = CheckObjectsAndFinish(h, "MoveTo", {{path, Kind::Path}})) return used;
   h->drawObjects().find(path)->figures.push_back({{x, y}});
   return PF_Err_NONE;
 }
@@ -181,7 +183,7 @@ SPErr LineTo(DRAWBOT_PathRef path, float x, float y) {
   Host* h;
   SPErr err;
   if (!Begin(h, "LineTo", {Arg(x), Arg(y)}, err)) return err;
-  if (const SPErr used = Use(h, "LineTo", {{path, Kind::Path}})) return used;
+  if (const SPErr used = CheckObjectsAndFinish(h, "LineTo", {{path, Kind::Path}})) return used;
   // A line with no figure started begins one where it ends.
   auto& figures = h->drawObjects().find(path)->figures;
   if (figures.empty()) figures.push_back({});
@@ -194,7 +196,7 @@ SPErr ClosePath(DRAWBOT_PathRef path) {
   Host* h;
   SPErr err;
   if (!Begin(h, "Close", {}, err)) return err;
-  return Use(h, "Close", {{path, Kind::Path}});
+  return CheckObjectsAndFinish(h, "Close", {{path, Kind::Path}});
 }
 
 SPErr StrokePath(DRAWBOT_SurfaceRef surface, DRAWBOT_PenRef pen, DRAWBOT_PathRef path) {
@@ -202,8 +204,8 @@ SPErr StrokePath(DRAWBOT_SurfaceRef surface, DRAWBOT_PenRef pen, DRAWBOT_PathRef
   Host* h;
   SPErr err;
   if (!Begin(h, "StrokePath", {}, err)) return err;
-  if (const SPErr used =
-          Use(h, "StrokePath", {{surface, Kind::Surface}, {pen, Kind::Pen}, {path, Kind::Path}}))
+  if (const SPErr used = CheckObjectsAndFinish(
+          h, "StrokePath", {{surface, Kind::Surface}, {pen, Kind::Pen}, {path, Kind::Path}}))
     return used;
   DrawObjects& objects = h->drawObjects();
   if (Panel* panel = objects.find(surface)->panel) {
@@ -219,7 +221,8 @@ SPErr FillPath(DRAWBOT_SurfaceRef surface, DRAWBOT_BrushRef brush, DRAWBOT_PathR
   Host* h;
   SPErr err;
   if (!Begin(h, "FillPath", {Arg(static_cast<long long>(fill))}, err)) return err;
-  return Use(h, "FillPath", {{surface, Kind::Surface}, {brush, Kind::Brush}, {path, Kind::Path}});
+  return CheckObjectsAndFinish(
+      h, "FillPath", {{surface, Kind::Surface}, {brush, Kind::Brush}, {path, Kind::Path}});
 }
 
 SPErr PaintRect(DRAWBOT_SurfaceRef surface, const DRAWBOT_ColorRGBA* colour,
@@ -236,7 +239,8 @@ SPErr PaintRect(DRAWBOT_SurfaceRef surface, const DRAWBOT_ColorRGBA* colour,
     h->violation("PaintRect with a null colour or rectangle");
     return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
   }
-  if (const SPErr used = Use(h, "PaintRect", {{surface, Kind::Surface}})) return used;
+  if (const SPErr used = CheckObjectsAndFinish(h, "PaintRect", {{surface, Kind::Surface}}))
+    return used;
   if (Panel* panel = h->drawObjects().find(surface)->panel) {
     panel->canvas().paintRect(rect->left, rect->top, rect->width, rect->height, ColourOf(*colour));
   }

@@ -37,7 +37,7 @@ SPErr FakeBasicSuite::Acquire(const char* name, int version, const void** suiteP
     return kRefused;
   }
   *suiteP = current->nulled.count(identity) ? nullptr : current->TableFor(identity);
-  return 0;
+  return current->grudging.count(identity) ? kRefused : 0;
 }
 
 SPErr FakeBasicSuite::Release(const char* name, int version) {

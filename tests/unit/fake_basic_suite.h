@@ -32,6 +32,7 @@ class FakeBasicSuite {
   std::set<SuiteIdentity> refused;      // answered with an error and no pointer
   std::set<SuiteIdentity> nulled;       // answered with success but no pointer
   std::set<SuiteIdentity> silent;       // answered with an error, pointer left unwritten
+  std::set<SuiteIdentity> grudging;     // answered with an error, yet the suite handed out
   std::set<SuiteIdentity> throwing;     // answered by throwing std::bad_alloc
 
  private:

@@ -8,6 +8,7 @@
 
 namespace {
 
+using zelfin::FitsFixed;
 using zelfin::FixedToDouble;
 using zelfin::RoundToFixed;
 
@@ -53,6 +54,19 @@ TEST(FixedPointTest, ValuesBeyondFixedPointAreReportedAndClamped) {
     EXPECT_FALSE(RoundToFixed(c.pixels, &out)) << c.pixels;
     EXPECT_EQ(out, c.clamped) << c.pixels;
   }
+}
+
+// The parameter lists' compile-time check must pass exactly the numbers the rounding can store.
+TEST(FixedPointTest, FitsFixedAgreesWithTheRoundingAtBothEnds) {
+  const double step = 1.0 / 65536;
+  for (double pixels : {32768.0 - 0.51 * step, 32768.0 - 0.5 * step, 32768.0,
+                        -32768.0 - 0.49 * step, -32768.0 - 0.5 * step, -32769.0, 0.0,
+                        std::numeric_limits<double>::infinity(),
+                        std::numeric_limits<double>::quiet_NaN()}) {
+    PF_Fixed out = 0;
+    EXPECT_EQ(FitsFixed(pixels), RoundToFixed(pixels, &out)) << pixels;
+  }
+  static_assert(FitsFixed(32767.0) && !FitsFixed(-32769.0), "usable in a constant expression");
 }
 
 }  // namespace

@@ -201,7 +201,7 @@ TEST_F(SuiteHandlerTest, TypedAccessorsAskForTheirOwnIdentity) {
 
 TEST_F(SuiteHandlerTest, MissingSuiteThrowsAndReleasesTheOthersInListOrder) {
   const SuiteIdentity utility{"AEGP Utility Suite", 7};
-  for (auto* failure : {&host.refused, &host.nulled, &host.silent}) {
+  for (auto* failure : {&host.refused, &host.nulled, &host.silent, &host.grudging}) {
     host.acquired.clear();
     host.released.clear();
     failure->insert(utility);

@@ -102,10 +102,10 @@ TEST_F(SuiteHelperTest, DrawbotSuitesAreAcquiredInOrder) {
   DRAWBOT_Suites suites{};
   EXPECT_EQ(AEFX_AcquireDrawbotSuites(&in_data, &out_data, &suites), PF_Err_NONE);
   EXPECT_EQ(host.acquired, (std::vector<SuiteIdentity>{kDraw, kSupplier, kSurface, kPath}));
-  EXPECT_EQ(static_cast<const void*>(suites.drawbot_suiteP), host.TableFor(kDraw));
-  EXPECT_EQ(static_cast<const void*>(suites.supplier_suiteP), host.TableFor(kSupplier));
-  EXPECT_EQ(static_cast<const void*>(suites.surface_suiteP), host.TableFor(kSurface));
-  EXPECT_EQ(static_cast<const void*>(suites.path_suiteP), host.TableFor(kPath));
+  EXPECT_EQ(static_cast<const void*>(suites.drawbotSuiteP), host.TableFor(kDraw));
+  EXPECT_EQ(static_cast<const void*>(suites.supplierSuiteP), host.TableFor(kSupplier));
+  EXPECT_EQ(static_cast<const void*>(suites.surfaceSuiteP), host.TableFor(kSurface));
+  EXPECT_EQ(static_cast<const void*>(suites.pathSuiteP), host.TableFor(kPath));
   EXPECT_FALSE(ShowsError());
 }
 
@@ -113,15 +113,57 @@ TEST_F(SuiteHelperTest, RefusedSurfaceSuiteStopsTheDrawbotAcquisition) {
   host.refused.insert(kSurface);
   DRAWBOT_Suites suites{};
   const auto* untouched = reinterpret_cast<const DRAWBOT_PathSuite1*>(&utils);
-  suites.path_suiteP = untouched;
+  suites.pathSuiteP = untouched;
   EXPECT_EQ(AEFX_AcquireDrawbotSuites(&in_data, &out_data, &suites), PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_TRUE(ShowsError());
   EXPECT_EQ(Message(), "Not able to acquire AEFX Suite.");
   EXPECT_EQ(host.acquired, (std::vector<SuiteIdentity>{kDraw, kSupplier, kSurface}));
-  EXPECT_EQ(static_cast<const void*>(suites.drawbot_suiteP), host.TableFor(kDraw));
-  EXPECT_EQ(static_cast<const void*>(suites.supplier_suiteP), host.TableFor(kSupplier));
-  EXPECT_EQ(suites.path_suiteP, untouched);
+  EXPECT_EQ(static_cast<const void*>(suites.drawbotSuiteP), host.TableFor(kDraw));
+  EXPECT_EQ(static_cast<const void*>(suites.supplierSuiteP), host.TableFor(kSupplier));
+  EXPECT_EQ(suites.pathSuiteP, untouched);
   EXPECT_TRUE(host.released.empty());
+}
+
+TEST_F(SuiteHelperTest, ReleasingTheHeldDrawbotSuitesGivesBackOnlyWhatTheHostHandedOver) {
+  struct Case {
+    const char* what;
+    std::set<SuiteIdentity>* failure;
+    std::vector<SuiteIdentity> released;
+  };
+  const Case cases[] = {
+      {"all four", nullptr, {kDraw, kSupplier, kSurface, kPath}},
+      {"surface refused", &host.refused, {kDraw, kSupplier}},
+      {"supplier handed out as null", &host.nulled, {kDraw}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.failure) c.failure->insert(c.failure == &host.nulled ? kSupplier : kSurface);
+    host.released.clear();
+    DRAWBOT_Suites suites{};
+    AEFX_AcquireDrawbotSuites(&in_data, &out_data, &suites);
+    ReleaseHeldDrawbotSuites(&in_data, &out_data, suites);
+    EXPECT_EQ(host.released, c.released);
+    if (c.failure) c.failure->clear();
+  }
+}
+
+// The helper judges an acquisition by the pointer alone (kept on purpose: "Compatibility
+// decisions" in docs/developer-guide.md): a suite handed out with an error is used and given back.
+TEST_F(SuiteHelperTest, ASuiteHandedOutWithAnErrorIsTakenAndGivenBack) {
+  host.grudging.insert({"PF ANSI Suite", 1});
+  const void* suiteP = nullptr;
+  EXPECT_EQ(AEFX_AcquireSuite(&in_data, &out_data, "PF ANSI Suite", 1, nullptr, &suiteP),
+            PF_Err_NONE);
+  EXPECT_EQ(suiteP, host.TableFor({"PF ANSI Suite", 1}));
+  EXPECT_FALSE(ShowsError());
+
+  host.grudging.insert(kSurface);
+  DRAWBOT_Suites suites{};
+  EXPECT_EQ(AEFX_AcquireDrawbotSuites(&in_data, &out_data, &suites), PF_Err_NONE);
+  EXPECT_EQ(static_cast<const void*>(suites.surfaceSuiteP), host.TableFor(kSurface));
+  ReleaseHeldDrawbotSuites(&in_data, &out_data, suites);
+  EXPECT_EQ(host.released, (std::vector<SuiteIdentity>{kDraw, kSupplier, kSurface, kPath}));
+  EXPECT_FALSE(ShowsError());
 }
 
 TEST_F(SuiteHelperTest, HostThrowingDuringDrawbotAcquisitionGetsBackWhatItGaveOut) {
