@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "testhost/MachO.h"
+#include "testhost/PluginFileCheck.h"
 #ifdef ZELFIN_TESTHOST_MACHO
 #include "MachOImage.h"
 #endif
@@ -70,8 +71,7 @@ void MachOImageDeleter::operator()(MachOImage*) const noexcept {}
 
 PluginModule::PluginModule(std::string path) : path_(std::move(path)) {
   const std::string code = PluginCodePath(path_);
-  std::error_code ec;
-  if (!fs::is_regular_file(fs::u8path(code), ec)) throw LoadError("plug-in file not found: " + code);
+  CheckPluginFile(path_, code);
   if (StartsLikeMachO(code)) {
 #ifdef ZELFIN_TESTHOST_MACHO
     try {
@@ -85,10 +85,12 @@ PluginModule::PluginModule(std::string path) : path_(std::move(path)) {
                     ": macOS code runs only in the stand-in host on Linux x86_64");
 #endif
   }
+  // A bare name would send the system loader searching its library path for another file.
+  const std::string file = code.find_first_of("/\\") == std::string::npos ? "./" + code : code;
 #ifdef _WIN32
-  library_ = reinterpret_cast<void*>(LoadLibraryW(Widen(code).c_str()));
+  library_ = reinterpret_cast<void*>(LoadLibraryW(Widen(file).c_str()));
 #else
-  library_ = dlopen(code.c_str(), RTLD_NOW | RTLD_LOCAL);
+  library_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
 #endif
   if (!library_) throw LoadError("cannot load plug-in " + path_ + ": " + LastError());
 }
