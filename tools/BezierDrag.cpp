@@ -9,6 +9,7 @@
 #include "CommandLine.h"
 #include "Report.h"
 #include "testhost/EffectControls.h"
+#include "testhost/PluginFileCheck.h"
 
 namespace zelfin_host {
 
@@ -67,10 +68,14 @@ BezierDrag::BezierDrag(const PluginFile& plugin, testhost::PanelKind panel, doub
       zoom_(zoom),
       rotation_(rotation),
       scale_(scale) {
-  const DeclaredEffect& effect = FindEffect(plugin, kBezierEffectName);
-  if (effect.entryPoint != BezierSession::kEntryPoint) {
-    throw ToolError("\"" + effect.name + "\" is declared with the entry point " +
-                    effect.entryPoint + ", not " + BezierSession::kEntryPoint);
+  const DeclaredEffect* effect = FindDeclaredEffect(plugin, kBezierEffectName);
+  if (!effect) {
+    throw ToolError(plugin.path + " declares no \"" + kBezierEffectName + "\" to drag");
+  }
+  if (effect->entryPoint != BezierSession::kEntryPoint) {
+    throw ToolError(Quoted(*effect) + " is declared with the entry point " +
+                    testhost::EscapedText(effect->entryPoint) + ", not " +
+                    BezierSession::kEntryPoint);
   }
   testhost::BezierSessionSetup setup;
   setup.panel = panel;
@@ -84,7 +89,7 @@ BezierDrag::BezierDrag(const PluginFile& plugin, testhost::PanelKind panel, doub
   try {
     session_ = std::make_unique<BezierSession>(module_, setup);
   } catch (const testhost::SessionError& e) {
-    throw ToolError("\"" + effect.name + "\" failed: " + e.what());
+    throw ToolError(Quoted(*effect) + " failed: " + e.what());
   }
 }
 
@@ -93,7 +98,8 @@ void BezierDrag::change(const std::string& assignment) {
   try {
     update = testhost::ChangeControl(session_->host(), assignment);
   } catch (const testhost::ControlError& e) {
-    throw ToolError(std::string("\"") + kBezierEffectName + "\": " + e.what());
+    // The value was typed on the command line.
+    throw UsageError(std::string("--set: \"") + kBezierEffectName + "\": " + e.what());
   }
   if (update && !(update->clean() && update->err == PF_Err_NONE)) {
     throw ToolError(std::string("\"") + kBezierEffectName +
