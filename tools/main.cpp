@@ -1,6 +1,7 @@
 // zelfin-host: the stand-in host on the command line. Lists a plug-in's effects, shows an
 // effect's controls, renders a frame, drags Bezier Control's handles, and tours all of it.
 #include <exception>
+#include <new>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -103,6 +104,8 @@ int Run(const std::vector<std::string>& words) {
 int main(int argc, char** argv) {
   try {
     return Run(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::bad_alloc&) {
+    std::cerr << "zelfin-host: internal error: out of memory\n";
   } catch (const std::exception& e) {
     std::cerr << "zelfin-host: internal error: " << e.what() << "\n";
   } catch (...) {

@@ -31,6 +31,15 @@
 
 extern char** environ;
 
+// A sanitizer's shadow memory needs more address space than a memory limit leaves.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define ZELFIN_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define ZELFIN_SANITIZED 1
+#endif
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -412,6 +421,46 @@ TEST_F(DamagedFiles, ZelfinHostGivesEachBadFileOneLineAndAFailingStatusQuickly) 
     EXPECT_NE(o.err.find(c.message), std::string::npos) << c.what << ": " << o.err;
     EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << c.what << ": " << o.err;
     EXPECT_TRUE(OnePrintableLine(o.err.substr(0, o.err.size() - 1))) << c.what << ": " << o.err;
+  }
+}
+
+// One example of each class of outcome, with the status the table in every --help gives it.
+TEST_F(DamagedFiles, EachClassOfOutcomeHasTheStatusOfTheTable) {
+  const std::string plugin = library("Good", Library(), Resources());
+  const fs::path picture = dir_ / "picture.png";
+  testhost::WritePng(picture.string(), testhost::MakeImage(4096, 4096), 8);
+  const fs::path bundle = dir_ / "B.plugin";
+  fs::create_directories(bundle / "Contents" / "Resources");
+  WriteAll(bundle / "Contents" / "Resources" / "B.rsrc", Resources());
+  // The picture takes more than this address space once read: an internal error, not the file's.
+  const std::vector<std::string> withLittleMemory = {"/bin/sh", "-c", "ulimit -v 120000 && exec \"$@\"",
+                                                     "sh", ZELFIN_HOST_PROGRAM};
+  const struct {
+    const char* what;
+    std::vector<std::string> args;
+    int status;
+    bool limitMemory;
+  } cases[] = {
+      {"done", {"list", plugin}, 0, false},
+      {"help of a command", {"help", "render"}, 0, false},
+      {"a file refused", {"list", (dir_ / "missing.so").string()}, 1, false},
+      {"the plug-in's code cannot run", {"list", bundle.string()}, 1, false},
+      {"an unknown command", {"frobnicate"}, 2, false},
+      {"an unknown effect", {"panel", plugin, "Glow"}, 2, false},
+      {"a value the panel refuses", {"panel", plugin, "Light Control", "--set", "Intensity=loud"}, 2, false},
+      {"--version with an argument", {"--version", "1"}, 2, false},
+      {"out of memory", {"render", plugin, "Camera Control", picture.string(), (dir_ / "o.png").string()}, 3, true},
+  };
+  for (const auto& c : cases) {
+#if defined(ZELFIN_SANITIZED)
+    if (c.limitMemory) continue;
+#endif
+    std::vector<std::string> argv = c.limitMemory ? withLittleMemory
+                                                  : std::vector<std::string>{ZELFIN_HOST_PROGRAM};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    const Outcome o = RunProgram(argv, dir_);
+    EXPECT_EQ(o.status, c.status) << c.what << ": " << o.err;
+    EXPECT_EQ(o.signal, 0) << c.what;
   }
 }
 
