@@ -42,6 +42,20 @@ bool ParseWhole(const std::string& text, A_long* value) {
   return true;
 }
 
+// What the press did: the handle the effect took is the parameter its first drag event marked
+// changed (that event puts the handle where it was, so it marks it even when nothing moved).
+std::string PressOutcome(const testhost::GestureResult& result) {
+  if (!result.dragged) return "no handle within reach: nothing to drag";
+  if (result.events.size() > 1) {
+    for (const PF_ParamIndex index : result.events[1].changed) {
+      for (BezierSession::Param which : kHandles) {
+        if (index == which) return std::string("took the ") + HandleName(which);
+      }
+    }
+  }
+  return "took a drag, but moved no handle";
+}
+
 std::string PointText(PF_Point p) { return std::to_string(p.h) + ", " + std::to_string(p.v); }
 
 const char* PanelName(testhost::PanelKind kind) {
@@ -159,8 +173,7 @@ std::vector<std::string> BezierDrag::perform(std::ostream& out, const testhost::
 
   Section(out, "Gesture");
   Table events;
-  events.row({"press", PointText(gesture.press),
-              result.dragged ? "took a handle" : "missed every handle: nothing to drag"});
+  events.row({"press", PointText(gesture.press), PressOutcome(result)});
   for (const PF_Point& p : gesture.through) events.row({"move", PointText(p)});
   events.row({"release", PointText(gesture.release.value_or(
                              gesture.through.empty() ? gesture.press : gesture.through.back())),
