@@ -100,10 +100,12 @@ void OpenWindows(PluginFile& plugin, testhost::CheckedFile& file) {
 }
 
 // The library's registration resources are the macOS resource file the build writes beside it.
+// The library is checked, then its resources read, and only then is it loaded: a refusal leaves
+// nothing loaded.
 void OpenLibrary(PluginFile& plugin) {
   plugin.kind = PluginKind::kLibrary;
   try {
-    plugin.module = std::make_unique<testhost::PluginModule>(plugin.path);
+    testhost::CheckPluginFile(plugin.path, plugin.path);
   } catch (const testhost::LoadError& e) {
     throw Refusal("", e);
   }
@@ -114,6 +116,11 @@ void OpenLibrary(PluginFile& plugin) {
   }
   plugin.resourcePath = beside.string();
   ReadMacResources(plugin);
+  try {
+    plugin.module = std::make_unique<testhost::PluginModule>(plugin.path);
+  } catch (const testhost::LoadError& e) {
+    throw Refusal("", e);
+  }
 }
 
 }  // namespace
