@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Runs every test of the project: the native suites, the sanitizer build, a short fixed-seed
-# fuzzing run, the Windows .aex under Wine, the macOS bundle (its checks, and the suites against
-# its x86_64 code and, under qemu-aarch64, its arm64 code), and two builds of the deliverables
-# compared byte for byte. Installs what it needs.
+# Runs every test of the project: the native suites, the sanitizer build, the two-thread tests
+# under ThreadSanitizer, a short fixed-seed fuzzing run, the Windows .aex under Wine, the macOS
+# bundle (its checks, and the suites against its x86_64 code and, under qemu-aarch64, its arm64
+# code), and two builds of the deliverables compared byte for byte. Installs what it needs.
 # Each stage has a time limit: one that hangs is stopped and fails with its name. Prints each
 # stage's wall time and the total, then ends with one line "tests: N passed, M failed" and exits
 # non-zero if anything failed.
@@ -60,11 +60,13 @@ export -f preset zelfin_jobs
 # 2-core machine with an empty compiler cache.
 stage native 900 bash -c 'preset dev'
 stage sanitizers 900 bash -c 'preset asan'
-stage fuzz 600 bash -c 'preset fuzz'
+# The two-thread tests under ThreadSanitizer: the plug-in and those tests only.
+stage tsan 300 bash -c 'preset tsan'
+stage fuzz 500 bash -c 'preset fuzz'
 stage windows 900 bash scripts/test-windows.sh
-stage macos 600 bash scripts/test-macos.sh
+stage macos 500 bash scripts/test-macos.sh
 stage macos-arm64 900 bash scripts/test-macos-arm64.sh
-stage reproducible 600 bash scripts/test-reproducible.sh
+stage reproducible 500 bash scripts/test-reproducible.sh
 
 for t in "${stage_times[@]}"; do
   read -r name seconds <<< "$t"

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "testhost/testhost.h"
 
@@ -63,6 +64,25 @@ TEST_F(EffectControlsTest, TransformControlWithUniformScaling) {
 
   Change(*host, "Uniform Scaling=off");
   EXPECT_NE(Panel(*host).find("X Scale: 100.0%\nY Scale: 50.0%\n"), std::string::npos);
+}
+
+// A checkbox shown by its label alone is marked: expressions find it by index, not that label.
+TEST_F(EffectControlsTest, OnlyTheUniformScalingCheckboxesAreUnnamed) {
+  const std::vector<std::string> uniformScaling = {"Uniform Scaling at 3"};
+  const struct {
+    const char* entryPoint;
+    std::vector<std::string> unnamed;
+  } effects[] = {{"EntryPointFunc_2d", uniformScaling}, {"EntryPointFunc_3d", uniformScaling},
+                 {"EntryPointFunc_camera", {}}, {"EntryPointFunc_light", {}},
+                 {"EntryPointFunc_bezier", {}}};
+  for (const auto& effect : effects) {
+    auto host = Apply(effect.entryPoint);
+    std::vector<std::string> unnamed;
+    for (const testhost::ControlRow& row : testhost::DescribeControls(*host)) {
+      if (row.unnamed) unnamed.push_back(row.name + " at " + std::to_string(row.index));
+    }
+    EXPECT_EQ(unnamed, effect.unnamed) << effect.entryPoint;
+  }
 }
 
 TEST_F(EffectControlsTest, ThreeDTransformControlWithUniformScaling) {

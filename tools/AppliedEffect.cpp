@@ -4,6 +4,7 @@
 
 #include "CommandLine.h"
 #include "testhost/EffectControls.h"
+#include "testhost/PluginFileCheck.h"
 #include "testhost/PluginModule.h"
 
 namespace zelfin_host {
@@ -15,7 +16,7 @@ testhost::Host Attach(const PluginFile& plugin, const DeclaredEffect& effect) {
   try {
     return testhost::Host(module, effect.entryPoint);
   } catch (const testhost::LoadError& e) {
-    throw ToolError("\"" + effect.name + "\" cannot be applied: " + e.what());
+    throw ToolError(Quoted(effect) + " cannot be applied: " + testhost::EscapedText(e.what()));
   }
 }
 
@@ -37,7 +38,7 @@ const char* CommandName(PF_Cmd cmd) {
 void RequireSuccess(const DeclaredEffect& effect, const char* command,
                     const testhost::CommandResult& result) {
   if (result.err == PF_Err_NONE && result.clean()) return;
-  throw ToolError("\"" + effect.name + "\" failed in " + command + ":\n" + result.describe());
+  throw ToolError(Quoted(effect) + " failed in " + command + ":\n" + result.describe());
 }
 
 AppliedEffect::AppliedEffect(const PluginFile& plugin, const DeclaredEffect& effect)
@@ -65,7 +66,8 @@ void AppliedEffect::change(const std::string& assignment) {
   try {
     update = testhost::ChangeControl(host_, assignment);
   } catch (const testhost::ControlError& e) {
-    throw ToolError("\"" + effect_.name + "\": " + e.what());
+    // The value was typed on the command line.
+    throw UsageError("--set: " + Quoted(effect_) + ": " + e.what());
   }
   if (update) RequireSuccess(effect_, CommandName(update->cmd), *update);
 }

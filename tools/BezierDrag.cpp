@@ -9,6 +9,7 @@
 #include "CommandLine.h"
 #include "Report.h"
 #include "testhost/EffectControls.h"
+#include "testhost/PluginFileCheck.h"
 
 namespace zelfin_host {
 
@@ -41,6 +42,20 @@ bool ParseWhole(const std::string& text, A_long* value) {
   return true;
 }
 
+// What the press did: the handle the effect took is the parameter its first drag event marked
+// changed (that event puts the handle where it was, so it marks it even when nothing moved).
+std::string PressOutcome(const testhost::GestureResult& result) {
+  if (!result.dragged) return "no handle within reach: nothing to drag";
+  if (result.events.size() > 1) {
+    for (const PF_ParamIndex index : result.events[1].changed) {
+      for (BezierSession::Param which : kHandles) {
+        if (index == which) return std::string("took the ") + HandleName(which);
+      }
+    }
+  }
+  return "took a drag, but moved no handle";
+}
+
 std::string PointText(PF_Point p) { return std::to_string(p.h) + ", " + std::to_string(p.v); }
 
 const char* PanelName(testhost::PanelKind kind) {
@@ -67,10 +82,14 @@ BezierDrag::BezierDrag(const PluginFile& plugin, testhost::PanelKind panel, doub
       zoom_(zoom),
       rotation_(rotation),
       scale_(scale) {
-  const DeclaredEffect& effect = FindEffect(plugin, kBezierEffectName);
-  if (effect.entryPoint != BezierSession::kEntryPoint) {
-    throw ToolError("\"" + effect.name + "\" is declared with the entry point " +
-                    effect.entryPoint + ", not " + BezierSession::kEntryPoint);
+  const DeclaredEffect* effect = FindDeclaredEffect(plugin, kBezierEffectName);
+  if (!effect) {
+    throw ToolError(plugin.path + " declares no \"" + kBezierEffectName + "\" to drag");
+  }
+  if (effect->entryPoint != BezierSession::kEntryPoint) {
+    throw ToolError(Quoted(*effect) + " is declared with the entry point " +
+                    testhost::EscapedText(effect->entryPoint) + ", not " +
+                    BezierSession::kEntryPoint);
   }
   testhost::BezierSessionSetup setup;
   setup.panel = panel;
@@ -84,7 +103,7 @@ BezierDrag::BezierDrag(const PluginFile& plugin, testhost::PanelKind panel, doub
   try {
     session_ = std::make_unique<BezierSession>(module_, setup);
   } catch (const testhost::SessionError& e) {
-    throw ToolError("\"" + effect.name + "\" failed: " + e.what());
+    throw ToolError(Quoted(*effect) + " failed: " + e.what());
   }
 }
 
@@ -93,7 +112,8 @@ void BezierDrag::change(const std::string& assignment) {
   try {
     update = testhost::ChangeControl(session_->host(), assignment);
   } catch (const testhost::ControlError& e) {
-    throw ToolError(std::string("\"") + kBezierEffectName + "\": " + e.what());
+    // The value was typed on the command line.
+    throw UsageError(std::string("--set: \"") + kBezierEffectName + "\": " + e.what());
   }
   if (update && !(update->clean() && update->err == PF_Err_NONE)) {
     throw ToolError(std::string("\"") + kBezierEffectName +
@@ -153,8 +173,7 @@ std::vector<std::string> BezierDrag::perform(std::ostream& out, const testhost::
 
   Section(out, "Gesture");
   Table events;
-  events.row({"press", PointText(gesture.press),
-              result.dragged ? "took a handle" : "missed every handle: nothing to drag"});
+  events.row({"press", PointText(gesture.press), PressOutcome(result)});
   for (const PF_Point& p : gesture.through) events.row({"move", PointText(p)});
   events.row({"release", PointText(gesture.release.value_or(
                              gesture.through.empty() ? gesture.press : gesture.through.back())),

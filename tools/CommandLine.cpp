@@ -93,7 +93,6 @@ std::string CommandHelp(const Command& command) {
   for (const Option& option : command.options) {
     std::string text = option.name;
     if (!option.value.empty()) text += " " + option.value;
-    if (option.repeatable) text += " ...";
     lines.emplace_back(std::move(text), option.help);
   }
   lines.emplace_back("-h, --help", "show this help");
@@ -104,7 +103,19 @@ std::string CommandHelp(const Command& command) {
     help << "  " << left << std::string(width - left.size() + 2, ' ') << right << "\n";
   }
   if (!command.details.empty()) help << "\n" << command.details;
+  help << "\n" << ExitStatusHelp();
   return help.str();
+}
+
+std::string ExitStatusHelp() {
+  return "exit status:\n"
+         "  0  done: the command did what it was asked and every check it makes passed\n"
+         "  1  a file was refused (missing, not a plug-in, damaged, too large) or the plug-in\n"
+         "     failed or did other than it declares (a command that failed, a rendered frame that\n"
+         "     differs from its input, global setup that disagrees with a resource)\n"
+         "  2  a bad command line: an unknown command, option or effect, a missing or extra\n"
+         "     argument, a malformed value (a --set value the panel refuses included)\n"
+         "  3  an internal error of zelfin-host (out of memory, or a fault of its own)\n";
 }
 
 }  // namespace zelfin_host

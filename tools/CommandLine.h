@@ -9,6 +9,14 @@
 
 namespace zelfin_host {
 
+// The exit statuses of every command; ExitStatusHelp() explains them.
+enum ExitStatus : int {
+  kExitDone = 0,
+  kExitFailed = 1,        // a file refused, the plug-in failed or did other than it declares
+  kExitBadCommandLine = 2,
+  kExitInternalError = 3  // zelfin-host itself failed: out of memory, or a fault of its own
+};
+
 // A command line that does not fit the command: exit status 2 and a pointer to --help.
 class UsageError : public std::runtime_error {
  public:
@@ -25,7 +33,7 @@ class ToolError : public std::runtime_error {
 struct Option {
   std::string name;   // with the leading dashes: "--set"
   std::string value;  // what the value looks like ("NAME=VALUE"); empty for a flag
-  bool repeatable = false;
+  bool repeatable = false;  // the help says how to give it again
   std::string help;
 };
 
@@ -64,8 +72,10 @@ class Arguments {
 // option given twice that may appear once, or the wrong number of positionals (unless --help).
 Arguments ParseArguments(const Command& command, const std::vector<std::string>& words);
 
-// The --help text: usage line, summary, options, details.
+// The --help text: usage line, summary, options, details, and the exit statuses.
 std::string CommandHelp(const Command& command);
+// The exit statuses, the same for every command: a heading and a table.
+std::string ExitStatusHelp();
 std::string UsageLine(const Command& command);
 
 }  // namespace zelfin_host

@@ -10,9 +10,24 @@ namespace zelfin_host {
 namespace {
 
 constexpr const char* kGreyedOut = "(greyed out)";
+constexpr const char* kUnnamed = "(unnamed)";
 
 std::string Name(const testhost::ControlRow& row) {
-  return std::string(static_cast<std::size_t>(2 * row.depth), ' ') + row.name;
+  return std::string(static_cast<std::size_t>(2 * row.depth), ' ') +
+         (row.unnamed ? std::string(kUnnamed) + " " : "") + row.name;
+}
+
+// An unnamed checkbox shows its label, but expressions find parameters by name or index only.
+void PrintUnnamedNote(std::ostream& out, const std::vector<testhost::ControlRow>& rows) {
+  bool first = true;
+  for (const testhost::ControlRow& row : rows) {
+    if (!row.unnamed) continue;
+    if (first) out << "\n";
+    first = false;
+    out << "  " << kUnnamed << " " << row.name
+        << ": the text of a checkbox without a name; an expression finds it by its index, "
+        << row.index << ", not by that text\n";
+  }
 }
 
 // The value and the greyed-out mark in one cell, for the side-by-side view.
@@ -29,6 +44,7 @@ void PrintControls(std::ostream& out, const std::vector<testhost::ControlRow>& r
     table.row({Name(row), row.group ? "" : row.value, row.disabled ? kGreyedOut : ""});
   }
   table.print(out);
+  PrintUnnamedNote(out, rows);
 }
 
 void PrintControlsChange(std::ostream& out, const std::vector<testhost::ControlRow>& before,
@@ -47,6 +63,7 @@ void PrintControlsChange(std::ostream& out, const std::vector<testhost::ControlR
     table.row({changed ? "*" : " ", name, was, now});
   }
   table.print(out);
+  PrintUnnamedNote(out, after);
 }
 
 }  // namespace zelfin_host

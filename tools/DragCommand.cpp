@@ -44,7 +44,7 @@ int Run(const Arguments& args, std::ostream& out) {
                  (panel == testhost::PanelKind::Composition ? "Composition" : "Layer") + " panel");
   drag.printSetup(out);
   drag.perform(out, gesture, args.value("--before", ""), args.value("--png", ""));
-  return 0;
+  return kExitDone;
 }
 
 }  // namespace
@@ -55,9 +55,10 @@ const Command kDragCommand = {
     "Drags Bezier Control's handles with a scripted mouse gesture.",
     {{"--panel", "comp|layer", false, "the Composition panel (default) or the Layer panel"},
      {"--zoom", "Z", false, "the panel's zoom (default 1)"},
-     {"--set", "NAME=VALUE", true, "set a parameter first, e.g. \"Out Tangent=80,-50\""},
+     {"--set", "NAME=VALUE", true,
+      "set one parameter first, e.g. \"Out Tangent=80,-50\"; repeat --set for each"},
      {"--press", "X,Y", false, "where the mouse button goes down, in panel pixels"},
-     {"--to", "X,Y", true, "where the mouse moves with the button down; the last is the release"},
+     {"--to", "X,Y", true, "move the mouse there, button down; repeat --to for each point"},
      {"--shift", "", false, "hold Shift: a tangent keeps its direction"},
      {"--before", "PNG", false, "write the panel before the gesture"},
      {"--png", "PNG", false, "write the panel after the gesture"}},
@@ -66,7 +67,8 @@ const Command kDragCommand = {
     "at 200,150 (times the zoom). A new effect has its vertex at the layer's centre and both\n"
     "tangents at 0,0, so all three handles sit on the vertex and a press there takes the\n"
     "vertex; give a tangent a length with --set to drag its handle. A press within 15 pixels\n"
-    "(across plus down) of a handle takes it. The handles' positions are printed first.\n"
+    "(across plus down) of a handle takes it; the button is released at the last --to. The\n"
+    "handles' positions are printed first, and the gesture's report names the handle taken.\n"
     "Example:\n"
     "  zelfin-host drag ZelfinControls.so --set \"Out Tangent=80,-50\" \\\n"
     "      --press 400,130 --to 420,140 --to 440,160 --png after.png\n",

@@ -1,6 +1,7 @@
 // zelfin-host list: the effects a plug-in file declares in its registration resources.
 #include <ostream>
 
+#include "CommandLine.h"
 #include "Commands.h"
 #include "Listing.h"
 #include "Report.h"
@@ -18,8 +19,17 @@ int Run(const Arguments& args, std::ostream& out) {
   Section(out, "Flags");
   PrintFlags(out, plugin);
   Section(out, "Global setup");
-  PrintGlobalSetupCheck(out, plugin);
-  return 0;
+  const std::size_t warnings = PrintGlobalSetupCheck(out, plugin);
+  // The listing stands, but a plug-in whose code cannot run, or runs otherwise than its resources
+  // declare, fails the command.
+  if (!plugin.loadProblem.empty()) throw ToolError(plugin.loadProblem);
+  if (warnings > 0) {
+    throw ToolError(std::to_string(warnings) +
+                    (warnings == 1 ? " warning" : " warnings") +
+                    " from global setup: an effect failed it or reported other flags or version"
+                    " than its resource declares (the report above names them)");
+  }
+  return kExitDone;
 }
 
 }  // namespace
@@ -32,7 +42,8 @@ const Command kListCommand = {
     "PLUGIN is the Linux library (its resources are the ZelfinControls.rsrc the build writes\n"
     "beside it), a Windows .aex file, or a macOS .plugin bundle or the code file inside it. For\n"
     "the library and, on Linux x86_64, the bundle's x86_64 code, each effect's global setup is\n"
-    "run and a warning printed where the version or flags it reports differ from its resource.\n",
+    "run and a warning printed where the version or flags it reports differ from its resource;\n"
+    "a warning, or code that cannot be loaded, fails the command after the listing.\n",
     Run};
 
 }  // namespace zelfin_host

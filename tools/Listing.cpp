@@ -5,8 +5,16 @@
 
 #include "Registration.h"
 #include "Report.h"
+#include "testhost/PluginFileCheck.h"
 
 namespace zelfin_host {
+
+namespace {
+
+// Text from the registration resources, which may be damaged.
+std::string Escaped(const std::string& text) { return testhost::EscapedText(text); }
+
+}  // namespace
 
 void PrintEffects(std::ostream& out, const PluginFile& plugin) {
   Table effects;
@@ -16,8 +24,9 @@ void PrintEffects(std::ostream& out, const PluginFile& plugin) {
     for (const std::string& architecture : e.architectures) {
       architectures += (architectures.empty() ? "" : ", ") + architecture;
     }
-    effects.row({std::to_string(e.resourceId), e.name, e.category, e.matchName, e.entryPoint,
-                 architectures, VersionText(e.version)});
+    effects.row({std::to_string(e.resourceId), Escaped(e.name), Escaped(e.category),
+                 Escaped(e.matchName), Escaped(e.entryPoint), architectures,
+                 VersionText(e.version)});
   }
   effects.print(out);
 }
@@ -25,7 +34,7 @@ void PrintEffects(std::ostream& out, const PluginFile& plugin) {
 void PrintFlags(std::ostream& out, const PluginFile& plugin) {
   Table flags;
   for (const DeclaredEffect& e : plugin.effects) {
-    flags.row({e.name, "out_flags", Hex(e.outFlags), OutFlagNames(e.outFlags)});
+    flags.row({Escaped(e.name), "out_flags", Hex(e.outFlags), OutFlagNames(e.outFlags)});
     flags.row({"", "out_flags2", Hex(e.outFlags2), OutFlag2Names(e.outFlags2)});
   }
   flags.print(out);

@@ -1,15 +1,14 @@
 #include "PluginFile.h"
 
-#include <algorithm>
 #include <filesystem>
-#include <initializer_list>
+#include <optional>
 #include <sstream>
 
 #include "CommandLine.h"
 #include "PeResources.h"
 #include "host/host.h"
-#include "testhost/macho/MachO.h"
 #include "testhost/PiPL.h"
+#include "testhost/PluginFileCheck.h"
 
 namespace zelfin_host {
 
@@ -19,21 +18,12 @@ namespace fs = std::filesystem;
 
 constexpr std::uint32_t kMacResourceType = PF_FourCharCode("PiPL");
 constexpr char kWindowsResourceType[] = "PIPL";
+// Enough of a file's first bytes to tell its format.
+constexpr std::size_t kHeadSize = 64;
 
-bool StartsWith(const std::vector<std::uint8_t>& bytes, std::initializer_list<std::uint8_t> head) {
-  return bytes.size() >= head.size() && std::equal(head.begin(), head.end(), bytes.begin());
-}
-
-bool IsElf(const std::vector<std::uint8_t>& bytes) {
-  return StartsWith(bytes, {0x7F, 'E', 'L', 'F'});
-}
-
-std::vector<std::uint8_t> ReadBytes(const std::string& path) {
-  try {
-    return testhost::ReadFileBytes(path);
-  } catch (const testhost::PiplError& e) {
-    throw ToolError(e.what());
-  }
+// The file's problem on one line, escaped, after what it was to be.
+ToolError Refusal(const std::string& prefix, const std::exception& e) {
+  return ToolError(prefix + testhost::EscapedText(e.what()));
 }
 
 // Decodes each resource; a malformed one is an error naming the file and the resource id.
@@ -48,8 +38,9 @@ void Decode(PluginFile& plugin, const std::vector<testhost::PiplResource>& resou
     try {
       r = testhost::ReadRegistration(resource.data.data(), resource.data.size(), format);
     } catch (const testhost::PiplError& e) {
-      throw ToolError(plugin.resourcePath + ": registration resource " +
-                      std::to_string(resource.id) + " is malformed: " + e.what());
+      throw Refusal(plugin.resourcePath + ": registration resource " +
+                        std::to_string(resource.id) + " is malformed: ",
+                    e);
     }
     plugin.effects.push_back({resource.id, r.name, r.category, r.matchName, r.entryPoint,
                               r.architectures, r.version, r.outFlags, r.outFlags2});
@@ -57,17 +48,29 @@ void Decode(PluginFile& plugin, const std::vector<testhost::PiplResource>& resou
 }
 
 void ReadMacResources(PluginFile& plugin) {
+  std::vector<std::uint8_t> bytes;
   try {
-    Decode(plugin, testhost::ReadResourceFile(ReadBytes(plugin.resourcePath), kMacResourceType),
-           testhost::PiplFormat::kMac);
-  } catch (const testhost::PiplError& e) {
-    throw ToolError(plugin.resourcePath + " is not a resource file: " + e.what());
+    bytes = testhost::CheckedFile(plugin.resourcePath, testhost::kMaxResourceFileSize,
+                                  "a resource file")
+                .readAll();
+  } catch (const testhost::LoadError& e) {
+    throw Refusal("cannot read the resource file " + plugin.resourcePath + ": ", e);
   }
+  std::vector<testhost::PiplResource> resources;
+  try {
+    resources = testhost::ReadResourceFile(bytes, kMacResourceType);
+  } catch (const testhost::PiplError& e) {
+    throw Refusal(plugin.resourcePath + " is not a resource file: ", e);
+  }
+  Decode(plugin, resources, testhost::PiplFormat::kMac);
 }
 
 // A bundle folder, or the code file inside one: the registrations come from the bundle's
 // resource file; its code is loaded where the stand-in host can run it.
 void OpenBundle(PluginFile& plugin, bool folder) {
+  if (folder && !fs::is_directory(fs::u8path(plugin.path) / "Contents")) {
+    throw ToolError(plugin.path + " is a folder but not a plug-in bundle: it has no Contents/");
+  }
   fs::path expected;
   try {
     expected = testhost::RegistrationResourcePath(plugin.path);
@@ -86,27 +89,33 @@ void OpenBundle(PluginFile& plugin, bool folder) {
   try {
     plugin.module = std::make_unique<testhost::PluginModule>(plugin.path);
   } catch (const testhost::LoadError& e) {
-    plugin.loadProblem = e.what();
+    plugin.loadProblem = testhost::EscapedText(e.what());
   }
 }
 
-void OpenWindows(PluginFile& plugin, const std::vector<std::uint8_t>& bytes) {
+// Headers and sections are checked before the file is read whole for its resources.
+void OpenWindows(PluginFile& plugin, testhost::CheckedFile& file) {
   plugin.kind = PluginKind::kWindows;
   plugin.resourcePath = plugin.path;
+  std::vector<testhost::PiplResource> resources;
   try {
-    Decode(plugin, ReadPeResources(bytes, kWindowsResourceType), testhost::PiplFormat::kWindows);
-  } catch (const testhost::PiplError& e) {
-    throw ToolError(plugin.path + " is not a readable Windows plug-in: " + e.what());
+    testhost::CheckPortableExecutable(file, std::nullopt);
+    resources = ReadPeResources(file.readAll(), kWindowsResourceType);
+  } catch (const std::runtime_error& e) {  // LoadError or PiplError
+    throw Refusal(plugin.path + " is not a readable Windows plug-in: ", e);
   }
+  Decode(plugin, resources, testhost::PiplFormat::kWindows);
 }
 
 // The library's registration resources are the macOS resource file the build writes beside it.
+// The library is checked, then its resources read, and only then is it loaded: a refusal leaves
+// nothing loaded.
 void OpenLibrary(PluginFile& plugin) {
   plugin.kind = PluginKind::kLibrary;
   try {
-    plugin.module = std::make_unique<testhost::PluginModule>(plugin.path);
+    testhost::CheckPluginFile(plugin.path, plugin.path);
   } catch (const testhost::LoadError& e) {
-    throw ToolError(plugin.path + " is not a plug-in: " + e.what());
+    throw Refusal("", e);
   }
   const fs::path beside = testhost::RegistrationResourcePath(plugin.path);
   if (!fs::is_regular_file(beside)) {
@@ -115,6 +124,11 @@ void OpenLibrary(PluginFile& plugin) {
   }
   plugin.resourcePath = beside.string();
   ReadMacResources(plugin);
+  try {
+    plugin.module = std::make_unique<testhost::PluginModule>(plugin.path);
+  } catch (const testhost::LoadError& e) {
+    throw Refusal("", e);
+  }
 }
 
 }  // namespace
@@ -136,21 +150,34 @@ PluginFile OpenPlugin(const std::string& path) {
   plugin.path = path;
   std::error_code ec;
   const fs::file_status status = fs::status(path, ec);
-  if (ec || !fs::exists(status)) throw ToolError("no such file: " + path);
+  if (status.type() == fs::file_type::not_found) throw ToolError("no such file: " + path);
   if (fs::is_directory(status)) {
     OpenBundle(plugin, true);
     return plugin;
   }
-  const std::vector<std::uint8_t> bytes = ReadBytes(path);
-  if (LooksLikePortableExecutable(bytes)) {
-    OpenWindows(plugin, bytes);
-  } else if (IsElf(bytes)) {
-    OpenLibrary(plugin);
-  } else if (testhost::LooksLikeMachO(bytes)) {
-    OpenBundle(plugin, false);
-  } else {
-    throw ToolError(path +
-                    " is not a plug-in (neither a library, a .aex file nor a .plugin bundle)");
+  std::optional<testhost::CheckedFile> file;
+  std::vector<std::uint8_t> head;
+  try {
+    file.emplace(path, testhost::kMaxPluginFileSize, "a plug-in");
+    head = file->read(0, kHeadSize);
+  } catch (const testhost::LoadError& e) {
+    throw Refusal(path + " is not a plug-in: ", e);
+  }
+  switch (testhost::FormatOf(head)) {
+    case testhost::BinaryFormat::kPortableExecutable:
+      OpenWindows(plugin, *file);
+      break;
+    case testhost::BinaryFormat::kElf:
+      file.reset();
+      OpenLibrary(plugin);
+      break;
+    case testhost::BinaryFormat::kMachO:
+      file.reset();
+      OpenBundle(plugin, false);
+      break;
+    case testhost::BinaryFormat::kUnknown:
+      throw ToolError(path +
+                      " is not a plug-in (neither a library, a .aex file nor a .plugin bundle)");
   }
   return plugin;
 }
@@ -164,18 +191,28 @@ const testhost::PluginModule& LoadedModule(const PluginFile& plugin) {
   return *plugin.module;
 }
 
-const DeclaredEffect& FindEffect(const PluginFile& plugin, const std::string& name) {
+const DeclaredEffect* FindDeclaredEffect(const PluginFile& plugin, const std::string& name) {
   for (const DeclaredEffect& effect : plugin.effects) {
-    if (effect.name == name) return effect;
+    if (effect.name == name) return &effect;
   }
+  return nullptr;
+}
+
+const DeclaredEffect& FindEffect(const PluginFile& plugin, const std::string& name) {
+  if (const DeclaredEffect* effect = FindDeclaredEffect(plugin, name)) return *effect;
   std::ostringstream message;
-  message << "unknown effect '" << name << "'; " << plugin.path << " declares";
+  message << "unknown effect '" << testhost::EscapedText(name) << "'; " << plugin.path
+          << " declares";
   const char* separator = " ";
   for (const DeclaredEffect& effect : plugin.effects) {
-    message << separator << '"' << effect.name << '"';
+    message << separator << Quoted(effect);
     separator = ", ";
   }
-  throw ToolError(message.str());
+  throw UsageError(message.str());
+}
+
+std::string Quoted(const DeclaredEffect& effect) {
+  return "\"" + testhost::EscapedText(effect.name) + "\"";
 }
 
 std::string VersionText(std::uint32_t version) {

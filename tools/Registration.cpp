@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "testhost/Host.h"
+#include "testhost/PluginFileCheck.h"
 #include "testhost/PluginModule.h"
 
 namespace zelfin_host {
@@ -78,9 +79,10 @@ std::vector<std::string> CheckAgainstGlobalSetup(const PluginFile& plugin) {
   std::vector<std::string> warnings;
   const testhost::PluginModule& module = LoadedModule(plugin);
   for (const DeclaredEffect& effect : plugin.effects) {
-    const std::string who = "\"" + effect.name + "\": ";
+    const std::string who = Quoted(effect) + ": ";
     if (!module.exports(effect.entryPoint)) {
-      warnings.push_back(who + "the library does not export " + effect.entryPoint);
+      warnings.push_back(who + "the library does not export " +
+                         testhost::EscapedText(effect.entryPoint));
       continue;
     }
     testhost::Host host(module, effect.entryPoint);

@@ -5,6 +5,7 @@
 #include "Commands.h"
 #include "Frame.h"
 #include "Report.h"
+#include "testhost/PluginFileCheck.h"
 
 namespace zelfin_host {
 
@@ -39,7 +40,7 @@ int Run(const Arguments& args, std::ostream& out) {
     throw ToolError(e.what());
   }
 
-  Title(out, "Render: " + effect.name + ", " + testhost::DepthName(depth));
+  Title(out, "Render: " + testhost::EscapedText(effect.name) + ", " + testhost::DepthName(depth));
   Table table;
   table.row({"input", inPath, std::to_string(input.width) + " x " + std::to_string(input.height)});
   table.row({"pre-render", "result " + Rect(applied.host().preRenderOutput().result_rect)});
@@ -47,7 +48,7 @@ int Run(const Arguments& args, std::ostream& out) {
   table.row({"pass-through", outcome.identical ? "output equals input"
                                                : "output differs: " + *outcome.difference});
   table.print(out);
-  return outcome.identical ? 0 : 1;
+  return outcome.identical ? kExitDone : kExitFailed;
 }
 
 }  // namespace
@@ -60,9 +61,8 @@ const Command kRenderCommand = {
     "The frame goes through smart pre-render, then smart render. The picture becomes the\n"
     "host's pixels at the chosen depth (8-bit, 16-bit with white at 32768, or 32-bit float),\n"
     "and the output buffer is compared with the input buffer pixel for pixel. OUT.png has 8\n"
-    "bits per channel for --depth 8, else 16.\n"
-    "Exit status: 0 when the output equals the input, 1 when it differs or anything fails,\n"
-    "2 for a bad command line.\n",
+    "bits per channel for --depth 8, else 16. An output that differs from the input fails\n"
+    "the command (exit status 1).\n",
     Run};
 
 }  // namespace zelfin_host

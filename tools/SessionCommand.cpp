@@ -12,6 +12,7 @@
 #include "Frame.h"
 #include "Listing.h"
 #include "Report.h"
+#include "testhost/PluginFileCheck.h"
 
 namespace zelfin_host {
 
@@ -60,7 +61,7 @@ std::size_t TourPanels(std::ostream& out, const PluginFile& plugin) {
     for (const char* change : ChangesFor(effect.name)) {
       AppliedEffect applied(plugin, effect);
       const std::vector<testhost::ControlRow> before = testhost::DescribeControls(applied.host());
-      Section(out, effect.name + ": set " + change);
+      Section(out, testhost::EscapedText(effect.name) + ": set " + change);
       applied.change(change);
       PrintControlsChange(out, before, testhost::DescribeControls(applied.host()));
       ++shown;
@@ -82,7 +83,7 @@ std::size_t TourRendering(std::ostream& out, const PluginFile& plugin) {
   table.row(header);
   for (const DeclaredEffect& effect : plugin.effects) {
     AppliedEffect applied(plugin, effect);
-    std::vector<std::string> row{effect.name};
+    std::vector<std::string> row{testhost::EscapedText(effect.name)};
     for (testhost::Depth depth : kDepths) {
       const RenderOutcome outcome = RenderImage(applied.host(), picture, depth);
       RequireSuccess(effect, "smart pre-render", outcome.preRender);
@@ -160,7 +161,7 @@ int Run(const Arguments& args, std::ostream& out) {
   summary.row({"", pictures[1]});
   summary.row({"time", FormatNumber(seconds, 2) + " s"});
   summary.print(out);
-  return warnings == 0 && differing == 0 ? 0 : 1;
+  return warnings == 0 && differing == 0 ? kExitDone : kExitFailed;
 }
 
 }  // namespace
@@ -174,8 +175,8 @@ const Command kSessionCommand = {
     "effect's Effect Controls panel before and after the change its rules follow; renders a\n"
     "picture through every effect at 8, 16 and 32 bits per channel and checks that the output\n"
     "equals the input; drags Bezier Control's out-tangent handle in the Composition panel and\n"
-    "writes the panel before and after as bezier-before.png and bezier-after.png.\n"
-    "Exit status: 0 when everything passed, 1 when something failed or differed.\n",
+    "writes the panel before and after as bezier-before.png and bezier-after.png. A warning\n"
+    "from global setup or a frame that differs fails the command (exit status 1).\n",
     Run};
 
 }  // namespace zelfin_host

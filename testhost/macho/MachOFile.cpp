@@ -205,6 +205,7 @@ const MachOSection* MachOSlice::findSection(const std::string& segment,
 std::vector<std::uint8_t> ReadMachOFile(const std::string& path) {
   const std::filesystem::path file = std::filesystem::u8path(path);
   std::error_code ec;
+  if (!std::filesystem::exists(file, ec)) throw MachOError(path + ": no such file");
   if (!std::filesystem::is_regular_file(file, ec)) throw MachOError(path + " is not a file");
   const std::uintmax_t size = std::filesystem::file_size(file, ec);
   if (ec || size > kMaxMachOFileSize) {

@@ -61,11 +61,13 @@ std::string NameField(const PF_ParamDef& def) {
   return std::string(def.name, strnlen(def.name, sizeof def.name));
 }
 
+bool LabelledOnly(const PF_ParamDef& def) {
+  return NameField(def).empty() && def.param_type == PF_Param_CHECKBOX &&
+         def.u.bd.u.nameptr != nullptr;
+}
+
 std::string ShownName(const PF_ParamDef& def) {
-  const std::string name = NameField(def);
-  if (name.empty() && def.param_type == PF_Param_CHECKBOX && def.u.bd.u.nameptr != nullptr)
-    return def.u.bd.u.nameptr;
-  return name;
+  return LabelledOnly(def) ? def.u.bd.u.nameptr : NameField(def);
 }
 
 std::vector<std::string> Choices(const PF_ParamDef& def) {
@@ -223,6 +225,7 @@ std::vector<ControlRow> DescribeControls(Host& host) {
     row.depth = depth;
     row.group = def.param_type == PF_Param_GROUP_START;
     row.name = ShownName(def);
+    row.unnamed = LabelledOnly(def);
     row.value = FormatValue(def);
     row.disabled = (def.ui_flags & PF_PUI_DISABLED) != 0;
     // A hidden parameter is not shown, but its group still opens and closes.

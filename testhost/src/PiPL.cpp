@@ -1,6 +1,7 @@
 #include "testhost/PiPL.h"
 
 #include "host/host.h"
+#include "testhost/PluginFileCheck.h"
 
 #include <algorithm>
 #include <fstream>
@@ -16,10 +17,11 @@ namespace {
 
 constexpr std::uint32_t Code(const char (&code)[5]) { return PF_FourCharCode(code); }
 
+// Escaped: a damaged list's codes may hold any bytes.
 std::string CodeText(std::uint32_t code) {
   std::string text;
   for (int shift = 24; shift >= 0; shift -= 8) text += static_cast<char>(code >> shift);
-  return text;
+  return EscapedText(text);
 }
 
 // Bounds-checked reads of integers in one byte order from a block of bytes.
@@ -168,8 +170,8 @@ EffectRegistration DecodeRegistration(const PropertyList& list, PiplFormat forma
     if (const auto arm64 = byKey.find(Code("ma64")); arm64 != byKey.end()) {
       const std::string arm64EntryPoint = PascalString(*arm64->second);
       if (arm64EntryPoint != registration.entryPoint) {
-        throw PiplError("'ma64' names " + arm64EntryPoint + " but 'mi64' names " +
-                        registration.entryPoint);
+        throw PiplError("'ma64' names " + EscapedText(arm64EntryPoint) + " but 'mi64' names " +
+                        EscapedText(registration.entryPoint));
       }
       registration.architectures.push_back("arm64");
     }

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "testhost/PluginFileCheck.h"
 #include "testhost/macho/MachO.h"
 #ifdef ZELFIN_MACHO_SIGNATURES
 #include "testhost/macho/Bundle.h"
@@ -75,8 +76,7 @@ void PluginModule::load() {
   if (IsBundleFolder(path_)) VerifyBundle(ReadBundle(path_));
 #endif
   const std::string code = PluginCodePath(path_);
-  std::error_code ec;
-  if (!fs::is_regular_file(fs::u8path(code), ec)) throw LoadError("plug-in file not found: " + code);
+  CheckPluginFile(path_, code);
   if (StartsLikeMachO(code)) {
 #ifdef ZELFIN_TESTHOST_MACHO
     image_.reset(new MachOImage(ReadMachOFile(code)));
@@ -86,10 +86,12 @@ void PluginModule::load() {
                     ": macOS code runs only in the stand-in host on Linux x86_64");
 #endif
   }
+  // A bare name would send the system loader searching its library path for another file.
+  const std::string file = code.find_first_of("/\\") == std::string::npos ? "./" + code : code;
 #ifdef _WIN32
-  library_ = reinterpret_cast<void*>(LoadLibraryW(Widen(code).c_str()));
+  library_ = reinterpret_cast<void*>(LoadLibraryW(Widen(file).c_str()));
 #else
-  library_ = dlopen(code.c_str(), RTLD_NOW | RTLD_LOCAL);
+  library_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
 #endif
   if (!library_) throw LoadError("cannot load plug-in " + path_ + ": " + LastError());
 }

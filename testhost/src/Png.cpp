@@ -15,6 +15,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "testhost/PluginFileCheck.h"
+
 namespace testhost {
 
 RgbaImage MakeImage(int width, int height) {
@@ -31,8 +33,10 @@ bool PngSupported() { return ZELFIN_TESTHOST_PNG != 0; }
 
 namespace {
 
-// Larger pictures are refused before anything is allocated for them.
-constexpr png_uint_32 kMaxSide = 16384;
+// Larger pictures are refused before anything is allocated for them: libpng is let read any
+// size a PNG file may declare, and the limits are checked here, so that every dimension that is
+// too large gets the same message.
+constexpr png_uint_32 kLargestPngSide = 0x7FFFFFFF;
 
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
@@ -65,8 +69,16 @@ bool ReadHeader(png_structp png, png_infop info, std::FILE* file, png_uint_32* w
   if (setjmp(png_jmpbuf(png))) return false;
   png_init_io(png, file);
   png_set_sig_bytes(png, 8);
-  png_set_user_limits(png, kMaxSide, kMaxSide);
+  png_set_user_limits(png, kLargestPngSide, kLargestPngSide);
   png_read_info(png, info);
+  *width = png_get_image_width(png, info);
+  *height = png_get_image_height(png, info);
+  return true;
+}
+
+// Into 16-bit or 8-bit RGBA, whatever the file holds.
+bool SetUpTransforms(png_structp png, png_infop info) {
+  if (setjmp(png_jmpbuf(png))) return false;
   png_set_expand(png);
   png_set_gray_to_rgb(png);
   if (!(png_get_color_type(png, info) & PNG_COLOR_MASK_ALPHA) &&
@@ -75,8 +87,6 @@ bool ReadHeader(png_structp png, png_infop info, std::FILE* file, png_uint_32* w
   }
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
-  *width = png_get_image_width(png, info);
-  *height = png_get_image_height(png, info);
   return true;
 }
 
@@ -113,6 +123,11 @@ struct WriteStructs {
 }  // namespace
 
 RgbaImage ReadPng(const std::string& path) {
+  try {
+    const CheckedFile checked(path, kMaxPngFileSize, "a picture");
+  } catch (const LoadError& e) {
+    throw std::runtime_error("cannot read " + path + ": " + e.what());
+  }
   FilePtr file = Open(path, "rb");
   png_byte signature[8] = {};
   if (std::fread(signature, 1, sizeof signature, file.get()) != sizeof signature ||
@@ -130,10 +145,15 @@ RgbaImage ReadPng(const std::string& path) {
   if (!ReadHeader(s.png, s.info, file.get(), &width, &height)) {
     throw std::runtime_error("cannot read " + path + ": " + sink.message);
   }
-  if (std::uint64_t{width} * height > kMaxPngPixels) {
+  if (width > kMaxPngSide || height > kMaxPngSide ||
+      std::uint64_t{width} * height > kMaxPngPixels) {
     throw std::runtime_error(path + " is too large: " + std::to_string(width) + " x " +
-                             std::to_string(height) + " pixels, more than " +
-                             std::to_string(kMaxPngPixels) + " in all");
+                             std::to_string(height) + " pixels, where at most " +
+                             std::to_string(kMaxPngSide) + " on a side and " +
+                             std::to_string(kMaxPngPixels) + " in all are read");
+  }
+  if (!SetUpTransforms(s.png, s.info)) {
+    throw std::runtime_error("cannot read " + path + ": " + sink.message);
   }
   const int bits = png_get_bit_depth(s.png, s.info);
   const std::size_t rowBytes = png_get_rowbytes(s.png, s.info);

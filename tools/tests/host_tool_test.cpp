@@ -67,8 +67,9 @@ TEST(CommandLine, RefusesWhatDoesNotFitTheCommand) {
 
 TEST(CommandLine, HelpListsEveryOption) {
   const std::string help = CommandHelp(kDragLike);
-  for (const char* text : {"usage: zelfin-host drag PLUGIN [options]", "--to X,Y ...",
-                           "--panel comp|layer", "--shift", "--help"}) {
+  for (const char* text : {"usage: zelfin-host drag PLUGIN [options]", "--to X,Y  ",
+                           "--panel comp|layer", "--shift", "--help", "exit status:\n  0  done",
+                           "\n  2  a bad command line", "\n  3  an internal error"}) {
     EXPECT_NE(help.find(text), std::string::npos) << text << " in\n" << help;
   }
 }
@@ -166,19 +167,39 @@ std::vector<unsigned char> PngHeader(std::uint32_t width, std::uint32_t height) 
   return file;
 }
 
+// Too wide, too tall or too large in all: the same refusal, before anything is allocated.
 TEST_F(PngFiles, RefuseAPictureTooLargeBeforeReadingIt) {
-  const auto bytes = PngHeader(5000, 4000);
+  const std::pair<std::uint32_t, std::uint32_t> sizes[] = {
+      {5000, 4000}, {16385, 1}, {1, 16385}, {0x7FFFFFFF, 0x7FFFFFFF}};
+  for (const auto& [width, height] : sizes) {
+    const auto bytes = PngHeader(width, height);
+    std::FILE* file = std::fopen(path_.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    const std::string expected = path_ + " is too large: " + std::to_string(width) + " x " +
+                                 std::to_string(height) +
+                                 " pixels, where at most 16384 on a side and 16777216 in all"
+                                 " are read";
+    try {
+      testhost::ReadPng(path_);
+      ADD_FAILURE() << "read " << width << " x " << height;
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(e.what(), expected);
+    }
+  }
+  // The largest on a side that fits, and a file that is no file, are told apart.
+  const auto bytes = PngHeader(16384, 1);
   std::FILE* file = std::fopen(path_.c_str(), "wb");
   ASSERT_NE(file, nullptr);
   std::fwrite(bytes.data(), 1, bytes.size(), file);
   std::fclose(file);
   try {
     testhost::ReadPng(path_);
-    ADD_FAILURE() << "read";
   } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find("is too large: 5000 x 4000 pixels"), std::string::npos)
-        << e.what();
+    EXPECT_EQ(std::string(e.what()).find("too large"), std::string::npos) << e.what();
   }
+  EXPECT_THROW(testhost::ReadPng("/dev/zero"), std::runtime_error);
 }
 
 // A picture reaches the host's buffers channel by channel, in the host's ranges, and comes back.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "CommandLine.h"
 #include "PeResources.h"
 #include "PluginFile.h"
+#include "testhost/PluginFileCheck.h"
 #include "PropertyList.h"
 #include "ResourceFiles.h"
 #include "ZelfinEffects.h"
@@ -80,6 +82,7 @@ Bytes BuildPe(const std::string& type, const std::vector<testhost::PiplResource>
   Put16(file, 0x44, 0x8664);
   Put16(file, 0x46, 1);     // one section
   Put16(file, 0x54, 240);   // optional header of PE32+ with 16 directories
+  Put16(file, 0x56, 0x2022);  // an executable image, a DLL
   Put16(file, 0x58, 0x20B);
   Put32(file, 0x58 + 108, 16);
   Put32(file, 0x58 + 112 + 16, kSectionRva);
@@ -153,6 +156,47 @@ TEST(PeResources, RefusesAFileCutShortOrPointingOutside) {
   EXPECT_THROW(zelfin_host::ReadPeResources(noPe, "PIPL"), testhost::PiplError);
 }
 
+// What the Windows loader reads of an image, checked before it is handed over: each header and
+// each section's data inside the file, a DLL, for the machine the host runs on.
+TEST_F(Scratch, AWindowsImageWhoseHeadersOrSectionsDoNotFitIsRefused) {
+  const Bytes good = BuildPe("PIPL", WindowsLists());
+  constexpr std::size_t kSection = 0x58 + 240;
+  const auto edit = [&good](std::size_t at, std::uint32_t value, int width) {
+    Bytes b = good;
+    (width == 2 ? Put16 : Put32)(b, at, value);
+    return b;
+  };
+  const struct {
+    const char* what;
+    Bytes file;
+    std::optional<testhost::PeMachine> machine;
+    const char* message;
+  } cases[] = {
+      {"cut inside the DOS header", Bytes(good.begin(), good.begin() + 0x30), {}, "its DOS header"},
+      {"NT headers beyond the end", edit(0x3C, 0x7FFFFFF0, 4), {}, "its NT headers"},
+      {"no PE signature", edit(0x40, 0x4551, 4), {}, "a DOS program"},
+      {"a program", edit(0x56, 0x0022, 2), {}, "a Windows program, not a library"},
+      {"another machine", good, testhost::PeMachine{0xAA64}, "a library for x86_64; this build loads arm64"},
+      {"a 32-bit header for x86_64", edit(0x58, 0x10B, 2), testhost::PeMachine{0x8664}, "of the other word size"},
+      {"an optional header too small", edit(0x54, 64, 2), {}, "too small for its kind"},
+      {"headers larger than the file", edit(0x58 + 60, 0x100000, 4), {}, "its headers"},
+      {"no sections", edit(0x46, 0, 2), {}, "without sections"},
+      {"a section table beyond the end", edit(0x46, 0x4000, 2), {}, "its section table"},
+      {"section data beyond the end", edit(kSection + 16, 0x100000, 4), {}, "its section 0 (.rsrc)"},
+  };
+  for (const auto& c : cases) {
+    testhost::CheckedFile file(write("damaged.aex", c.file), testhost::kMaxPluginFileSize, "a plug-in");
+    try {
+      testhost::CheckPortableExecutable(file, c.machine);
+      ADD_FAILURE() << c.what << ": taken";
+    } catch (const testhost::LoadError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << c.what << ": " << e.what();
+    }
+  }
+  testhost::CheckedFile file(write("good.aex", good), testhost::kMaxPluginFileSize, "a plug-in");
+  EXPECT_NO_THROW(testhost::CheckPortableExecutable(file, testhost::PeMachine{0x8664}));
+}
+
 TEST_F(Scratch, AWindowsPluginIsListedButNotRun) {
   const std::string path = write("ZelfinControls.aex", BuildPe("PIPL", WindowsLists()));
   const zelfin_host::PluginFile plugin = OpenPlugin(path);
@@ -171,7 +215,7 @@ TEST_F(Scratch, AWindowsPluginIsListedButNotRun) {
   }
   EXPECT_THROW(zelfin_host::LoadedModule(plugin), ToolError);
   EXPECT_EQ(&zelfin_host::FindEffect(plugin, "Light Control"), &plugin.effects[3]);
-  EXPECT_THROW(zelfin_host::FindEffect(plugin, "light control"), ToolError);
+  EXPECT_THROW(zelfin_host::FindEffect(plugin, "light control"), zelfin_host::UsageError);
 }
 
 // Found through its Info.plist, whatever the folder is called; its code is missing.
@@ -212,7 +256,7 @@ TEST_F(Scratch, FilesThatAreNotPluginsAreRefusedWithTheReason) {
        "is not a readable Windows plug-in"},
       {"code inside a bundle", write("ZelfinControls", Bytes{0xCF, 0xFA, 0xED, 0xFE, 7, 0, 0, 1}),
        "not inside a plug-in bundle"},
-      {"ELF that is no library", write("broken.so", Bytes{0x7F, 'E', 'L', 'F', 2, 1, 1, 0}), "is not a plug-in"},
+      {"ELF cut short", write("broken.so", Bytes{0x7F, 'E', 'L', 'F', 2, 1, 1, 0}), "cut short"},
   };
   for (const auto& c : cases) {
     try {

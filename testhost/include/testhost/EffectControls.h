@@ -21,6 +21,8 @@ struct ControlRow {
   int depth = 0;       // number of enclosing groups
   bool group = false;  // a group header: no value
   std::string name;    // the parameter's name, or the label of a checkbox without one
+  bool unnamed = false;  // no name of its own: `name` is its checkbox's label, which an
+                         // expression cannot find it by
   std::string value;   // with its unit: "100.0%", "0.0 deg", "50.0, 50.0", "#FFFFFF", "Spot", "on"
   bool disabled = false;  // greyed out (PF_PUI_DISABLED)
 };

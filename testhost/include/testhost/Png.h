@@ -29,12 +29,15 @@ RgbaImage MakeImage(int width, int height);
 // Whether this build reads and writes PNG files (the cross builds run without libpng).
 bool PngSupported();
 
-// The largest picture ReadPng takes, in pixels (width times height).
+// The largest picture ReadPng takes: pixels on a side, pixels in all (width times height), and
+// the file's size (the pixels stored without compression, and room to spare).
+constexpr std::uint32_t kMaxPngSide = 16384;
 constexpr std::uint64_t kMaxPngPixels = std::uint64_t{1} << 24;
+constexpr std::uint64_t kMaxPngFileSize = std::uint64_t{256} << 20;
 
-// Any colour type and bit depth libpng reads, up to kMaxPngPixels. Throws std::runtime_error
-// naming the path when the file is missing, unreadable, too large or not a PNG file, or when the
-// build has no PNG support.
+// Any colour type and bit depth libpng reads, up to the limits above. Throws std::runtime_error
+// naming the path when the file is missing, not a regular file, unreadable, too large or not a
+// PNG file, or when the build has no PNG support.
 RgbaImage ReadPng(const std::string& path);
 
 // Writes 8 or 16 bits per channel. Throws std::invalid_argument for another depth or an image
