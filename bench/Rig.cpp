@@ -3,7 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "testhost/BezierSession.h"
+#include "testhost/scenarios/BezierSession.h"
 
 namespace bench {
 namespace {

@@ -21,9 +21,9 @@
 #include <utility>
 #include <vector>
 
-#include "testhost/Host.h"
-#include "testhost/Panel.h"
-#include "testhost/PluginModule.h"
+#include "testhost/core/Host.h"
+#include "testhost/panels/Panel.h"
+#include "testhost/loader/PluginModule.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 // resource file the host finds for the plug-in: a bundle's own, or the one beside the library.
 #include "resources/ExpectedPropertyLists.h"
 
-#include "testhost/Host.h"
-#include "testhost/PiPL.h"
-#include "testhost/PluginModule.h"
+#include "testhost/core/Host.h"
+#include "testhost/registration/PiPL.h"
+#include "testhost/loader/PluginModule.h"
 
 #include <gtest/gtest.h>
 

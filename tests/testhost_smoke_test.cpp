@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "testhost/Host.h"
-#include "testhost/PluginModule.h"
+#include "testhost/core/Host.h"
+#include "testhost/loader/PluginModule.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "testhost/Host.h"
-#include "testhost/Panel.h"
-#include "testhost/PluginModule.h"
+#include "testhost/core/Host.h"
+#include "testhost/panels/Panel.h"
+#include "testhost/loader/PluginModule.h"
 
 namespace {
 

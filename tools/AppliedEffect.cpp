@@ -3,9 +3,9 @@
 #include <optional>
 
 #include "CommandLine.h"
-#include "testhost/EffectControls.h"
-#include "testhost/PluginFileCheck.h"
-#include "testhost/PluginModule.h"
+#include "testhost/panels/EffectControls.h"
+#include "testhost/loader/PluginFileCheck.h"
+#include "testhost/loader/PluginModule.h"
 
 namespace zelfin_host {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "PluginFile.h"
-#include "testhost/Host.h"
+#include "testhost/core/Host.h"
 
 namespace zelfin_host {
 

@@ -8,8 +8,8 @@
 
 #include "CommandLine.h"
 #include "Report.h"
-#include "testhost/EffectControls.h"
-#include "testhost/PluginFileCheck.h"
+#include "testhost/panels/EffectControls.h"
+#include "testhost/loader/PluginFileCheck.h"
 
 namespace zelfin_host {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "PluginFile.h"
-#include "testhost/BezierSession.h"
+#include "testhost/scenarios/BezierSession.h"
 
 namespace zelfin_host {
 

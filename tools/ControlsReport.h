@@ -5,7 +5,7 @@
 #include <iosfwd>
 #include <vector>
 
-#include "testhost/EffectControls.h"
+#include "testhost/panels/EffectControls.h"
 
 namespace zelfin_host {
 

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "testhost/Png.h"
-#include "testhost/Host.h"
+#include "testhost/panels/Png.h"
+#include "testhost/core/Host.h"
 
 namespace zelfin_host {
 

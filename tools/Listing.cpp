@@ -5,7 +5,7 @@
 
 #include "Registration.h"
 #include "Report.h"
-#include "testhost/PluginFileCheck.h"
+#include "testhost/loader/PluginFileCheck.h"
 
 namespace zelfin_host {
 

@@ -5,10 +5,10 @@
 #include <sstream>
 
 #include "CommandLine.h"
-#include "PeResources.h"
+#include "testhost/registration/PeResources.h"
 #include "host/host.h"
-#include "testhost/PiPL.h"
-#include "testhost/PluginFileCheck.h"
+#include "testhost/registration/PiPL.h"
+#include "testhost/loader/PluginFileCheck.h"
 
 namespace zelfin_host {
 
@@ -42,8 +42,7 @@ void Decode(PluginFile& plugin, const std::vector<testhost::PiplResource>& resou
                         std::to_string(resource.id) + " is malformed: ",
                     e);
     }
-    plugin.effects.push_back({resource.id, r.name, r.category, r.matchName, r.entryPoint,
-                              r.architectures, r.version, r.outFlags, r.outFlags2});
+    plugin.effects.push_back({std::move(r), resource.id});
   }
 }
 
@@ -100,7 +99,7 @@ void OpenWindows(PluginFile& plugin, testhost::CheckedFile& file) {
   std::vector<testhost::PiplResource> resources;
   try {
     testhost::CheckPortableExecutable(file, std::nullopt);
-    resources = ReadPeResources(file.readAll(), kWindowsResourceType);
+    resources = testhost::ReadPeResources(file.readAll(), kWindowsResourceType);
   } catch (const std::runtime_error& e) {  // LoadError or PiplError
     throw Refusal(plugin.path + " is not a readable Windows plug-in: ", e);
   }

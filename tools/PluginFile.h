@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "testhost/PluginModule.h"
+#include "testhost/loader/PluginModule.h"
+#include "testhost/registration/PiPL.h"
 
 namespace zelfin_host {
 
@@ -20,16 +21,9 @@ enum class PluginKind {
 const char* PluginKindName(PluginKind kind);
 
 // One effect as its registration resource declares it.
-struct DeclaredEffect {
+// An effect as its registration resource declares it, and the id of that resource.
+struct DeclaredEffect : testhost::EffectRegistration {
   int resourceId = 0;
-  std::string name;
-  std::string category;
-  std::string matchName;
-  std::string entryPoint;
-  std::vector<std::string> architectures;  // the entry point is named for: x86_64, arm64
-  std::uint32_t version = 0;
-  std::uint32_t outFlags = 0;
-  std::uint32_t outFlags2 = 0;
 };
 
 struct PluginFile {

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "testhost/Host.h"
-#include "testhost/PluginFileCheck.h"
-#include "testhost/PluginModule.h"
+#include "testhost/core/Host.h"
+#include "testhost/loader/PluginFileCheck.h"
+#include "testhost/loader/PluginModule.h"
 
 namespace zelfin_host {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "MachOBytes.h"
+#include "testhost/macho/MachOBytes.h"
 #include "MachOFormat.h"
 
 namespace testhost {

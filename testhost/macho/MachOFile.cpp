@@ -6,7 +6,7 @@
 #include <set>
 #include <utility>
 
-#include "MachOBytes.h"
+#include "testhost/macho/MachOBytes.h"
 #include "MachOFormat.h"
 #include "testhost/macho/MachO.h"
 

@@ -10,9 +10,9 @@
 #include <random>
 #include <utility>
 
-#include "MachOBytes.h"
+#include "testhost/macho/MachOBytes.h"
 #include "MachOFormat.h"
-#include "MachOUnwind.h"
+#include "testhost/macho/MachOUnwind.h"
 #include "testhost/macho/CodeSignature.h"
 #include "testhost/macho/MachO.h"
 

@@ -1,4 +1,4 @@
-#include "MachOUnwind.h"
+#include "testhost/macho/MachOUnwind.h"
 
 #include <algorithm>
 #include <array>

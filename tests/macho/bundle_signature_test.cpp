@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "testhost/PluginModule.h"
+#include "testhost/loader/PluginModule.h"
 #include "testhost/macho/Bundle.h"
 #include "testhost/macho/CodeSignature.h"
 #include "testhost/macho/MachO.h"

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "MachOUnwind.h"
-#include "testhost/PluginModule.h"
+#include "testhost/macho/MachOUnwind.h"
+#include "testhost/loader/PluginModule.h"
 
 namespace {
 

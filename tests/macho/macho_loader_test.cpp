@@ -14,8 +14,8 @@
 
 #include "testhost/macho/CodeSignature.h"
 #include "testhost/macho/MachO.h"
-#include "testhost/PiPL.h"
-#include "testhost/PluginModule.h"
+#include "testhost/registration/PiPL.h"
+#include "testhost/loader/PluginModule.h"
 
 namespace {
 

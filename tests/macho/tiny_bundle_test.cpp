@@ -6,7 +6,7 @@
 #include <string>
 
 #include "testhost/macho/MachOImage.h"
-#include "testhost/PiPL.h"
+#include "testhost/registration/PiPL.h"
 
 namespace {
 

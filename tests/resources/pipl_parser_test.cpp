@@ -1,7 +1,7 @@
 // The stand-in host's reading of property lists refuses what the host could not read.
 #include "ExpectedPropertyLists.h"
 
-#include "testhost/PiPL.h"
+#include "testhost/registration/PiPL.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "PropertyList.h"
 #include "ZelfinEffects.h"
-#include "testhost/PiPL.h"
+#include "testhost/registration/PiPL.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "PropertyList.h"
 #include "ResourceFiles.h"
 #include "ZelfinEffects.h"
-#include "testhost/PiPL.h"
+#include "testhost/registration/PiPL.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "testhost/Panel.h"
+#include "testhost/panels/Panel.h"
 
 namespace {
 

@@ -26,8 +26,8 @@
 #include "CommandLine.h"
 #include "Listing.h"
 #include "PluginFile.h"
-#include "testhost/PluginFileCheck.h"
-#include "testhost/Png.h"
+#include "testhost/loader/PluginFileCheck.h"
+#include "testhost/panels/Png.h"
 
 extern char** environ;
 

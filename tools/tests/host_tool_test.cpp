@@ -12,9 +12,9 @@
 
 #include "CommandLine.h"
 #include "Frame.h"
-#include "testhost/Png.h"
+#include "testhost/panels/Png.h"
 #include "Registration.h"
-#include "testhost/World.h"
+#include "testhost/core/World.h"
 
 namespace {
 

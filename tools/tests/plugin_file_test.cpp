@@ -12,9 +12,9 @@
 #include <unistd.h>
 
 #include "CommandLine.h"
-#include "PeResources.h"
+#include "testhost/registration/PeResources.h"
 #include "PluginFile.h"
-#include "testhost/PluginFileCheck.h"
+#include "testhost/loader/PluginFileCheck.h"
 #include "PropertyList.h"
 #include "ResourceFiles.h"
 #include "ZelfinEffects.h"
@@ -129,14 +129,14 @@ class Scratch : public testing::Test {
 
 TEST(PeResources, ReadsTheResourcesOfTheTypeOrderedById) {
   const Bytes file = BuildPe("PIPL", {{16001, {1, 2, 3}}, {16000, {4, 5, 6, 7, 8}}});
-  const auto found = zelfin_host::ReadPeResources(file, "PIPL");
+  const auto found = testhost::ReadPeResources(file, "PIPL");
   ASSERT_EQ(found.size(), 2u);
   EXPECT_EQ(found[0].id, 16000);
   EXPECT_EQ(found[0].data, (Bytes{4, 5, 6, 7, 8}));
   EXPECT_EQ(found[1].id, 16001);
   EXPECT_EQ(found[1].data, (Bytes{1, 2, 3}));
-  EXPECT_TRUE(zelfin_host::ReadPeResources(file, "ICON").empty());
-  EXPECT_TRUE(zelfin_host::ReadPeResources(file, "PIP").empty());
+  EXPECT_TRUE(testhost::ReadPeResources(file, "ICON").empty());
+  EXPECT_TRUE(testhost::ReadPeResources(file, "PIP").empty());
 }
 
 TEST(PeResources, RefusesAFileCutShortOrPointingOutside) {
@@ -144,16 +144,16 @@ TEST(PeResources, RefusesAFileCutShortOrPointingOutside) {
   // Inside the headers, the section table, the resource tree and the resource's data.
   for (std::size_t size : {0x30u, 0x50u, 0x160u, 0x210u, 0x250u, static_cast<unsigned>(file.size() - 1)}) {
     const Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(size));
-    EXPECT_THROW(zelfin_host::ReadPeResources(cut, "PIPL"), testhost::PiplError) << size;
+    EXPECT_THROW(testhost::ReadPeResources(cut, "PIPL"), testhost::PiplError) << size;
   }
   // With one resource the data entry sits at 84 in the tree, after the three directories (72
   // bytes) and the type's name (10 bytes, padded); its size follows the address.
   Bytes beyond = file;
   Put32(beyond, kSectionOffset + 84 + 4, 0x7FFFFFF0);
-  EXPECT_THROW(zelfin_host::ReadPeResources(beyond, "PIPL"), testhost::PiplError);
+  EXPECT_THROW(testhost::ReadPeResources(beyond, "PIPL"), testhost::PiplError);
   Bytes noPe = file;
   noPe[0x41] = 'X';
-  EXPECT_THROW(zelfin_host::ReadPeResources(noPe, "PIPL"), testhost::PiplError);
+  EXPECT_THROW(testhost::ReadPeResources(noPe, "PIPL"), testhost::PiplError);
 }
 
 // What the Windows loader reads of an image, checked before it is handed over: each header and

@@ -2,11 +2,11 @@
 // records.
 #pragma once
 
-#include "testhost/BezierSession.h"
-#include "testhost/Canvas.h"
-#include "testhost/EffectControls.h"
-#include "testhost/Fixed.h"
-#include "testhost/Host.h"
-#include "testhost/Panel.h"
-#include "testhost/PluginModule.h"
-#include "testhost/Png.h"
+#include "testhost/scenarios/BezierSession.h"
+#include "testhost/panels/Canvas.h"
+#include "testhost/panels/EffectControls.h"
+#include "testhost/core/Fixed.h"
+#include "testhost/core/Host.h"
+#include "testhost/panels/Panel.h"
+#include "testhost/loader/PluginModule.h"
+#include "testhost/panels/Png.h"

@@ -1,0 +1,435 @@
+#include "testhost/core/Host.h"
+
+#include <cstring>
+#include <new>
+#include <sstream>
+#include <stdexcept>
+
+#include "Internal.h"
+#include "testhost/loader/PluginModule.h"
+
+namespace testhost {
+
+namespace {
+
+thread_local Host* tCurrent = nullptr;
+
+class CurrentScope {
+ public:
+  explicit CurrentScope(Host* host) : previous_(tCurrent) { tCurrent = host; }
+  ~CurrentScope() { tCurrent = previous_; }
+  CurrentScope(const CurrentScope&) = delete;
+  CurrentScope& operator=(const CurrentScope&) = delete;
+
+ private:
+  Host* previous_;
+};
+
+// The host application's four-character code, "FXTC".
+constexpr A_long kHostApplId = 0x46585443;
+// The effect API version the plug-in is written against.
+constexpr A_short kApiMajor = 13;
+constexpr A_short kApiMinor = 1;
+
+constexpr A_long kDefaultTimeScale = 30;
+
+A_short BitDepth(Depth d) { return static_cast<A_short>(d); }
+
+const char* CommandName(PF_Cmd cmd) {
+  struct Named {
+    PF_Cmd cmd;
+    const char* name;
+  };
+  static const Named kNames[] = {
+      {PF_Cmd_ABOUT, "PF_Cmd_ABOUT"},
+      {PF_Cmd_GLOBAL_SETUP, "PF_Cmd_GLOBAL_SETUP"},
+      {PF_Cmd_GLOBAL_SETDOWN, "PF_Cmd_GLOBAL_SETDOWN"},
+      {PF_Cmd_PARAMS_SETUP, "PF_Cmd_PARAMS_SETUP"},
+      {PF_Cmd_UPDATE_PARAMS_UI, "PF_Cmd_UPDATE_PARAMS_UI"},
+      {PF_Cmd_EVENT, "PF_Cmd_EVENT"},
+      {PF_Cmd_SMART_PRE_RENDER, "PF_Cmd_SMART_PRE_RENDER"},
+      {PF_Cmd_SMART_RENDER, "PF_Cmd_SMART_RENDER"},
+  };
+  for (const Named& n : kNames) {
+    if (n.cmd == cmd) return n.name;
+  }
+  return "another command";
+}
+
+PF_RenderRequest WholeFrame(const FrameSetup& setup) {
+  PF_RenderRequest r{};
+  r.rect = {0, 0, setup.width, setup.height};
+  r.channel_mask = 0xF;  // alpha, red, green and blue
+  return r;
+}
+
+PF_CheckoutResult WholeFrameCheckout(const FrameSetup& setup) {
+  PF_CheckoutResult c{};
+  c.result_rect = {0, 0, setup.width, setup.height};
+  c.max_result_rect = c.result_rect;
+  c.par = {1, 1};
+  c.ref_width = setup.width;
+  c.ref_height = setup.height;
+  return c;
+}
+
+}  // namespace
+
+bool CommandResult::outDataUntouched() const {
+  return std::memcmp(&before, &after, sizeof before) == 0;
+}
+
+std::string CommandResult::describe() const {
+  std::ostringstream s;
+  s << "command " << cmd << " (#" << serial << ") returned " << err;
+  if (escaped) s << "; exception crossed the entry point: " << exception;
+  for (const std::string& v : violations) s << "\n  violation: " << v;
+  for (const std::string& p : suiteProblems) s << "\n  suite: " << p;
+  s << "\n  live handles " << liveHandles << ", live suites " << liveSuites;
+  return s.str();
+}
+
+Host::Host(PF_EntryFunc entry)
+    : entry_(entry), handles_([this](const std::string& what) { violation(what); }) {
+  if (!entry_) throw std::invalid_argument("Host: null entry point");
+  initRecords();
+  resetParams();
+  for (const detail::SuiteEntry& s : detail::DefaultSuites())
+    suites_[{s.name, s.version}] = s.table;
+  for (const detail::SuiteEntry& s : detail::DrawingSuites())
+    suites_[{s.name, s.version}] = s.table;
+}
+
+Host::Host(const PluginModule& module, const std::string& entryName)
+    : Host(module.entryPoint(entryName)) {
+#if defined(__aarch64__)
+  if (module.passesVariadicArgumentsOnTheStack()) {
+    utils_.ansi.sprintf = detail::StackSlotSprintf();
+    suites_[{kPFANSISuite, kPFANSISuiteVersion1}] = detail::StackSlotAnsiSuite();
+  }
+#endif
+}
+
+Host::~Host() = default;
+
+Host* Host::current() { return tCurrent; }
+
+void Host::initRecords() {
+  detail::InstallCallbacks(in_, utils_, preCallbacks_, smartCallbacks_);
+  detail::InstallBasicSuite(basic_);
+  in_.utils = &utils_;
+  in_.effect_ref = effectRef();
+  in_.pica_basicP = &basic_;
+  in_.version.major = kApiMajor;
+  in_.version.minor = kApiMinor;
+  in_.appl_id = kHostApplId;
+  in_.current_time = 0;
+  in_.time_step = 1;
+  in_.local_time_step = 1;
+  in_.total_time = 10 * kDefaultTimeScale;
+  in_.time_scale = kDefaultTimeScale;
+  in_.width = worldSetup_.width;
+  in_.height = worldSetup_.height;
+  in_.extent_hint = {0, 0, worldSetup_.width, worldSetup_.height};
+  in_.downsample_x = {1, 1};
+  in_.downsample_y = {1, 1};
+  in_.pixel_aspect_ratio = {1, 1};
+  preExtra_.input = &preInput_;
+  preExtra_.output = &preOutput_;
+  preExtra_.cb = &preCallbacks_;
+  smartExtra_.input = &smartInput_;
+  smartExtra_.cb = &smartCallbacks_;
+}
+
+void Host::resetParams() {
+  params_.clear();
+  PF_ParamDef layer{};
+  layer.param_type = PF_Param_LAYER;
+  layer.uu.id = 0;
+  if (input_) layer.u.ld = input_->record();
+  params_.push_back(layer);
+}
+
+CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
+  if (running_) throw std::logic_error("Host::send called while a command runs");
+  CommandResult r;
+  r.cmd = cmd;
+  r.serial = ++serial_;
+  const std::size_t mark = violations_.size();
+
+  if (cmd == PF_Cmd_PARAMS_SETUP) resetParams();
+  if (cmd == PF_Cmd_SMART_PRE_RENDER) {
+    declaredCheckoutIds_.clear();
+    checkouts_.clear();
+  }
+  if (input_) params_.front().u.ld = input_->record();
+  in_.global_data = globalData_;
+  in_.num_params = paramCount();
+  std::memcpy(&out_, &outPreset_, sizeof out_);
+  paramPtrs_.clear();
+  for (PF_ParamDef& p : params_) paramPtrs_.push_back(&p);
+  paramPtrs_.push_back(nullptr);
+  handlesMade_.clear();
+  std::memcpy(&r.before, &out_, sizeof out_);
+  const int liveDrawObjects = drawObjects_.live();
+
+  {
+    CurrentScope scope(this);
+    running_ = true;
+    command_ = cmd;
+    const auto entered =
+        timing_ ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
+    try {
+      r.err = entry_(cmd, &in_, &out_, paramPtrs_.data(), output, extra);
+    } catch (const std::exception& e) {
+      r.escaped = true;
+      r.exception = std::string("std::exception: ") + e.what();
+    } catch (const ForeignException&) {
+      r.escaped = true;
+      r.exception = "ForeignException";
+    } catch (PF_Err code) {
+      r.escaped = true;
+      r.exception = "error code " + std::to_string(code);
+    } catch (...) {
+      r.escaped = true;
+      r.exception = "exception of unknown type";
+    }
+    if (timing_) {
+      split_.entry += std::chrono::steady_clock::now() - entered;
+      ++split_.commands;
+    }
+    running_ = false;
+    command_ = -1;
+  }
+  std::memcpy(&r.after, &out_, sizeof out_);
+  // Pens, brushes and paths belong to the drawing of one event.
+  if (drawObjects_.live() > liveDrawObjects) {
+    violation("left " + std::to_string(drawObjects_.live() - liveDrawObjects) +
+              " drawing objects unreleased");
+  }
+  // Drawing references, suppliers and surfaces belong to the event that got them.
+  drawObjects_.expireReferences();
+  checkHandlesKept(r);
+
+  if (cmd == PF_Cmd_GLOBAL_SETUP && out_.global_data) globalData_ = handedOver_ = out_.global_data;
+  // A setdown that succeeds has disposed of the global data the effect handed over.
+  if (cmd == PF_Cmd_GLOBAL_SETDOWN && r.err == PF_Err_NONE && !r.escaped && globalData_ &&
+      globalData_ == handedOver_ && handles_.isLive(globalData_)) {
+    violation("a global setdown that succeeded left the global data undisposed");
+  }
+  if (cmd == PF_Cmd_GLOBAL_SETUP && r.err == PF_Err_NONE && !r.escaped)
+    globalOutFlags_ = out_.out_flags;
+  if (cmd == PF_Cmd_GLOBAL_SETDOWN) globalData_ = nullptr;
+  if (cmd == PF_Cmd_PARAMS_SETUP) declaredNumParams_ = out_.num_params;
+  afterCommand(r, mark);
+  return r;
+}
+
+void Host::afterCommand(CommandResult& r, std::size_t violationMark) {
+  auto checkWorld = [this](const World* w, const char* what) {
+    if (w && !w->guardsIntact()) violation(std::string("write outside the ") + what + " buffer");
+  };
+  checkWorld(input_.get(), "input");
+  checkWorld(output_.get(), "output");
+  for (const std::string& m : handles_.checkGuards()) violation(m);
+  r.violations.assign(violations_.begin() + static_cast<std::ptrdiff_t>(violationMark),
+                      violations_.end());
+  r.suiteProblems = ledger_.problems(r.serial);
+  r.liveHandles = handles_.live();
+  r.liveSuites = ledger_.live();
+}
+
+void Host::checkHandlesKept(const CommandResult& r) {
+  const PF_Handle handedOver = r.cmd == PF_Cmd_GLOBAL_SETUP ? out_.global_data : nullptr;
+  int kept = 0;
+  for (PF_Handle made : handlesMade_) {
+    if (made == handedOver || !handles_.isLive(made)) continue;
+    const std::string arg = detail::Arg(static_cast<const void*>(made));
+    const std::vector<Call> disposals = log_.filter([&](const Call& c) {
+      return c.command == r.serial && c.name == "host_dispose_handle" && c.args.at(0) == arg;
+    });
+    if (disposals.empty()) ++kept;  // a dispose the host itself failed is not the plug-in's
+  }
+  if (kept > 0) {
+    violation("left " + std::to_string(kept) + " handles neither disposed nor handed over");
+  }
+}
+
+bool Host::during(PF_Cmd cmd, const std::string& what) {
+  if (command_ == cmd) return true;
+  violation(what + " called outside " + CommandName(cmd));
+  return false;
+}
+
+CommandResult Host::about() { return send(PF_Cmd_ABOUT); }
+CommandResult Host::globalSetup() { return send(PF_Cmd_GLOBAL_SETUP); }
+CommandResult Host::globalSetdown() { return send(PF_Cmd_GLOBAL_SETDOWN); }
+CommandResult Host::paramsSetup() { return send(PF_Cmd_PARAMS_SETUP); }
+CommandResult Host::updateParamsUI() { return send(PF_Cmd_UPDATE_PARAMS_UI); }
+
+CommandResult Host::event(PF_EventExtra& extra) {
+  return send(PF_Cmd_EVENT, &extra, output_ ? &output_->record() : nullptr);
+}
+
+bool Host::worldsMatch(const FrameSetup& setup) const {
+  return input_ && output_ && worldSetup_.depth == setup.depth &&
+         worldSetup_.width == setup.width && worldSetup_.height == setup.height &&
+         worldSetup_.paddingPixels == setup.paddingPixels && worldSetup_.seed == setup.seed;
+}
+
+void Host::prepareWorlds(const FrameSetup& setup) {
+  input_ = std::make_unique<World>(setup.width, setup.height, setup.depth, setup.paddingPixels);
+  input_->fillPattern(setup.seed);
+  output_ = std::make_unique<World>(setup.width, setup.height, setup.depth, setup.paddingPixels);
+  worldSetup_ = setup;
+  in_.width = setup.width;
+  in_.height = setup.height;
+  in_.extent_hint = {0, 0, setup.width, setup.height};
+}
+
+CommandResult Host::smartPreRender(const FrameSetup& setup) {
+  prepareWorlds(setup);
+  checkoutResult_ = setup.checkout.value_or(WholeFrameCheckout(setup));
+  preInput_ = PF_PreRenderInput{};
+  preInput_.output_request = setup.request.value_or(WholeFrame(setup));
+  preInput_.bitdepth = BitDepth(setup.depth);
+  preOutput_ = PF_PreRenderOutput{};
+  preOutput_.result_rect = setup.initialResultRect;
+  preOutput_.max_result_rect = setup.initialMaxResultRect;
+  return send(PF_Cmd_SMART_PRE_RENDER, &preExtra_);
+}
+
+CommandResult Host::smartRender(const FrameSetup& setup) {
+  if (!worldsMatch(setup)) prepareWorlds(setup);
+  output_->fillPoison();
+  smartInput_ = PF_SmartRenderInput{};
+  smartInput_.output_request = setup.request.value_or(WholeFrame(setup));
+  smartInput_.bitdepth = BitDepth(setup.depth);
+  return send(PF_Cmd_SMART_RENDER, &smartExtra_);
+}
+
+FrameResult Host::renderFrame(const FrameSetup& setup) {
+  FrameResult f;
+  f.preRender = smartPreRender(setup);
+  f.preRenderOutput = preOutput_;
+  f.checkouts = checkouts_;
+  if (f.preRender.err != PF_Err_NONE || f.preRender.escaped) return f;
+  f.rendered = true;
+  f.render = smartRender(setup);
+  f.difference = output_->firstDifference(*input_);
+  f.identical = !f.difference;
+  return f;
+}
+
+PF_ParamDef& Host::param(int index) {
+  if (index < 0 || index >= paramCount())
+    throw std::out_of_range("no parameter at index " + std::to_string(index));
+  return params_[static_cast<std::size_t>(index)];
+}
+
+PF_ParamDef& Host::typedParam(int index, PF_ParamType type) {
+  PF_ParamDef& p = param(index);
+  if (p.param_type != type)
+    throw std::invalid_argument("parameter " + std::to_string(index) + " has type " +
+                                std::to_string(p.param_type) + ", not " + std::to_string(type));
+  return p;
+}
+
+void Host::setCheckbox(int index, bool on) {
+  typedParam(index, PF_Param_CHECKBOX).u.bd.value = on ? 1 : 0;
+}
+
+void Host::setPopup(int index, A_long value) {
+  typedParam(index, PF_Param_POPUP).u.pd.value = value;
+}
+
+void Host::setPoint(int index, PF_Fixed x, PF_Fixed y) {
+  PF_ParamDef& p = typedParam(index, PF_Param_POINT);
+  p.u.td.x_value = x;
+  p.u.td.y_value = y;
+}
+
+void Host::setPoint3D(int index, double x, double y, double z) {
+  PF_ParamDef& p = typedParam(index, PF_Param_POINT_3D);
+  p.u.point3d_d.x_value = x;
+  p.u.point3d_d.y_value = y;
+  p.u.point3d_d.z_value = z;
+}
+
+void Host::setFloatSlider(int index, double value) {
+  typedParam(index, PF_Param_FLOAT_SLIDER).u.fs_d.value = value;
+}
+
+void Host::setFixedSlider(int index, PF_Fixed value) {
+  typedParam(index, PF_Param_FIX_SLIDER).u.fd.value = value;
+}
+
+void Host::setAngle(int index, PF_Fixed value) {
+  typedParam(index, PF_Param_ANGLE).u.ad.value = value;
+}
+
+void Host::setColor(int index, PF_Pixel value) {
+  typedParam(index, PF_Param_COLOR).u.cd.value = value;
+}
+
+World* Host::worldFor(const PF_EffectWorld* record) {
+  if (!record) return nullptr;
+  for (World* w : {input_.get(), output_.get()})
+    if (w && (&w->record() == record || w->record().data == record->data)) return w;
+  return nullptr;
+}
+
+void Host::provideSuite(const std::string& name, int version, const void* table) {
+  suites_[{name, version}] = table;
+}
+
+CallbackTimer::CallbackTimer() {
+  Host* h = Host::current();
+  if (!h || !h->timing_ || !h->running_ || h->inCallback_) return;
+  host_ = h;
+  host_->inCallback_ = true;
+  start_ = std::chrono::steady_clock::now();
+}
+
+CallbackTimer::~CallbackTimer() {
+  if (!host_) return;
+  host_->split_.callbacks += std::chrono::steady_clock::now() - start_;
+  host_->inCallback_ = false;
+}
+
+void Host::timeCommands(bool on) {
+  timing_ = on;
+  split_ = TimeSplit{};
+}
+
+std::optional<Fault> Host::enter(std::string name, std::vector<std::string> args, Returns returns) {
+  Call call;
+  call.name = std::move(name);
+  call.args = std::move(args);
+  call.returns = returns;
+  call.command = running_ ? serial_ : 0;
+  std::optional<Fault> fault = faults_.match(call);
+  call.faulted = fault.has_value();
+  log_.append(std::move(call));
+  if (fault) {
+    switch (fault->kind) {
+      case Fault::Kind::ThrowBadAlloc:
+        throw std::bad_alloc();
+      case Fault::Kind::ThrowUnknown:
+        throw ForeignException{};
+      case Fault::Kind::ThrowErrorCode:
+        throw static_cast<PF_Err>(fault->code);
+      case Fault::Kind::Fail:
+        break;
+    }
+  }
+  return fault;
+}
+
+void Host::leave(long long result) {
+  if (!log_.empty()) log_.back().result = result;
+}
+
+void Host::violation(const std::string& what) { violations_.push_back(what); }
+
+}  // namespace testhost

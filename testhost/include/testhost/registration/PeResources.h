@@ -1,0 +1,22 @@
+// The resources of a Windows plug-in file read straight from its bytes, so that the .aex can be
+// listed on a machine that cannot load it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "testhost/registration/PiPL.h"
+
+namespace testhost {
+
+// Whether the bytes start like a Windows executable ("MZ").
+bool LooksLikePortableExecutable(const std::vector<std::uint8_t>& file);
+
+// The resources of the named type (e.g. "PIPL"), one per id, ordered by id; where an id has
+// several languages, US English, else the first. Throws PiplError when the headers,
+// the resource tree or a data entry point outside the file.
+std::vector<PiplResource> ReadPeResources(const std::vector<std::uint8_t>& file,
+                                                    const std::string& type);
+
+}  // namespace testhost
