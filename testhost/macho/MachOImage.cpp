@@ -146,53 +146,122 @@ MachOImage::FrameRegistration& MachOImage::FrameRegistration::operator=(
   return *this;
 }
 
-MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
-  const std::vector<MachOSlice> slices = ReadMachOSlices(file);
-  const MachOSlice& slice = SliceFor(slices, kHostCpuType);
+namespace {
+
+// Refuses code this loader cannot run, before anything of it is read further: another kind of
+// file, fixups it does not apply, initialisers it does not run, or pages whose hashes differ
+// from the ones its signature holds (macOS runs none of those).
+void CheckLoadable(const std::vector<std::uint8_t>& file, const MachOSlice& slice) {
   if (slice.fileType != kFileTypeBundle && slice.fileType != kFileTypeDylib) {
     throw MachOError("the " + CpuTypeName(kHostCpuType) +
-                    " code is neither a bundle nor a library (file type " +
-                    std::to_string(slice.fileType) + ")");
+                     " code is neither a bundle nor a library (file type " +
+                     std::to_string(slice.fileType) + ")");
   }
   if (slice.hasChainedFixups) {
     throw MachOError("the code uses chained fixups, which this loader does not apply");
   }
   if (!slice.hasDyldInfo) throw MachOError("the code has no rebase and bind information");
   CheckSectionsLoadable(slice);
-  // macOS runs no page of code whose hash differs from the one its signature holds.
   VerifyPageHashes(file, slice);
+}
 
-  // Everything the file says is read and checked before anything is mapped.
-  const std::vector<MachOLocation> rebases = ReadRebases(file, slice);
-  const std::vector<MachOBinding> bindings = ReadBindings(file, slice);
-  exports_ = ReadExports(file, slice);
-  const Bytes sliceBytes =
-      Bytes(file.data(), file.size()).window(slice.range.offset, slice.range.size, "the slice");
+// What linking the slice takes, all read and checked before anything is mapped.
+struct LinkPlan {
+  std::vector<MachOLocation> rebases;
+  std::vector<MachOBinding> bindings;
+  std::map<std::string, std::uint64_t> exports;
   std::vector<UnwindFunction> unwind;
+};
+
+LinkPlan ReadLinkPlan(const std::vector<std::uint8_t>& file, const MachOSlice& slice) {
+  LinkPlan plan;
+  plan.rebases = ReadRebases(file, slice);
+  plan.bindings = ReadBindings(file, slice);
+  plan.exports = ReadExports(file, slice);
   if (const MachOSection* section = slice.findSection("__TEXT", "__unwind_info")) {
-    unwind = ReadCompactUnwind(
+    const Bytes sliceBytes = Bytes(file.data(), file.size())
+                                 .window(slice.range.offset, slice.range.size, "the slice");
+    plan.unwind = ReadCompactUnwind(
         sliceBytes.window(section->fileOffset, section->size, "the unwind information"));
   }
+  return plan;
+}
 
-  std::uint64_t low = UINT64_MAX, high = 0;
+// The addresses the mapped segments span, as linked: [low, high).
+struct LinkedRange {
+  std::uint64_t low = UINT64_MAX;
+  std::uint64_t high = 0;
+};
+
+LinkedRange MappedRange(const MachOSlice& slice) {
+  LinkedRange range;
   for (const MachOSegment& segment : slice.segments) {
     if (segment.vmSize == 0 || IsReservation(segment)) continue;
     if (segment.address % kPageSize != 0) {
       throw MachOError("segment " + segment.name + " does not start on a page boundary");
     }
-    low = std::min(low, segment.address);
-    high = std::max(high, segment.address + RoundUpToPage(segment.vmSize));
+    range.low = std::min(range.low, segment.address);
+    range.high = std::max(range.high, segment.address + RoundUpToPage(segment.vmSize));
   }
+  return range;
+}
+
+// The address a binding's pointer gets: the code's own export, a symbol of this process, or
+// null where a weak import is missing. `keep` is set where the code's own definition stays.
+void* BindingTarget(const MachOBinding& binding, const std::map<std::string, std::uint64_t>& exports,
+                    const std::uint8_t* header, bool& keep) {
+  keep = false;
+  void* target = nullptr;
+  if (binding.libraryOrdinal == 0 && binding.kind != MachOBindKind::kWeak) {
+    const auto own = exports.find(binding.symbol);
+    if (own != exports.end()) target = const_cast<std::uint8_t*>(header) + own->second;
+  } else {
+    target = ResolveInProcess(binding.symbol);
+  }
+  if (!target) {
+    // A weak definition the process lacks keeps the code's own; a weak import becomes null.
+    if (binding.kind == MachOBindKind::kWeak && exports.count(binding.symbol)) {
+      keep = true;
+    } else if (!binding.weakImport) {
+      throw MachOError("the code imports " + binding.symbol + ", which this process lacks");
+    }
+  }
+  return target;
+}
+
+}  // namespace
+
+MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
+  const std::vector<MachOSlice> slices = ReadMachOSlices(file);
+  const MachOSlice& slice = SliceFor(slices, kHostCpuType);
+  CheckLoadable(file, slice);
+  const LinkPlan plan = ReadLinkPlan(file, slice);
+  exports_ = plan.exports;
+  const LinkedRange range = MappedRange(slice);
+  mapSegments(file, slice, range.low, range.high);
+  link(slice, plan.rebases, plan.bindings, range.low);
+  checkExports();
+  ehFrame_ = BuildEhFrame(plan.unwind, image(slice, range.low), kHostCpuType);
+  protectSegments(slice, range.low);
+  frames_ = FrameRegistration(ehFrame_);
+}
+
+void MachOImage::mapSegments(const std::vector<std::uint8_t>& file, const MachOSlice& slice,
+                             std::uint64_t low, std::uint64_t high) {
   mapping_ = Mapping(high - low);
-  std::uint8_t* const base = mapping_.data();
-  header_ = base + (slice.headerAddress - low);
-  const std::uint64_t slide = reinterpret_cast<std::uintptr_t>(base) - low;
+  header_ = mapping_.data() + (slice.headerAddress - low);
+  const std::uint8_t* sliceBytes = file.data() + slice.range.offset;  // the reader checked it
   for (const MachOSegment& segment : slice.segments) {
     if (segment.vmSize == 0 || IsReservation(segment)) continue;
-    std::memcpy(base + (segment.address - low), sliceBytes.data() + segment.fileOffset,
+    std::memcpy(mapping_.data() + (segment.address - low), sliceBytes + segment.fileOffset,
                 segment.fileSize);
   }
+}
 
+void MachOImage::link(const MachOSlice& slice, const std::vector<MachOLocation>& rebases,
+                      const std::vector<MachOBinding>& bindings, std::uint64_t low) {
+  std::uint8_t* const base = mapping_.data();
+  const std::uint64_t slide = reinterpret_cast<std::uintptr_t>(base) - low;
   const auto pointerAt = [&](const MachOLocation& location) {
     const MachOSegment& segment = slice.segments[location.segment];
     if (IsReservation(segment)) {
@@ -208,33 +277,30 @@ MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
     std::memcpy(at, &value, sizeof value);
   }
   for (const MachOBinding& binding : bindings) {
-    void* target = nullptr;
-    if (binding.libraryOrdinal == 0 && binding.kind != MachOBindKind::kWeak) {
-      const auto own = exports_.find(binding.symbol);
-      if (own != exports_.end()) target = const_cast<std::uint8_t*>(header_) + own->second;
-    } else {
-      target = ResolveInProcess(binding.symbol);
-    }
+    bool keep = false;
+    void* target = BindingTarget(binding, exports_, header_, keep);
     std::uint8_t* at = pointerAt(binding.location);
-    if (!target) {
-      // A weak definition the process lacks keeps the code's own; a weak import becomes null.
-      if (binding.kind == MachOBindKind::kWeak && exports_.count(binding.symbol)) continue;
-      if (!binding.weakImport) {
-        throw MachOError("the code imports " + binding.symbol + ", which this process lacks");
-      }
-    }
+    if (keep) continue;
     const std::uint64_t value = target ? reinterpret_cast<std::uintptr_t>(target) +
                                              static_cast<std::uint64_t>(binding.addend)
                                        : 0;
     std::memcpy(at, &value, sizeof value);
   }
+}
 
-  const Bytes image(header_, mapping_.size() - (slice.headerAddress - low));
+Bytes MachOImage::image(const MachOSlice& slice, std::uint64_t low) const {
+  return Bytes(header_, mapping_.size() - (slice.headerAddress - low));
+}
+
+void MachOImage::checkExports() const {
+  const std::size_t size = mapping_.size() - static_cast<std::size_t>(header_ - mapping_.data());
   for (const auto& [name, address] : exports_) {
-    if (address >= image.size()) throw MachOError("the export " + name + " lies outside the image");
+    if (address >= size) throw MachOError("the export " + name + " lies outside the image");
   }
-  ehFrame_ = BuildEhFrame(unwind, image, kHostCpuType);
+}
 
+void MachOImage::protectSegments(const MachOSlice& slice, std::uint64_t low) {
+  std::uint8_t* const base = mapping_.data();
   // The code was written as data: the instruction cache must not keep what was there before.
   __builtin___clear_cache(reinterpret_cast<char*>(base),
                           reinterpret_cast<char*>(base) + mapping_.size());
@@ -247,7 +313,6 @@ MachOImage::MachOImage(const std::vector<std::uint8_t>& file) {
       throw MachOError("cannot protect segment " + segment.name);
     }
   }
-  frames_ = FrameRegistration(ehFrame_);
 }
 
 MachOImage::~MachOImage() = default;

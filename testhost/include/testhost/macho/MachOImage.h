@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "testhost/macho/MachO.h"
+#include "testhost/macho/MachOBytes.h"
+
 namespace testhost {
 
 class MachOImage {
@@ -28,6 +31,16 @@ class MachOImage {
   void* find(const std::string& name) const;
 
  private:
+  // The steps of loading, in order: copy each segment into a fresh mapping, slide and bind its
+  // pointers, check the exports, then give each segment its protection.
+  void mapSegments(const std::vector<std::uint8_t>& file, const MachOSlice& slice,
+                   std::uint64_t low, std::uint64_t high);
+  void link(const MachOSlice& slice, const std::vector<MachOLocation>& rebases,
+            const std::vector<MachOBinding>& bindings, std::uint64_t low);
+  void checkExports() const;
+  macho::Bytes image(const MachOSlice& slice, std::uint64_t low) const;
+  void protectSegments(const MachOSlice& slice, std::uint64_t low);
+
   // Owns the reserved address range; unmaps it when destroyed.
   class Mapping {
    public:
