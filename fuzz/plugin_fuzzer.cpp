@@ -361,9 +361,9 @@ class Session {
   void check(const CommandResult& r, const PF_InData& inBefore) {
     if (r.escaped) Finding("exception across the entry point: " + r.exception, r);
     const bool releaseFaulted = faulted(r, "ReleaseObject");
-    for (const std::string& v : r.violations)
-      if (!(releaseFaulted && v.find("unreleased") != std::string::npos))
-        Finding("host rule broken: " + v, r);
+    for (const testhost::Violation& v : r.violations)
+      if (!(releaseFaulted && v.rule == testhost::HostRule::DrawingObjectKept))
+        Finding("host rule broken: " + v.str(), r);
 
     std::multiset<std::pair<std::string, int>> taken;
     for (const testhost::SuiteEvent& e : host_.ledger().eventsOf(r.serial))

@@ -533,9 +533,9 @@ void RunAndCheck(const testhost::PluginModule& plugin, const Effect& effect, con
   EXPECT_FALSE(r.escaped) << r.exception;
   // A release the host failed leaves its object on the host's books; the plug-in did its part.
   const bool releaseFaulted = Faulted(h, r, "ReleaseObject");
-  for (const std::string& v : r.violations) {
-    if (!(releaseFaulted && v.find("unreleased") != std::string::npos)) {
-      ADD_FAILURE() << "violation: " << v;
+  for (const testhost::Violation& v : r.violations) {
+    if (!(releaseFaulted && v.rule == testhost::HostRule::DrawingObjectKept)) {
+      ADD_FAILURE() << "violation: " << v.str();
     }
   }
   PF_InData in = before.in;  // the host hands over its current global data and list length

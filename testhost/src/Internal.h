@@ -10,6 +10,7 @@
 
 #include "testhost/Fixed.h"
 #include "testhost/Host.h"
+#include "testhost/HostCall.h"
 
 namespace testhost::detail {
 
@@ -43,64 +44,30 @@ inline std::string ParamName(const A_char (&name)[32]) {
   return std::string(name, strnlen(name, sizeof name));
 }
 
-// Sets the result of the call just entered and returns it.
-inline PF_Err Finish(Host* h, PF_Err err) {
-  h->leave(err);
-  return err;
+// Answers a call of a function the stand-in host does not provide: recorded as "unsupported",
+// reported as a violation, failed.
+inline void RefuseUnsupported(HostCall& call) {
+  call.refuse(HostRule::UnsupportedFunction,
+              "called a host function that the stand-in host does not provide");
 }
 
-// The value a host function returns when a Fail fault applies, or when it cannot run at all.
-template <typename R>
-R FailedResult(std::int32_t code) {
-  if constexpr (std::is_void_v<R>) {
-    return;
-  } else if constexpr (std::is_pointer_v<R>) {
-    return nullptr;
-  } else if constexpr (std::is_integral_v<R> && sizeof(R) == sizeof(PF_Err)) {
-    return static_cast<R>(code);
-  } else {
-    return R{};
-  }
-}
-
-template <typename R>
-constexpr Returns ReturnsOf() {
-  if constexpr (std::is_void_v<R>) {
-    return Returns::Nothing;
-  } else if constexpr (std::is_pointer_v<R>) {
-    return Returns::Pointer;
-  } else if constexpr (std::is_integral_v<R> && sizeof(R) == sizeof(PF_Err)) {
-    return Returns::Error;
-  } else {
-    return Returns::Value;
-  }
-}
-
-inline void ReportUnsupported() {
-  const CallbackTimer timer;
-  if (Host* h = Host::current()) {
-    h->enter("unsupported", {}, Returns::Error);
-    h->leave(PF_Err_BAD_CALLBACK_PARAM);
-    h->violation("called a host function that the stand-in host does not provide");
-  }
-}
-
-// Fills a slot of a callback or suite table that the stand-in host does not provide: the call is
-// recorded as "unsupported", reported as a violation, and fails.
+// Fills a slot of a callback or suite table that the stand-in host does not provide.
 template <typename F>
 struct Unsupported;
 template <typename R, typename... A>
 struct Unsupported<R (*)(A...)> {
   static R call(A...) {
-    ReportUnsupported();
-    return FailedResult<R>(PF_Err_BAD_CALLBACK_PARAM);
+    HostCall gate(contracts::kUnsupported, [] { return CallArgs{}; });
+    RefuseUnsupported(gate);
+    return gate.result<R>();
   }
 };
 template <typename R, typename... A>
 struct Unsupported<R (*)(A..., ...)> {
   static R call(A..., ...) {
-    ReportUnsupported();
-    return FailedResult<R>(PF_Err_BAD_CALLBACK_PARAM);
+    HostCall gate(contracts::kUnsupported, [] { return CallArgs{}; });
+    RefuseUnsupported(gate);
+    return gate.result<R>();
   }
 };
 

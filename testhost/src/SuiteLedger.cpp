@@ -54,14 +54,17 @@ std::vector<SuiteId> SuiteLedger::acquireOrder(int command) const {
 
 int SuiteLedger::live() const { return static_cast<int>(outstanding_.size()); }
 
-std::vector<std::string> SuiteLedger::problems(int command) const {
-  std::vector<std::string> out;
+std::vector<Violation> SuiteLedger::problems(int command) const {
+  std::vector<Violation> out;
   for (const SuiteEvent& e : events_) {
     if (e.command == command && !e.acquire && !e.granted)
-      out.push_back(Describe(e.suite) + " released but not acquired");
+      out.push_back({HostRule::SuiteNotAcquired, Describe(e.suite) + " released but not acquired"});
   }
-  for (const auto& [suite, cmd] : outstanding_)
-    if (cmd == command) out.push_back(Describe(suite) + " still acquired when the command ended");
+  for (const auto& [suite, cmd] : outstanding_) {
+    if (cmd == command)
+      out.push_back({HostRule::SuiteNotReleased,
+                     Describe(suite) + " still acquired when the command ended"});
+  }
   return out;
 }
 

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "testhost/HostRule.h"
+
 namespace testhost {
 
 struct SuiteId {
@@ -43,7 +45,7 @@ class SuiteLedger {
   // version mismatch shows up this way), an acquisition still outstanding when the command
   // ended. Empty when all is well. Acquiring an identity again while it is held is allowed, as
   // the host counts them; acquisitions() tells how often it happened.
-  std::vector<std::string> problems(int command) const;
+  std::vector<Violation> problems(int command) const;
 
  private:
   std::vector<SuiteEvent> events_;
