@@ -492,6 +492,19 @@ TEST_F(HostTest, LedgerReportsSuiteMisuse) {
   ASSERT_EQ(order.size(), 2u);
   EXPECT_EQ(order[0].name, kPFHandleSuite);
   EXPECT_EQ(order[1].name, kPFANSISuite);
+  EXPECT_FALSE(host.ledger().balanced(r.serial));
+
+  // A release the host fails leaves the suite acquired, but the plug-in did its part.
+  host.faults().failAt("ReleaseSuite", 1, Fault::fail(PF_Err_OUT_OF_MEMORY));
+  gScript = [](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*) {
+    Acquire(in, kPFANSISuite, kPFANSISuiteVersion1);
+    in->pica_basicP->ReleaseSuite(kPFANSISuite, kPFANSISuiteVersion1);
+    return PF_Err_NONE;
+  };
+  const CommandResult failed = host.about();
+  EXPECT_EQ(testhost::RulesOf(failed.suiteProblems), Rules{HostRule::SuiteNotReleased});
+  EXPECT_TRUE(failed.violations.empty()) << failed.describe();
+  EXPECT_TRUE(host.ledger().balanced(failed.serial));
 }
 
 TEST_F(HostTest, KeepsParametersGlobalDataAndUIUpdatesAsAHostWould) {

@@ -42,7 +42,10 @@ SPErr ReleaseSuite(const char* name, int version) {
   const SuiteId id{Arg(name), version};
   SuiteLedger& ledger = call.host()->ledger();
   const int serial = call.host()->commandSerial();
-  if (call.faulted()) return call.result<SPErr>();
+  if (call.faulted()) {
+    ledger.releaseFailed(serial, id);
+    return call.result<SPErr>();
+  }
   if (!ledger.released(serial, id)) {
     return call.refuse(HostRule::SuiteNotAcquired,
                        "ReleaseSuite of \"" + id.name + "\" " + Arg(version) +
