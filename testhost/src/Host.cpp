@@ -154,11 +154,20 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
   if (running_) throw std::logic_error("Host::send called while a command runs");
   CommandResult r;
   r.cmd = cmd;
-  r.serial = ++serial_;
-  const std::size_t mark = violations_.size();
+  const CommandMarks marks = prepareCommand(r);
+  runEntryPoint(r, extra, output);
+  std::memcpy(&r.after, &out_, sizeof out_);
+  checkDrawObjects(marks.liveDrawObjects);
+  checkHandlesKept(r);
+  keepWhatTheCommandHandsOver(r);
+  afterCommand(r, marks.violations);
+  return r;
+}
 
-  if (cmd == PF_Cmd_PARAMS_SETUP) resetParams();
-  if (cmd == PF_Cmd_SMART_PRE_RENDER) {
+Host::CommandMarks Host::prepareCommand(CommandResult& r) {
+  r.serial = ++serial_;
+  if (r.cmd == PF_Cmd_PARAMS_SETUP) resetParams();
+  if (r.cmd == PF_Cmd_SMART_PRE_RENDER) {
     served_.declaredCheckoutIds.clear();
     served_.checkouts.clear();
   }
@@ -171,65 +180,68 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
   paramPtrs_.push_back(nullptr);
   served_.handlesMade.clear();
   std::memcpy(&r.before, &out_, sizeof out_);
-  const int liveDrawObjects = drawObjects_.live();
+  return {violations_.size(), drawObjects_.live()};
+}
 
-  {
-    CurrentScope scope(this);
-    running_ = true;
-    command_ = cmd;
-    // The kind of event as sent: the drawing calls belong to a draw event, even once the effect
-    // has changed the record.
-    eventType_ =
-        cmd == PF_Cmd_EVENT && extra ? static_cast<const PF_EventExtra*>(extra)->e_type : -1;
-    const auto entered =
-        timing_ ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
-    try {
-      r.err = entry_(cmd, &in_, &out_, paramPtrs_.data(), output, extra);
-    } catch (const std::exception& e) {
-      r.escaped = true;
-      r.exception = std::string("std::exception: ") + e.what();
-    } catch (const ForeignException&) {
-      r.escaped = true;
-      r.exception = "ForeignException";
-    } catch (PF_Err code) {
-      r.escaped = true;
-      r.exception = "error code " + std::to_string(code);
-    } catch (...) {
-      r.escaped = true;
-      r.exception = "exception of unknown type";
-    }
-    if (timing_) {
-      split_.entry += std::chrono::steady_clock::now() - entered;
-      ++split_.commands;
-    }
-    running_ = false;
-    command_ = -1;
-    eventType_ = -1;
+void Host::runEntryPoint(CommandResult& r, void* extra, PF_LayerDef* output) {
+  CurrentScope scope(this);
+  running_ = true;
+  command_ = r.cmd;
+  // The kind of event as sent: the drawing calls belong to a draw event, even once the effect
+  // has changed the record.
+  eventType_ =
+      r.cmd == PF_Cmd_EVENT && extra ? static_cast<const PF_EventExtra*>(extra)->e_type : -1;
+  const auto entered =
+      timing_ ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
+  try {
+    r.err = entry_(r.cmd, &in_, &out_, paramPtrs_.data(), output, extra);
+  } catch (const std::exception& e) {
+    r.escaped = true;
+    r.exception = std::string("std::exception: ") + e.what();
+  } catch (const ForeignException&) {
+    r.escaped = true;
+    r.exception = "ForeignException";
+  } catch (PF_Err code) {
+    r.escaped = true;
+    r.exception = "error code " + std::to_string(code);
+  } catch (...) {
+    r.escaped = true;
+    r.exception = "exception of unknown type";
   }
-  std::memcpy(&r.after, &out_, sizeof out_);
+  if (timing_) {
+    split_.entry += std::chrono::steady_clock::now() - entered;
+    ++split_.commands;
+  }
+  running_ = false;
+  command_ = -1;
+  eventType_ = -1;
+}
+
+void Host::checkDrawObjects(int liveBefore) {
   // Pens, brushes and paths belong to the drawing of one event.
-  if (drawObjects_.live() > liveDrawObjects) {
+  if (drawObjects_.live() > liveBefore) {
     violation(HostRule::DrawingObjectKept,
-              "left " + std::to_string(drawObjects_.live() - liveDrawObjects) +
+              "left " + std::to_string(drawObjects_.live() - liveBefore) +
                   " drawing objects unreleased");
   }
   // Drawing references, suppliers and surfaces belong to the event that got them.
   drawObjects_.expireReferences();
-  checkHandlesKept(r);
+}
 
-  if (cmd == PF_Cmd_GLOBAL_SETUP && out_.global_data) globalData_ = handedOver_ = out_.global_data;
+void Host::keepWhatTheCommandHandsOver(const CommandResult& r) {
+  const bool succeeded = r.err == PF_Err_NONE && !r.escaped;
+  if (r.cmd == PF_Cmd_GLOBAL_SETUP && out_.global_data) {
+    globalData_ = handedOver_ = out_.global_data;
+  }
   // A setdown that succeeds has disposed of the global data the effect handed over.
-  if (cmd == PF_Cmd_GLOBAL_SETDOWN && r.err == PF_Err_NONE && !r.escaped && globalData_ &&
-      globalData_ == handedOver_ && handles_.isLive(globalData_)) {
+  if (r.cmd == PF_Cmd_GLOBAL_SETDOWN && succeeded && globalData_ && globalData_ == handedOver_ &&
+      handles_.isLive(globalData_)) {
     violation(HostRule::GlobalDataNotDisposed,
               "a global setdown that succeeded left the global data undisposed");
   }
-  if (cmd == PF_Cmd_GLOBAL_SETUP && r.err == PF_Err_NONE && !r.escaped)
-    globalOutFlags_ = out_.out_flags;
-  if (cmd == PF_Cmd_GLOBAL_SETDOWN) globalData_ = nullptr;
-  if (cmd == PF_Cmd_PARAMS_SETUP) declaredNumParams_ = out_.num_params;
-  afterCommand(r, mark);
-  return r;
+  if (r.cmd == PF_Cmd_GLOBAL_SETUP && succeeded) globalOutFlags_ = out_.out_flags;
+  if (r.cmd == PF_Cmd_GLOBAL_SETDOWN) globalData_ = nullptr;
+  if (r.cmd == PF_Cmd_PARAMS_SETUP) declaredNumParams_ = out_.num_params;
 }
 
 void Host::afterCommand(CommandResult& r, std::size_t violationMark) {

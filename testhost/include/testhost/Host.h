@@ -253,6 +253,17 @@ class Host {
   bool worldsMatch(const FrameSetup& setup) const;
   PF_ParamDef& typedParam(int index, PF_ParamType type);
   void violation(HostRule rule, std::string message);
+  // The steps of send().
+  struct CommandMarks {
+    std::size_t violations = 0;  // violations_ before the command
+    int liveDrawObjects = 0;
+  };
+  CommandMarks prepareCommand(CommandResult& r);
+  void runEntryPoint(CommandResult& r, void* extra, PF_LayerDef* output);
+  // Pens, brushes and paths made in the command and still live; references of the event expire.
+  void checkDrawObjects(int liveBefore);
+  // The global data, flags and list length the command hands over to the host.
+  void keepWhatTheCommandHandsOver(const CommandResult& r);
   void afterCommand(CommandResult& r, std::size_t violationMark);
   // Reports handles made during the command that are neither disposed (nor asked to be) nor
   // handed over as global data by a global setup.
