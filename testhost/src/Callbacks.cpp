@@ -58,13 +58,10 @@ PF_Err CheckoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long time, A_long st
   HostCall call(contracts::kCheckoutParam, ref,
                 [&] { return CallArgs{Arg(index), Arg(time), Arg(step), Arg(scale)}; });
   if (!call.proceeds()) return call.result<PF_Err>();
-  Host& h = *call.host();
   if (!param) return call.refuse(HostRule::NullArgument, "checkout_param into a null record");
-  if (index < 0 || index >= h.paramCount()) {
-    return call.refuse(HostRule::NoSuchParam,
-                       "checkout_param of index " + Arg(index) + ", which is not in the list");
-  }
-  *param = h.param(index);
+  const PF_ParamDef* own = detail::ParamAt(call, index);
+  if (!own) return call.result<PF_Err>();
+  *param = *own;
   return call.finish(PF_Err_NONE);
 }
 

@@ -44,6 +44,15 @@ inline std::string ParamName(const A_char (&name)[32]) {
   return std::string(name, strnlen(name, sizeof name));
 }
 
+// The host's parameter at `index`, or null with the call refused: the list has no such entry.
+inline PF_ParamDef* ParamAt(HostCall& call, PF_ParamIndex index) {
+  Host& h = *call.host();
+  if (index >= 0 && index < h.paramCount()) return &h.param(index);
+  call.refuse(HostRule::NoSuchParam,
+              std::string(call.name()) + " of index " + Arg(index) + ", which is not in the list");
+  return nullptr;
+}
+
 // Answers a call of a function the stand-in host does not provide: recorded as "unsupported",
 // reported as a violation, failed.
 inline void RefuseUnsupported(HostCall& call) {

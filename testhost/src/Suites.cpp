@@ -77,21 +77,17 @@ PF_Err UpdateParamUI(PF_ProgPtr ref, PF_ParamIndex index, const PF_ParamDef* def
   HostCall call(contracts::kUpdateParamUI, ref,
                 [&] { return CallArgs{Arg(index), def ? ParamName(def->name) : "(null)"}; });
   if (!call.proceeds()) return call.result<PF_Err>();
-  Host& h = *call.host();
   if (!def) return call.refuse(HostRule::NullArgument, "PF_UpdateParamUI with a null definition");
-  if (index < 0 || index >= h.paramCount()) {
-    return call.refuse(HostRule::NoSuchParam,
-                       "PF_UpdateParamUI of index " + Arg(index) + ", which is not in the list");
-  }
-  PF_ParamDef& own = h.param(index);
-  if (def->param_type != own.param_type) {
+  PF_ParamDef* own = detail::ParamAt(call, index);
+  if (!own) return call.result<PF_Err>();
+  if (def->param_type != own->param_type) {
     return call.refuse(HostRule::ParamTypeMismatch,
                        "PF_UpdateParamUI of index " + Arg(index) + " with a definition of type " +
                            Arg(def->param_type) + " for a parameter of type " +
-                           Arg(own.param_type));
+                           Arg(own->param_type));
   }
-  std::memcpy(own.name, def->name, sizeof own.name);
-  own.ui_flags = def->ui_flags;
+  std::memcpy(own->name, def->name, sizeof own->name);
+  own->ui_flags = def->ui_flags;
   call.served().uiUpdates.push_back({index, *def});
   return call.finish(PF_Err_NONE);
 }
