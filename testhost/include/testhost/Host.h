@@ -39,8 +39,8 @@ struct CommandResult {
   PF_Err err = PF_Err_NONE;                // what the entry point returned
   bool escaped = false;                    // an exception crossed the entry point
   std::string exception;                   // its description
-  std::vector<Violation> violations;     // host rules broken during the command
-  std::vector<Violation> suiteProblems;  // SuiteLedger::problems(serial)
+  std::vector<Violation> violations;       // host rules broken during the command
+  std::vector<Violation> suiteProblems;    // SuiteLedger::problems(serial)
   PF_OutData before{};                     // out_data bytes as handed to the plug-in
   PF_OutData after{};                      // out_data bytes when the entry point returned
   int liveHandles = 0;                     // after the command

@@ -2,7 +2,8 @@
 // panels' conversions, and suite tables provided from outside the library. One object per call
 // does the steps they all share, in this order:
 //   1. times the call (while its host times its commands) and finds the host whose command runs
-//      on this thread; without one nothing is recorded and the call fails;
+//      on this thread; without one nothing is recorded, and the call fails unless it needs
+//      nothing of a host (the ANSI functions, the panels' conversions);
 //   2. records the call in the host's log and applies the fault planned for it: a throwing fault
 //      throws from here, a Fail fault answers the call;
 //   3. checks the call against its contract (CallContract): the effect_ref, the command and, for
@@ -143,7 +144,8 @@ using CallArgs = std::vector<std::string>;
 class HostCall {
  public:
   // `describe` gives the call's arguments for the log; it runs only when there is a host, after
-  // the timer started, so that formatting them counts as the host's time.
+  // the timer started, so that formatting them counts as the host's time. The timer starts in
+  // the constructor delegated to, so a fault thrown from begin() still stops it.
   template <typename Describe>
   HostCall(const CallContract& contract, Describe&& describe)
       : HostCall(contract, nullptr, std::forward<Describe>(describe)) {}

@@ -11,38 +11,38 @@ namespace testhost {
 
 enum class HostRule {
   // Calls and their arguments (contracts in include/host/).
-  CalledOutsideItsCommand,    // a call outside the commands its contract names
-  DrawingOutsideADrawEvent,   // a drawing call in an event that is not a draw event
-  NotThisEffectsReference,    // an effect_ref that is not PF_InData::effect_ref
-  NotThisEventsContext,       // a conversion with a refcon or context not of its panel
-  NullArgument,               // a null pointer where the contract allows none
-  UnsupportedFunction,        // a function the stand-in host does not provide
+  CalledOutsideItsCommand,     // a call outside the commands its contract names
+  DrawingOutsideADrawEvent,    // a drawing call in an event that is not a draw event
+  NotThisEffectsReference,     // an effect_ref that is not PF_InData::effect_ref
+  NotThisEventsContext,        // a conversion with a refcon or context not of its panel
+  NullArgument,                // a null pointer where the contract allows none
+  UnsupportedFunction,         // a function the stand-in host does not provide
   // Parameters.
-  ParamNotAppended,           // add_param at an index other than -1 or the list's length
-  NoSuchParam,                // an index outside the parameter list
-  ParamTypeMismatch,          // a definition of another type than the parameter's
-  NotALayerParam,             // a layer checkout of a parameter that is not a layer
+  ParamNotAppended,            // add_param at an index other than -1 or the list's length
+  NoSuchParam,                 // an index outside the parameter list
+  ParamTypeMismatch,           // a definition of another type than the parameter's
+  NotALayerParam,              // a layer checkout of a parameter that is not a layer
   // Rendering.
-  NoFrameSetUp,               // a buffer asked for before the host set up a frame
-  LayerNotCheckedOut,         // pixels of a checkout the pre-render did not declare
-  BufferNotTheHosts,          // a buffer the host did not hand out
-  BufferRecordChanged,        // a buffer record that differs from the host's
-  CopyBetweenDepths,          // PF_COPY between buffers of different depths
-  ReturnMsgOverflow,          // PF_SPRINTF of more text than return_msg holds
-  GuardBytesOverwritten,      // a write outside an image buffer or a handle's block
+  NoFrameSetUp,                // a buffer asked for before the host set up a frame
+  LayerNotCheckedOut,          // pixels of a checkout the pre-render did not declare
+  BufferNotTheHosts,           // a buffer the host did not hand out
+  BufferRecordChanged,         // a buffer record that differs from the host's
+  CopyBetweenDepths,           // PF_COPY between buffers of different depths
+  ReturnMsgOverflow,           // PF_SPRINTF of more text than return_msg holds
+  GuardBytesOverwritten,       // a write outside an image buffer or a handle's block
   // Handles.
-  UnknownHandle,              // a handle the host never made
-  DisposedHandle,             // a handle used or disposed of after its disposal
-  UnlockWithoutLock,          // an unlock of a handle that is not locked
-  HandleKeptBeyondCommand,    // a handle neither disposed of nor handed over as global data
-  GlobalDataNotDisposed,      // a global setdown that succeeded and kept the global data
+  UnknownHandle,               // a handle the host never made
+  DisposedHandle,              // a handle used or disposed of after its disposal
+  UnlockWithoutLock,           // an unlock of a handle that is not locked
+  HandleKeptBeyondCommand,     // a handle neither disposed of nor handed over as global data
+  GlobalDataNotDisposed,       // a global setdown that succeeded and kept the global data
   // Suites.
-  SuiteNotAcquired,           // a release of an identity not acquired
-  SuiteNotReleased,           // an acquisition still held when the command ended
+  SuiteNotAcquired,            // a release of an identity not acquired
+  SuiteNotReleased,            // an acquisition still held when the command ended
   // Drawing.
-  StaleDrawingReference,      // a drawing object unknown, released, or of an earlier event
-  ReleaseOfHostDrawingObject, // ReleaseObject of a drawing reference, supplier or surface
-  DrawingObjectKept,          // a pen, brush or path not released by the end of its event
+  StaleDrawingReference,       // a drawing object unknown, released, or of an earlier event
+  ReleaseOfHostDrawingObject,  // ReleaseObject of a drawing reference, supplier or surface
+  DrawingObjectKept,           // a pen, brush or path not released by the end of its event
 };
 
 // Every rule, in the order above.
