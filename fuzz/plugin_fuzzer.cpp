@@ -361,17 +361,11 @@ class Session {
   void check(const CommandResult& r, const PF_InData& inBefore) {
     if (r.escaped) Finding("exception across the entry point: " + r.exception, r);
     const bool releaseFaulted = faulted(r, "ReleaseObject");
-    for (const std::string& v : r.violations)
-      if (!(releaseFaulted && v.find("unreleased") != std::string::npos))
-        Finding("host rule broken: " + v, r);
+    for (const testhost::Violation& v : r.violations)
+      if (!(releaseFaulted && v.rule == testhost::HostRule::DrawingObjectKept))
+        Finding("host rule broken: " + v.str(), r);
 
-    std::multiset<std::pair<std::string, int>> taken;
-    for (const testhost::SuiteEvent& e : host_.ledger().eventsOf(r.serial))
-      if (e.acquire && e.granted) taken.insert({e.suite.name, e.suite.version});
-    std::multiset<std::pair<std::string, int>> given;
-    for (const Call& c : host_.log().ofCommand(r.serial))
-      if (c.name == "ReleaseSuite") given.insert({c.args.at(0), std::stoi(c.args.at(1))});
-    if (taken != given) Finding("suites taken and given back differ", r);
+    if (!host_.ledger().balanced(r.serial)) Finding("suites taken and given back differ", r);
     // Objects whose release the host failed stay on its books; nothing else may.
     if (releaseFaulted) {
       keptObjects_ = host_.drawObjects().live();

@@ -13,7 +13,6 @@
 namespace testhost {
 
 using detail::Arg;
-using detail::Finish;
 using detail::ParamName;
 
 namespace {
@@ -23,438 +22,343 @@ constexpr std::size_t kReturnMsgSize = sizeof(PF_OutData{}.return_msg);
 // Larger handle requests are refused as a host out of memory would.
 constexpr A_HandleSize kMaxHandleSize = A_HandleSize{1} << 30;
 
-}  // namespace
+// Ends a call that has nothing to do once the gate lets it through.
+PF_Err Acknowledge(HostCall& call) {
+  return call.proceeds() ? call.finish(PF_Err_NONE) : call.result<PF_Err>();
+}
 
-struct HostCallbacks {
-  // False (with a violation) when the effect_ref is not this host's.
-  static bool Mine(Host* h, PF_ProgPtr ref, const char* what) {
-    if (ref == h->effectRef()) return true;
-    h->violation(std::string(what) + " called with an effect_ref that is not the host's");
-    return false;
+// --- Interaction callbacks.
+
+PF_Err AddParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDefPtr def) {
+  HostCall call(contracts::kAddParam, ref,
+                [&] { return CallArgs{Arg(index), def ? ParamName(def->name) : "(null)"}; });
+  if (!call.proceeds()) return call.result<PF_Err>();
+  if (!def) return call.refuse(HostRule::NullArgument, "add_param with a null definition");
+  const int count = call.host()->paramCount();
+  if (index != -1 && index != count) {
+    return call.refuse(HostRule::ParamNotAppended, "add_param at index " + Arg(index) +
+                                                       " while the list has " + Arg(count) +
+                                                       " entries");
   }
+  call.served().params.push_back(*def);
+  return call.finish(PF_Err_NONE);
+}
 
-  // False (with a violation) when called outside the command that offers it.
-  static bool During(Host* h, PF_Cmd cmd, const char* what) { return h->during(cmd, what); }
+PF_Err RegisterUI(PF_ProgPtr ref, PF_CustomUIInfo* info) {
+  HostCall call(contracts::kRegisterUI, ref,
+                [&] { return CallArgs{info ? Arg(info->events) : "(null)"}; });
+  if (!call.proceeds()) return call.result<PF_Err>();
+  if (!info) return call.refuse(HostRule::NullArgument, "register_ui with a null record");
+  call.served().customUI = *info;
+  return call.finish(PF_Err_NONE);
+}
 
-  // --- Interaction callbacks.
+PF_Err CheckoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long time, A_long step,
+                     A_u_long scale, PF_ParamDef* param) {
+  HostCall call(contracts::kCheckoutParam, ref,
+                [&] { return CallArgs{Arg(index), Arg(time), Arg(step), Arg(scale)}; });
+  if (!call.proceeds()) return call.result<PF_Err>();
+  if (!param) return call.refuse(HostRule::NullArgument, "checkout_param into a null record");
+  const PF_ParamDef* own = detail::ParamAt(call, index);
+  if (!own) return call.result<PF_Err>();
+  *param = *own;
+  return call.finish(PF_Err_NONE);
+}
 
-  static PF_Err AddParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDefPtr def) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("add_param", {Arg(index), def ? ParamName(def->name) : "(null)"},
-                          Returns::Error))
-      return Finish(h, f->code);
-    if (!Mine(h, ref, "add_param") || !During(h, PF_Cmd_PARAMS_SETUP, "add_param"))
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    if (!def) {
-      h->violation("add_param with a null definition");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
+PF_Err CheckinParam(PF_ProgPtr ref, PF_ParamDef* param) {
+  HostCall call(contracts::kCheckinParam, ref,
+                [&] { return CallArgs{Arg(static_cast<const void*>(param))}; });
+  return Acknowledge(call);
+}
+
+PF_Err Abort(PF_ProgPtr ref) {
+  HostCall call(contracts::kAbort, ref, [] { return CallArgs{}; });
+  return Acknowledge(call);
+}
+
+PF_Err Progress(PF_ProgPtr ref, A_long count, A_long total) {
+  HostCall call(contracts::kProgress, ref, [&] { return CallArgs{Arg(count), Arg(total)}; });
+  return Acknowledge(call);
+}
+
+// --- Utility callbacks.
+
+PF_Err Copy(PF_ProgPtr ref, PF_EffectWorld* src, PF_EffectWorld* dst, PF_Rect* srcRect,
+            PF_Rect* dstRect) {
+  HostCall call(contracts::kCopy, ref, [&] {
+    return CallArgs{Arg(static_cast<const void*>(src)), Arg(static_cast<const void*>(dst)),
+                    srcRect ? Arg(*srcRect) : "whole", dstRect ? Arg(*dstRect) : "whole"};
+  });
+  if (!call.proceeds()) return call.result<PF_Err>();
+  Host& h = *call.host();
+  World* from = h.worldFor(src);
+  World* to = h.worldFor(dst);
+  if (!from || !to) {
+    return call.refuse(HostRule::BufferNotTheHosts,
+                       "PF_COPY of a buffer the host did not hand out");
+  }
+  for (const PF_EffectWorld* w : {src, dst}) {
+    const PF_EffectWorld& own = (w == src ? from : to)->record();
+    if (w->data != own.data || w->rowbytes != own.rowbytes || w->width != own.width ||
+        w->height != own.height) {
+      return call.refuse(HostRule::BufferRecordChanged,
+                         "PF_COPY with a buffer record that differs from the host's");
     }
-    if (index != -1 && index != h->paramCount()) {
-      h->violation("add_param at index " + Arg(index) + " while the list has " +
-                   Arg(h->paramCount()) + " entries");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-    h->params_.push_back(*def);
-    return Finish(h, PF_Err_NONE);
   }
-
-  static PF_Err RegisterUI(PF_ProgPtr ref, PF_CustomUIInfo* info) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("register_ui", {info ? Arg(info->events) : "(null)"}, Returns::Error))
-      return Finish(h, f->code);
-    if (!Mine(h, ref, "register_ui") || !During(h, PF_Cmd_PARAMS_SETUP, "register_ui"))
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    if (!info) {
-      h->violation("register_ui with a null record");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-    h->customUI_ = *info;
-    return Finish(h, PF_Err_NONE);
+  const PF_Err err = CopyPixels(*from, *to, srcRect, dstRect);
+  if (err) {
+    call.violation(HostRule::CopyBetweenDepths, "PF_COPY between buffers of different depths");
   }
+  return call.finish(err);
+}
 
-  static PF_Err CheckoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long time, A_long step,
-                              A_u_long scale, PF_ParamDef* param) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("checkout_param", {Arg(index), Arg(time), Arg(step), Arg(scale)},
-                          Returns::Error))
-      return Finish(h, f->code);
-    if (!Mine(h, ref, "checkout_param")) return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    if (!param || index < 0 || index >= h->paramCount()) {
-      h->violation("checkout_param of index " + Arg(index) + " or into a null record");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-    *param = h->param(index);
-    return Finish(h, PF_Err_NONE);
+// A PF_SPRINTF with no buffer or no format to work with fails.
+int RefuseSprintf(HostCall& call) {
+  return call.refuse(HostRule::NullArgument, "PF_SPRINTF with a null buffer or format", -1);
+}
+
+// Records what PF_SPRINTF wrote and checks it fitted return_msg.
+int Formatted(HostCall& call, const A_char* buffer, int n) {
+  call.addArg(buffer);
+  const int written = call.finish(n);
+  if (n >= static_cast<int>(kReturnMsgSize)) {
+    call.violation(HostRule::ReturnMsgOverflow,
+                   "PF_SPRINTF of " + Arg(n) + " characters, more than return_msg holds");
   }
+  return written;
+}
 
-  static PF_Err CheckinParam(PF_ProgPtr ref, PF_ParamDef* param) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("checkin_param", {Arg(static_cast<const void*>(param))}, Returns::Error))
-      return Finish(h, f->code);
-    return Finish(h, Mine(h, ref, "checkin_param") ? PF_Err_NONE : PF_Err_BAD_CALLBACK_PARAM);
-  }
-
-  static PF_Err Abort(PF_ProgPtr ref) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("abort", {}, Returns::Error)) return Finish(h, f->code);
-    return Finish(h, Mine(h, ref, "abort") ? PF_Err_NONE : PF_Err_BAD_CALLBACK_PARAM);
-  }
-
-  static PF_Err Progress(PF_ProgPtr ref, A_long count, A_long total) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("progress", {Arg(count), Arg(total)}, Returns::Error))
-      return Finish(h, f->code);
-    return Finish(h, Mine(h, ref, "progress") ? PF_Err_NONE : PF_Err_BAD_CALLBACK_PARAM);
-  }
-
-  // --- Utility callbacks.
-
-  static PF_Err Copy(PF_ProgPtr ref, PF_EffectWorld* src, PF_EffectWorld* dst, PF_Rect* srcRect,
-                     PF_Rect* dstRect) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("PF_COPY",
-                          {Arg(static_cast<const void*>(src)), Arg(static_cast<const void*>(dst)),
-                           srcRect ? Arg(*srcRect) : "whole", dstRect ? Arg(*dstRect) : "whole"},
-                          Returns::Error))
-      return Finish(h, f->code);
-    if (!Mine(h, ref, "PF_COPY") || !During(h, PF_Cmd_SMART_RENDER, "PF_COPY"))
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    World* from = h->worldFor(src);
-    World* to = h->worldFor(dst);
-    if (!from || !to) {
-      h->violation("PF_COPY of a buffer the host did not hand out");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-    for (const PF_EffectWorld* w : {src, dst}) {
-      const PF_EffectWorld& own = (w == src ? from : to)->record();
-      if (w->data != own.data || w->rowbytes != own.rowbytes || w->width != own.width ||
-          w->height != own.height) {
-        h->violation("PF_COPY with a buffer record that differs from the host's");
-        return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-      }
-    }
-    const PF_Err err = CopyPixels(*from, *to, srcRect, dstRect);
-    if (err) h->violation("PF_COPY between buffers of different depths");
-    return Finish(h, err);
-  }
-
-  static int Sprintf(A_char* buffer, const A_char* format, ...) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!EnterSprintf(h, buffer, format)) return -1;
-    va_list args;
-    va_start(args, format);
-    const int n = std::vsnprintf(buffer, kReturnMsgSize, format, args);
-    va_end(args);
-    return Formatted(h, buffer, n);
-  }
+int Sprintf(A_char* buffer, const A_char* format, ...) {
+  HostCall call(contracts::kSprintf, [&] { return CallArgs{Arg(format)}; });
+  if (!buffer || !format) return RefuseSprintf(call);
+  va_list args;
+  va_start(args, format);
+  const int n = std::vsnprintf(buffer, kReturnMsgSize, format, args);
+  va_end(args);
+  return Formatted(call, buffer, n);
+}
 
 #if defined(__aarch64__)
-  // The same for Darwin arm64 code, which passes the variadic arguments on the stack, each in
-  // its own 8-byte slot (a double as its raw bytes). A plain Linux aarch64 function takes its
-  // 9th and later integer parameters from those same slots: the six after the format are the
-  // unused registers x2-x7.
-  static int SprintfFromStackSlots(A_char* buffer, const A_char* format, long, long, long, long,
-                                   long, long, std::uint64_t s0, std::uint64_t s1,
-                                   std::uint64_t s2, std::uint64_t s3, std::uint64_t s4,
-                                   std::uint64_t s5, std::uint64_t s6, std::uint64_t s7) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!EnterSprintf(h, buffer, format)) return -1;
-    const std::uint64_t slots[] = {s0, s1, s2, s3, s4, s5, s6, s7};
-    const std::string text = FormatFromSlots(format, slots, std::size(slots));
-    std::snprintf(buffer, kReturnMsgSize, "%s", text.c_str());
-    return Formatted(h, buffer, static_cast<int>(text.size()));
-  }
-
-  // printf formatting with each argument taken from the next slot: one conversion at a time,
-  // typed by its conversion character and length. More arguments than slots format as 0.
-  static std::string FormatFromSlots(const char* format, const std::uint64_t* slots,
-                                     std::size_t count) {
-    std::string out;
-    std::size_t next = 0;
-    const auto take = [&] { return next < count ? slots[next++] : std::uint64_t{0}; };
-    for (const char* p = format; *p;) {
-      if (*p != '%') {
-        out += *p++;
-        continue;
-      }
-      const char* start = p++;
-      while (*p && std::strchr("-+ #0123456789.*hljztL", *p)) ++p;
-      if (!*p) break;
-      std::string directive(start, p + 1);
-      const char conversion = *p++;
-      char piece[512];
-      // A '*' width or precision is an int of its own slot.
-      for (std::size_t star; (star = directive.find('*')) != std::string::npos;) {
-        directive.replace(star, 1, std::to_string(static_cast<int>(take())));
-      }
-      const bool wide = directive.find_first_of("lzjt") != std::string::npos;  // a 64-bit argument
-      if (conversion == '%') {
-        out += '%';
-        continue;
-      } else if (std::strchr("di", conversion)) {
-        const std::uint64_t v = take();
-        wide ? std::snprintf(piece, sizeof piece, directive.c_str(), static_cast<long>(v))
-             : std::snprintf(piece, sizeof piece, directive.c_str(), static_cast<int>(v));
-      } else if (std::strchr("uxXoc", conversion)) {
-        const std::uint64_t v = take();
-        wide ? std::snprintf(piece, sizeof piece, directive.c_str(), static_cast<unsigned long>(v))
-             : std::snprintf(piece, sizeof piece, directive.c_str(), static_cast<unsigned>(v));
-      } else if (std::strchr("feEgGaA", conversion)) {
-        const std::uint64_t bits = take();
-        double v;
-        std::memcpy(&v, &bits, sizeof v);
-        std::snprintf(piece, sizeof piece, directive.c_str(), v);
-      } else if (conversion == 's') {
-        const char* v = reinterpret_cast<const char*>(take());
-        std::snprintf(piece, sizeof piece, directive.c_str(), v ? v : "(null)");
-      } else if (conversion == 'p') {
-        std::snprintf(piece, sizeof piece, directive.c_str(), reinterpret_cast<void*>(take()));
-      } else {
-        continue;  // unknown conversions print nothing
-      }
-      out += piece;
+// printf formatting with each argument taken from the next slot: one conversion at a time,
+// typed by its conversion character and length. More arguments than slots format as 0.
+std::string FormatFromSlots(const char* format, const std::uint64_t* slots, std::size_t count) {
+  std::string out;
+  std::size_t next = 0;
+  const auto take = [&] { return next < count ? slots[next++] : std::uint64_t{0}; };
+  for (const char* p = format; *p;) {
+    if (*p != '%') {
+      out += *p++;
+      continue;
     }
-    return out;
+    const char* start = p++;
+    while (*p && std::strchr("-+ #0123456789.*hljztL", *p)) ++p;
+    if (!*p) break;
+    std::string directive(start, p + 1);
+    const char conversion = *p++;
+    char piece[512];
+    // A '*' width or precision is an int of its own slot.
+    for (std::size_t star; (star = directive.find('*')) != std::string::npos;) {
+      directive.replace(star, 1, std::to_string(static_cast<int>(take())));
+    }
+    const bool wide = directive.find_first_of("lzjt") != std::string::npos;  // a 64-bit argument
+    if (conversion == '%') {
+      out += '%';
+      continue;
+    } else if (std::strchr("di", conversion)) {
+      const std::uint64_t v = take();
+      wide ? std::snprintf(piece, sizeof piece, directive.c_str(), static_cast<long>(v))
+           : std::snprintf(piece, sizeof piece, directive.c_str(), static_cast<int>(v));
+    } else if (std::strchr("uxXoc", conversion)) {
+      const std::uint64_t v = take();
+      wide ? std::snprintf(piece, sizeof piece, directive.c_str(), static_cast<unsigned long>(v))
+           : std::snprintf(piece, sizeof piece, directive.c_str(), static_cast<unsigned>(v));
+    } else if (std::strchr("feEgGaA", conversion)) {
+      const std::uint64_t bits = take();
+      double v;
+      std::memcpy(&v, &bits, sizeof v);
+      std::snprintf(piece, sizeof piece, directive.c_str(), v);
+    } else if (conversion == 's') {
+      const char* v = reinterpret_cast<const char*>(take());
+      std::snprintf(piece, sizeof piece, directive.c_str(), v ? v : "(null)");
+    } else if (conversion == 'p') {
+      std::snprintf(piece, sizeof piece, directive.c_str(), reinterpret_cast<void*>(take()));
+    } else {
+      continue;  // unknown conversions print nothing
+    }
+    out += piece;
   }
+  return out;
+}
+
+// The same for Darwin arm64 code, which passes the variadic arguments on the stack, each in its
+// own 8-byte slot (a double as its raw bytes). A plain Linux aarch64 function takes its 9th and
+// later integer parameters from those same slots: the six after the format are the unused
+// registers x2-x7.
+int SprintfFromStackSlots(A_char* buffer, const A_char* format, long, long, long, long, long, long,
+                          std::uint64_t s0, std::uint64_t s1, std::uint64_t s2, std::uint64_t s3,
+                          std::uint64_t s4, std::uint64_t s5, std::uint64_t s6,
+                          std::uint64_t s7) {
+  HostCall call(contracts::kSprintf, [&] { return CallArgs{Arg(format)}; });
+  if (!buffer || !format) return RefuseSprintf(call);
+  const std::uint64_t slots[] = {s0, s1, s2, s3, s4, s5, s6, s7};
+  const std::string text = FormatFromSlots(format, slots, std::size(slots));
+  std::snprintf(buffer, kReturnMsgSize, "%s", text.c_str());
+  return Formatted(call, buffer, static_cast<int>(text.size()));
+}
 #endif
 
-  // Records a PF_SPRINTF call; false, with the call failed as a violation, when it has no buffer
-  // or no format to work with.
-  static bool EnterSprintf(Host* h, const A_char* buffer, const A_char* format) {
-    if (h) h->enter("PF_SPRINTF", {Arg(format)}, Returns::Value);
-    if (buffer && format) return true;
-    if (h) {
-      h->violation("PF_SPRINTF with a null buffer or format");
-      h->leave(-1);
-    }
-    return false;
+A_char* Strcpy(A_char* dst, const A_char* src) {
+  HostCall call(contracts::kStrcpy, [&] { return CallArgs{Arg(src)}; });
+  if (!dst || !src) {
+    call.violation(HostRule::NullArgument, "PF_STRCPY with a null pointer");
+    return call.finish(dst);
   }
+  return call.finish(std::strcpy(dst, src));
+}
 
-  // Records what PF_SPRINTF wrote and checks it fitted return_msg.
-  static int Formatted(Host* h, const A_char* buffer, int n) {
-    if (h) {
-      h->log().back().args.push_back(buffer);
-      h->leave(n);
-      if (n >= static_cast<int>(kReturnMsgSize))
-        h->violation("PF_SPRINTF of " + Arg(n) + " characters, more than return_msg holds");
-    }
-    return n;
+// --- Handles, shared by the utility callbacks and "PF Handle Suite".
+
+PF_Handle NewHandle(A_HandleSize size) {
+  HostCall call(contracts::kNewHandle, [&] { return CallArgs{Arg(size)}; });
+  if (!call.proceeds()) return call.result<PF_Handle>();
+  PF_Handle handle = size > kMaxHandleSize ? nullptr : call.host()->handles().create(size);
+  if (handle) call.served().handlesMade.push_back(handle);
+  return call.finish(handle);
+}
+
+// The handle as recorded.
+CallArgs HandleArgs(PF_Handle handle) { return {Arg(static_cast<const void*>(handle))}; }
+
+void* LockHandle(PF_Handle handle) {
+  HostCall call(contracts::kLockHandle, [&] { return HandleArgs(handle); });
+  if (!call.proceeds()) return call.result<void*>();
+  return call.finish(call.host()->handles().lock(handle));
+}
+
+void UnlockHandle(PF_Handle handle) {
+  HostCall call(contracts::kUnlockHandle, [&] { return HandleArgs(handle); });
+  if (call.proceeds()) call.host()->handles().unlock(handle);
+}
+
+void DisposeHandle(PF_Handle handle) {
+  HostCall call(contracts::kDisposeHandle, [&] { return HandleArgs(handle); });
+  if (call.proceeds()) call.host()->handles().dispose(handle);
+}
+
+A_HandleSize GetHandleSize(PF_Handle handle) {
+  HostCall call(contracts::kGetHandleSize, [&] { return HandleArgs(handle); });
+  if (!call.proceeds()) return call.result<A_HandleSize>();
+  return call.finish(call.host()->handles().size(handle));
+}
+
+PF_Err ResizeHandle(A_HandleSize size, PF_Handle* handle) {
+  HostCall call(contracts::kResizeHandle, [&] { return CallArgs{Arg(size)}; });
+  if (!call.proceeds()) return call.result<PF_Err>();
+  if (size > kMaxHandleSize) return call.finish(PF_Err_OUT_OF_MEMORY);
+  return call.finish(call.host()->handles().resize(size, handle));
+}
+
+// --- Smart-render callbacks.
+
+PF_Err CheckoutLayer(PF_ProgPtr ref, PF_ParamIndex index, A_long id,
+                     const PF_RenderRequest* request, A_long time, A_long step, A_u_long scale,
+                     PF_CheckoutResult* result) {
+  HostCall call(contracts::kCheckoutLayer, ref, [&] {
+    return CallArgs{Arg(index), Arg(id),   request ? Arg(request->rect) : "(null)",
+                    Arg(time),  Arg(step), Arg(scale)};
+  });
+  if (!call.proceeds()) return call.result<PF_Err>();
+  if (!request || !result) {
+    return call.refuse(HostRule::NullArgument, "checkout_layer with a null request or result");
   }
-
-  static A_char* Strcpy(A_char* dst, const A_char* src) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (h) h->enter("PF_STRCPY", {Arg(src)}, Returns::Value);
-    if (!dst || !src) {
-      if (h) h->violation("PF_STRCPY with a null pointer");
-      return dst;
-    }
-    return std::strcpy(dst, src);
+  if (index != 0) {
+    return call.refuse(HostRule::NotALayerParam,
+                       "checkout_layer of parameter " + Arg(index) + ", which is not a layer");
   }
+  detail::ServedState& served = call.served();
+  served.checkouts.push_back({index, id, *request, time, step, scale});
+  served.declaredCheckoutIds.push_back(id);
+  *result = served.checkoutResult;
+  return call.finish(PF_Err_NONE);
+}
 
-  // --- Handles, shared by the utility callbacks and "PF Handle Suite".
-
-  static PF_Handle NewHandle(A_HandleSize size) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return nullptr;
-    if (h->enter("host_new_handle", {Arg(size)}, Returns::Pointer)) return nullptr;
-    PF_Handle handle = size > kMaxHandleSize ? nullptr : h->handles_.create(size);
-    if (handle) h->handlesMade_.push_back(handle);
-    h->leave(handle != nullptr);
-    return handle;
+PF_Err CheckoutLayerPixels(PF_ProgPtr ref, A_long id, PF_EffectWorld** pixels) {
+  HostCall call(contracts::kCheckoutLayerPixels, ref, [&] { return CallArgs{Arg(id)}; });
+  if (!call.proceeds()) return call.result<PF_Err>();
+  if (!pixels) {
+    return call.refuse(HostRule::NullArgument, "checkout_layer_pixels into a null pointer");
   }
-
-  static void* LockHandle(PF_Handle handle) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return nullptr;
-    if (h->enter("host_lock_handle", {Arg(static_cast<const void*>(handle))}, Returns::Pointer))
-      return nullptr;
-    void* p = h->handles_.lock(handle);
-    h->leave(p != nullptr);
-    return p;
+  *pixels = nullptr;
+  // A render sent through Host::send without the frame helpers has no buffers to hand out.
+  World* input = call.host()->input();
+  if (!input) {
+    return call.refuse(HostRule::NoFrameSetUp,
+                       "checkout_layer_pixels before the host set up a frame");
   }
-
-  static void UnlockHandle(PF_Handle handle) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return;
-    h->enter("host_unlock_handle", {Arg(static_cast<const void*>(handle))}, Returns::Nothing);
-    h->handles_.unlock(handle);
+  const auto& ids = call.served().declaredCheckoutIds;
+  if (std::find(ids.begin(), ids.end(), id) == ids.end()) {
+    return call.refuse(HostRule::LayerNotCheckedOut,
+                       "checkout_layer_pixels of id " + Arg(id) +
+                           ", which the pre-render did not check out");
   }
+  *pixels = &input->record();
+  return call.finish(PF_Err_NONE);
+}
 
-  static void DisposeHandle(PF_Handle handle) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return;
-    h->enter("host_dispose_handle", {Arg(static_cast<const void*>(handle))}, Returns::Nothing);
-    h->handles_.dispose(handle);
+PF_Err CheckinLayerPixels(PF_ProgPtr ref, A_long id) {
+  HostCall call(contracts::kCheckinLayerPixels, ref, [&] { return CallArgs{Arg(id)}; });
+  return Acknowledge(call);
+}
+
+PF_Err CheckoutOutput(PF_ProgPtr ref, PF_EffectWorld** output) {
+  HostCall call(contracts::kCheckoutOutput, ref, [] { return CallArgs{}; });
+  if (!call.proceeds()) return call.result<PF_Err>();
+  if (!output) return call.refuse(HostRule::NullArgument, "checkout_output into a null pointer");
+  *output = nullptr;
+  World* world = call.host()->output();
+  if (!world) {
+    return call.refuse(HostRule::NoFrameSetUp, "checkout_output before the host set up a frame");
   }
+  *output = &world->record();
+  return call.finish(PF_Err_NONE);
+}
 
-  static A_HandleSize GetHandleSize(PF_Handle handle) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return 0;
-    h->enter("host_get_handle_size", {Arg(static_cast<const void*>(handle))}, Returns::Value);
-    const A_HandleSize size = h->handles_.size(handle);
-    h->leave(static_cast<long long>(size));
-    return size;
-  }
-
-  static PF_Err ResizeHandle(A_HandleSize size, PF_Handle* handle) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("host_resize_handle", {Arg(size)}, Returns::Error))
-      return Finish(h, f->code);
-    if (size > kMaxHandleSize) return Finish(h, PF_Err_OUT_OF_MEMORY);
-    return Finish(h, h->handles_.resize(size, handle));
-  }
-
-  // --- Smart-render callbacks.
-
-  static PF_Err CheckoutLayer(PF_ProgPtr ref, PF_ParamIndex index, A_long id,
-                              const PF_RenderRequest* request, A_long time, A_long step,
-                              A_u_long scale, PF_CheckoutResult* result) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("checkout_layer",
-                          {Arg(index), Arg(id), request ? Arg(request->rect) : "(null)", Arg(time),
-                           Arg(step), Arg(scale)},
-                          Returns::Error))
-      return Finish(h, f->code);
-    if (!Mine(h, ref, "checkout_layer") || !During(h, PF_Cmd_SMART_PRE_RENDER, "checkout_layer"))
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    if (!request || !result) {
-      h->violation("checkout_layer with a null request or result");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-    if (index != 0) {
-      h->violation("checkout_layer of parameter " + Arg(index) + ", which is not a layer");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-    h->checkouts_.push_back({index, id, *request, time, step, scale});
-    h->declaredCheckoutIds_.push_back(id);
-    *result = h->checkoutResult_;
-    return Finish(h, PF_Err_NONE);
-  }
-
-  static PF_Err CheckoutLayerPixels(PF_ProgPtr ref, A_long id, PF_EffectWorld** pixels) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("checkout_layer_pixels", {Arg(id)}, Returns::Error))
-      return Finish(h, f->code);
-    if (!Mine(h, ref, "checkout_layer_pixels") ||
-        !During(h, PF_Cmd_SMART_RENDER, "checkout_layer_pixels"))
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    if (!pixels) {
-      h->violation("checkout_layer_pixels into a null pointer");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-    *pixels = nullptr;
-    // A render sent through Host::send without the frame helpers has no buffers to hand out.
-    if (!h->input_) {
-      h->violation("checkout_layer_pixels before the host set up a frame");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-    const auto& ids = h->declaredCheckoutIds_;
-    if (std::find(ids.begin(), ids.end(), id) == ids.end()) {
-      h->violation("checkout_layer_pixels of id " + Arg(id) +
-                   ", which the pre-render did not check out");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-    *pixels = &h->input_->record();
-    return Finish(h, PF_Err_NONE);
-  }
-
-  static PF_Err CheckinLayerPixels(PF_ProgPtr ref, A_long id) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("checkin_layer_pixels", {Arg(id)}, Returns::Error))
-      return Finish(h, f->code);
-    return Finish(h,
-                  Mine(h, ref, "checkin_layer_pixels") ? PF_Err_NONE : PF_Err_BAD_CALLBACK_PARAM);
-  }
-
-  static PF_Err CheckoutOutput(PF_ProgPtr ref, PF_EffectWorld** output) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("checkout_output", {}, Returns::Error)) return Finish(h, f->code);
-    if (!Mine(h, ref, "checkout_output") || !During(h, PF_Cmd_SMART_RENDER, "checkout_output"))
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    if (!output) {
-      h->violation("checkout_output into a null pointer");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-    *output = nullptr;
-    if (!h->output_) {
-      h->violation("checkout_output before the host set up a frame");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-    *output = &h->output_->record();
-    return Finish(h, PF_Err_NONE);
-  }
-};
+}  // namespace
 
 namespace detail {
 
 namespace {
 
-A_FpLong Noted(const char* name, A_FpLong x, A_FpLong result) {
-  const CallbackTimer timer;
-  if (Host* h = Host::current()) h->enter(name, {Arg(x)}, Returns::Value);
-  return result;
-}
-
-A_FpLong Noted(const char* name, A_FpLong x, A_FpLong y, A_FpLong result) {
-  const CallbackTimer timer;
-  if (Host* h = Host::current()) h->enter(name, {Arg(x), Arg(y)}, Returns::Value);
-  return result;
+// A call of an ANSI function, recorded under its C name with its arguments `xs`; `result` is
+// what the function computed.
+template <typename... X>
+A_FpLong Noted(const char* name, A_FpLong result, X... xs) {
+  HostCall call(contracts::AnsiFunction(name), [&] { return CallArgs{Arg(xs)...}; });
+  return call.finish(result);
 }
 
 // The ANSI table of the utility callbacks and "PF ANSI Suite" have the same members.
 template <typename Table>
 void FillAnsiTable(Table& a) {
-  a.atan = [](A_FpLong x) { return Noted("atan", x, std::atan(x)); };
-  a.atan2 = [](A_FpLong y, A_FpLong x) { return Noted("atan2", y, x, std::atan2(y, x)); };
-  a.ceil = [](A_FpLong x) { return Noted("ceil", x, std::ceil(x)); };
-  a.cos = [](A_FpLong x) { return Noted("cos", x, std::cos(x)); };
-  a.exp = [](A_FpLong x) { return Noted("exp", x, std::exp(x)); };
-  a.fabs = [](A_FpLong x) { return Noted("fabs", x, std::fabs(x)); };
-  a.floor = [](A_FpLong x) { return Noted("floor", x, std::floor(x)); };
-  a.fmod = [](A_FpLong x, A_FpLong y) { return Noted("fmod", x, y, std::fmod(x, y)); };
-  a.hypot = [](A_FpLong x, A_FpLong y) { return Noted("hypot", x, y, std::hypot(x, y)); };
-  a.log = [](A_FpLong x) { return Noted("log", x, std::log(x)); };
-  a.log10 = [](A_FpLong x) { return Noted("log10", x, std::log10(x)); };
-  a.pow = [](A_FpLong x, A_FpLong y) { return Noted("pow", x, y, std::pow(x, y)); };
-  a.sin = [](A_FpLong x) { return Noted("sin", x, std::sin(x)); };
-  a.sqrt = [](A_FpLong x) { return Noted("sqrt", x, std::sqrt(x)); };
-  a.tan = [](A_FpLong x) { return Noted("tan", x, std::tan(x)); };
-  a.sprintf = &HostCallbacks::Sprintf;
-  a.strcpy = &HostCallbacks::Strcpy;
-  a.asin = [](A_FpLong x) { return Noted("asin", x, std::asin(x)); };
-  a.acos = [](A_FpLong x) { return Noted("acos", x, std::acos(x)); };
+  a.atan = [](A_FpLong x) { return Noted("atan", std::atan(x), x); };
+  a.atan2 = [](A_FpLong y, A_FpLong x) { return Noted("atan2", std::atan2(y, x), y, x); };
+  a.ceil = [](A_FpLong x) { return Noted("ceil", std::ceil(x), x); };
+  a.cos = [](A_FpLong x) { return Noted("cos", std::cos(x), x); };
+  a.exp = [](A_FpLong x) { return Noted("exp", std::exp(x), x); };
+  a.fabs = [](A_FpLong x) { return Noted("fabs", std::fabs(x), x); };
+  a.floor = [](A_FpLong x) { return Noted("floor", std::floor(x), x); };
+  a.fmod = [](A_FpLong x, A_FpLong y) { return Noted("fmod", std::fmod(x, y), x, y); };
+  a.hypot = [](A_FpLong x, A_FpLong y) { return Noted("hypot", std::hypot(x, y), x, y); };
+  a.log = [](A_FpLong x) { return Noted("log", std::log(x), x); };
+  a.log10 = [](A_FpLong x) { return Noted("log10", std::log10(x), x); };
+  a.pow = [](A_FpLong x, A_FpLong y) { return Noted("pow", std::pow(x, y), x, y); };
+  a.sin = [](A_FpLong x) { return Noted("sin", std::sin(x), x); };
+  a.sqrt = [](A_FpLong x) { return Noted("sqrt", std::sqrt(x), x); };
+  a.tan = [](A_FpLong x) { return Noted("tan", std::tan(x), x); };
+  a.sprintf = &Sprintf;
+  a.strcpy = &Strcpy;
+  a.asin = [](A_FpLong x) { return Noted("asin", std::asin(x), x); };
+  a.acos = [](A_FpLong x) { return Noted("acos", std::acos(x), x); };
 }
 
 }  // namespace
@@ -465,7 +369,7 @@ void FillAnsi(PF_ANSICallbacksSuite1& suite) { FillAnsiTable(suite); }
 SprintfFunc StackSlotSprintf() {
   // Called through the variadic type, as the plug-in calls it; the twin reads what the Darwin
   // caller put on the stack.
-  return reinterpret_cast<SprintfFunc>(&HostCallbacks::SprintfFromStackSlots);
+  return reinterpret_cast<SprintfFunc>(&SprintfFromStackSlots);
 }
 
 const PF_ANSICallbacksSuite1* StackSlotAnsiSuite() {
@@ -480,22 +384,22 @@ const PF_ANSICallbacksSuite1* StackSlotAnsiSuite() {
 #endif
 
 void FillHandleSuite(PF_HandleSuite1& suite) {
-  suite.host_new_handle = &HostCallbacks::NewHandle;
-  suite.host_lock_handle = &HostCallbacks::LockHandle;
-  suite.host_unlock_handle = &HostCallbacks::UnlockHandle;
-  suite.host_dispose_handle = &HostCallbacks::DisposeHandle;
-  suite.host_get_handle_size = &HostCallbacks::GetHandleSize;
-  suite.host_resize_handle = &HostCallbacks::ResizeHandle;
+  suite.host_new_handle = &NewHandle;
+  suite.host_lock_handle = &LockHandle;
+  suite.host_unlock_handle = &UnlockHandle;
+  suite.host_dispose_handle = &DisposeHandle;
+  suite.host_get_handle_size = &GetHandleSize;
+  suite.host_resize_handle = &ResizeHandle;
 }
 
 void InstallCallbacks(PF_InData& in, PF_UtilCallbacks& u, PF_PreRenderCallbacks& pre,
                       PF_SmartRenderCallbacks& smart) {
-  in.inter.checkout_param = &HostCallbacks::CheckoutParam;
-  in.inter.checkin_param = &HostCallbacks::CheckinParam;
-  in.inter.add_param = &HostCallbacks::AddParam;
-  in.inter.abort = &HostCallbacks::Abort;
-  in.inter.progress = &HostCallbacks::Progress;
-  in.inter.register_ui = &HostCallbacks::RegisterUI;
+  in.inter.checkout_param = &CheckoutParam;
+  in.inter.checkin_param = &CheckinParam;
+  in.inter.add_param = &AddParam;
+  in.inter.abort = &Abort;
+  in.inter.progress = &Progress;
+  in.inter.register_ui = &RegisterUI;
   Stub(in.inter.checkout_layer_audio);
   Stub(in.inter.checkin_layer_audio);
   Stub(in.inter.get_audio_data);
@@ -507,7 +411,7 @@ void InstallCallbacks(PF_InData& in, PF_UtilCallbacks& u, PF_PreRenderCallbacks&
   Stub(u.composite_rect);
   Stub(u.blend);
   Stub(u.convolve);
-  u.copy = &HostCallbacks::Copy;
+  u.copy = &Copy;
   Stub(u.fill);
   Stub(u.gaussian_kernel);
   Stub(u.iterate);
@@ -519,10 +423,10 @@ void InstallCallbacks(PF_InData& in, PF_UtilCallbacks& u, PF_PreRenderCallbacks&
   Stub(u.iterate_lut);
   Stub(u.transfer_rect);
   Stub(u.transform_world);
-  u.host_new_handle = &HostCallbacks::NewHandle;
-  u.host_lock_handle = &HostCallbacks::LockHandle;
-  u.host_unlock_handle = &HostCallbacks::UnlockHandle;
-  u.host_dispose_handle = &HostCallbacks::DisposeHandle;
+  u.host_new_handle = &NewHandle;
+  u.host_lock_handle = &LockHandle;
+  u.host_unlock_handle = &UnlockHandle;
+  u.host_dispose_handle = &DisposeHandle;
   Stub(u.get_callback_addr);
   Stub(u.app);
   FillAnsiTable(u.ansi);
@@ -535,10 +439,10 @@ void InstallCallbacks(PF_InData& in, PF_UtilCallbacks& u, PF_PreRenderCallbacks&
   Stub(u.colorCB.Lightness);
   Stub(u.colorCB.Saturation);
   Stub(u.get_platform_data);
-  u.host_get_handle_size = &HostCallbacks::GetHandleSize;
+  u.host_get_handle_size = &GetHandleSize;
   Stub(u.iterate_origin_non_clip_src);
   Stub(u.iterate_generic);
-  u.host_resize_handle = &HostCallbacks::ResizeHandle;
+  u.host_resize_handle = &ResizeHandle;
   Stub(u.subpixel_sample16);
   Stub(u.area_sample16);
   Stub(u.fill16);
@@ -549,10 +453,10 @@ void InstallCallbacks(PF_InData& in, PF_UtilCallbacks& u, PF_PreRenderCallbacks&
   Stub(u.get_pixel_data8);
   Stub(u.get_pixel_data16);
 
-  pre.checkout_layer = &HostCallbacks::CheckoutLayer;
-  smart.checkout_layer_pixels = &HostCallbacks::CheckoutLayerPixels;
-  smart.checkin_layer_pixels = &HostCallbacks::CheckinLayerPixels;
-  smart.checkout_output = &HostCallbacks::CheckoutOutput;
+  pre.checkout_layer = &CheckoutLayer;
+  smart.checkout_layer_pixels = &CheckoutLayerPixels;
+  smart.checkin_layer_pixels = &CheckinLayerPixels;
+  smart.checkout_output = &CheckoutOutput;
 }
 
 }  // namespace detail

@@ -6,7 +6,6 @@
 namespace testhost {
 
 using detail::Arg;
-using detail::Finish;
 using Kind = DrawObjects::Kind;
 
 namespace {
@@ -17,234 +16,190 @@ std::string Colour(const DRAWBOT_ColorRGBA* c) {
          ")";
 }
 
-// Records the call; false when there is no host or a fault answers it (then `err` is the result).
-bool Begin(Host*& h, const char* name, std::vector<std::string> args, SPErr& err) {
-  h = Host::current();
-  if (!h) {
-    err = PF_Err_BAD_CALLBACK_PARAM;
-    return false;
-  }
-  if (auto f = h->enter(name, std::move(args), Returns::Error)) {
-    err = Finish(h, f->code);
-    return false;
-  }
-  if (!h->during(PF_Cmd_EVENT, name)) {
-    err = Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    return false;
+// True when `ref` is a live object of `kind`; otherwise the call is refused.
+bool Usable(HostCall& call, void* ref, Kind kind, const char* what) {
+  const DrawObjects& objects = call.host()->drawObjects();
+  if (objects.is(ref, kind) && objects.isLive(ref)) return true;
+  call.refuse(HostRule::StaleDrawingReference,
+              std::string(call.name()) + " with " + what + " that is unknown or released");
+  return false;
+}
+
+// True when every object a drawing call uses is live; otherwise the call is refused.
+bool Usable(HostCall& call, std::initializer_list<std::pair<void*, Kind>> objects) {
+  for (const auto& [ref, kind] : objects) {
+    if (!Usable(call, ref, kind, "a drawing object")) return false;
   }
   return true;
 }
 
-// A new object of `kind` into *out, after checking that `owner` is a live object of `ownerKind`;
-// it draws into the owner's target. Returns null (the call finished with an error) on misuse.
-DrawObjects::Object* Create(Host* h, const char* name, void* owner, Kind ownerKind, Kind kind,
-                            void** out) {
-  if (!out || !h->drawObjects().is(owner, ownerKind) || !h->drawObjects().isLive(owner)) {
-    h->violation(std::string(name) + " with an unknown reference or a null result pointer");
-    Finish(h, PF_Err_BAD_CALLBACK_PARAM);
+// A new object of `kind` into *out, made from `owner`, a live object of `ownerKind`; it draws
+// into the owner's target. Null, with the call refused, on misuse.
+DrawObjects::Object* Create(HostCall& call, void* owner, Kind ownerKind, Kind kind, void** out) {
+  if (!out) {
+    call.refuse(HostRule::NullArgument, std::string(call.name()) + " with a null result pointer");
     return nullptr;
   }
-  *out = h->drawObjects().create(kind, h->drawObjects().find(owner)->target);
-  return h->drawObjects().find(*out);
+  if (!Usable(call, owner, ownerKind, "a reference")) return nullptr;
+  DrawObjects& objects = call.host()->drawObjects();
+  *out = objects.create(kind, objects.find(owner)->target);
+  return objects.find(*out);
 }
 
-SPErr Created(Host* h, DrawObjects::Object* object) {
-  return object ? Finish(h, PF_Err_NONE) : PF_Err_BAD_CALLBACK_PARAM;
+// Ends a call that made `object`: with success, or as Create refused it.
+SPErr Created(HostCall& call, const DrawObjects::Object* object) {
+  return object ? call.finish(PF_Err_NONE) : call.result<SPErr>();
 }
 
 ColorF ColourOf(const DRAWBOT_ColorRGBA& c) { return {c.red, c.green, c.blue, c.alpha}; }
 
-// Checks that every object a drawing call uses is live, and finishes the call: with success, or
-// with an error and a violation when one is not.
-SPErr CheckObjectsAndFinish(Host* h, const char* name,
-                            std::initializer_list<std::pair<void*, Kind>> objects) {
-  for (const auto& [ref, kind] : objects) {
-    if (!h->drawObjects().is(ref, kind) || !h->drawObjects().isLive(ref)) {
-      h->violation(std::string(name) + " with a drawing object that is unknown or released");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-  }
-  return Finish(h, PF_Err_NONE);
-}
-
 // A target that cannot be drawn into yields no reference; a target that does not paint, or a
 // context that no target stands behind, yields one that draws nowhere.
 PF_Err GetDrawingReference(const PF_ContextH context, DRAWBOT_DrawRef* ref) {
-  const CallbackTimer timer;
-  Host* h;
-  SPErr err;
-  if (!Begin(h, "PF_GetDrawingReference", {Arg(static_cast<const void*>(context))}, err))
-    return err;
+  HostCall call(contracts::kGetDrawingReference,
+                [&] { return CallArgs{Arg(static_cast<const void*>(context))}; });
+  if (!call.proceeds()) return call.result<PF_Err>();
   if (!ref || !context) {
-    h->violation("PF_GetDrawingReference with a null context or result pointer");
-    return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
+    return call.refuse(HostRule::NullArgument,
+                       "PF_GetDrawingReference with a null context or result pointer");
   }
   DrawingTarget* target = DrawingTarget::fromContext(context);
   if (target && !target->drawable()) {
     *ref = nullptr;
   } else {
     DrawingTarget* paints = target && target->painting() ? target : nullptr;
-    *ref = static_cast<DRAWBOT_DrawRef>(h->drawObjects().create(Kind::DrawRef, paints));
+    *ref = static_cast<DRAWBOT_DrawRef>(call.host()->drawObjects().create(Kind::DrawRef, paints));
   }
-  return Finish(h, PF_Err_NONE);
+  return call.finish(PF_Err_NONE);
 }
 
 SPErr GetSupplier(DRAWBOT_DrawRef draw, DRAWBOT_SupplierRef* supplier) {
-  const CallbackTimer timer;
-  Host* h;
-  SPErr err;
-  if (!Begin(h, "GetSupplier", {}, err)) return err;
-  return Created(h, Create(h, "GetSupplier", draw, Kind::DrawRef, Kind::Supplier,
-                           reinterpret_cast<void**>(supplier)));
+  HostCall call(contracts::kGetSupplier, [] { return CallArgs{}; });
+  if (!call.proceeds()) return call.result<SPErr>();
+  return Created(call, Create(call, draw, Kind::DrawRef, Kind::Supplier,
+                              reinterpret_cast<void**>(supplier)));
 }
 
 SPErr GetSurface(DRAWBOT_DrawRef draw, DRAWBOT_SurfaceRef* surface) {
-  const CallbackTimer timer;
-  Host* h;
-  SPErr err;
-  if (!Begin(h, "GetSurface", {}, err)) return err;
-  return Created(h, Create(h, "GetSurface", draw, Kind::DrawRef, Kind::Surface,
-                           reinterpret_cast<void**>(surface)));
+  HostCall call(contracts::kGetSurface, [] { return CallArgs{}; });
+  if (!call.proceeds()) return call.result<SPErr>();
+  return Created(call, Create(call, draw, Kind::DrawRef, Kind::Surface,
+                              reinterpret_cast<void**>(surface)));
 }
 
 SPErr NewPen(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA* colour, float width,
              DRAWBOT_PenRef* pen) {
-  const CallbackTimer timer;
-  Host* h;
-  SPErr err;
-  if (!Begin(h, "NewPen", {Colour(colour), Arg(width)}, err)) return err;
-  if (!colour) {
-    h->violation("NewPen with a null colour");
-    return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-  }
+  HostCall call(contracts::kNewPen, [&] { return CallArgs{Colour(colour), Arg(width)}; });
+  if (!call.proceeds()) return call.result<SPErr>();
+  if (!colour) return call.refuse(HostRule::NullArgument, "NewPen with a null colour");
   DrawObjects::Object* object =
-      Create(h, "NewPen", supplier, Kind::Supplier, Kind::Pen, reinterpret_cast<void**>(pen));
+      Create(call, supplier, Kind::Supplier, Kind::Pen, reinterpret_cast<void**>(pen));
   if (object) {
     object->colour = ColourOf(*colour);
     object->width = width;
   }
-  return Created(h, object);
+  return Created(call, object);
 }
 
 SPErr NewBrush(DRAWBOT_SupplierRef supplier, const DRAWBOT_ColorRGBA* colour,
                DRAWBOT_BrushRef* brush) {
-  const CallbackTimer timer;
-  Host* h;
-  SPErr err;
-  if (!Begin(h, "NewBrush", {Colour(colour)}, err)) return err;
-  if (!colour) {
-    h->violation("NewBrush with a null colour");
-    return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-  }
-  DrawObjects::Object* object = Create(h, "NewBrush", supplier, Kind::Supplier, Kind::Brush,
-                                       reinterpret_cast<void**>(brush));
+  HostCall call(contracts::kNewBrush, [&] { return CallArgs{Colour(colour)}; });
+  if (!call.proceeds()) return call.result<SPErr>();
+  if (!colour) return call.refuse(HostRule::NullArgument, "NewBrush with a null colour");
+  DrawObjects::Object* object =
+      Create(call, supplier, Kind::Supplier, Kind::Brush, reinterpret_cast<void**>(brush));
   if (object) object->colour = ColourOf(*colour);
-  return Created(h, object);
+  return Created(call, object);
 }
 
 SPErr NewPath(DRAWBOT_SupplierRef supplier, DRAWBOT_PathRef* path) {
-  const CallbackTimer timer;
-  Host* h;
-  SPErr err;
-  if (!Begin(h, "NewPath", {}, err)) return err;
-  return Created(h, Create(h, "NewPath", supplier, Kind::Supplier, Kind::Path,
-                           reinterpret_cast<void**>(path)));
+  HostCall call(contracts::kNewPath, [] { return CallArgs{}; });
+  if (!call.proceeds()) return call.result<SPErr>();
+  return Created(call, Create(call, supplier, Kind::Supplier, Kind::Path,
+                              reinterpret_cast<void**>(path)));
 }
 
 SPErr ReleaseObject(DRAWBOT_ObjectRef object) {
-  const CallbackTimer timer;
-  Host* h;
-  SPErr err;
-  if (!Begin(h, "ReleaseObject", {Arg(static_cast<const void*>(object))}, err)) return err;
-  if (!h->drawObjects().is(object, Kind::Pen) && !h->drawObjects().is(object, Kind::Brush) &&
-      !h->drawObjects().is(object, Kind::Path) && h->drawObjects().find(object)) {
-    h->violation("ReleaseObject of a drawing reference, supplier or surface, which the host owns");
-    return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
+  HostCall call(contracts::kReleaseObject,
+                [&] { return CallArgs{Arg(static_cast<const void*>(object))}; });
+  if (!call.proceeds()) return call.result<SPErr>();
+  DrawObjects& objects = call.host()->drawObjects();
+  if (!objects.is(object, Kind::Pen) && !objects.is(object, Kind::Brush) &&
+      !objects.is(object, Kind::Path) && objects.find(object)) {
+    return call.refuse(HostRule::ReleaseOfHostDrawingObject,
+                       "ReleaseObject of a drawing reference, supplier or surface, which the "
+                       "host owns");
   }
-  if (!h->drawObjects().release(object)) {
-    h->violation("ReleaseObject of a drawing object that is unknown or already released");
-    return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
+  if (!objects.release(object)) {
+    return call.refuse(HostRule::StaleDrawingReference,
+                       "ReleaseObject of a drawing object that is unknown or already released");
   }
-  return Finish(h, PF_Err_NONE);
+  return call.finish(PF_Err_NONE);
 }
 
 SPErr MoveTo(DRAWBOT_PathRef path, float x, float y) {
-  const CallbackTimer timer;
-  Host* h;
-  SPErr err;
-  if (!Begin(h, "MoveTo", {Arg(x), Arg(y)}, err)) return err;
-  if (const SPErr used = CheckObjectsAndFinish(h, "MoveTo", {{path, Kind::Path}})) return used;
-  h->drawObjects().find(path)->figures.push_back({{x, y}});
-  return PF_Err_NONE;
+  HostCall call(contracts::kMoveTo, [&] { return CallArgs{Arg(x), Arg(y)}; });
+  if (!call.proceeds() || !Usable(call, {{path, Kind::Path}})) return call.result<SPErr>();
+  call.host()->drawObjects().find(path)->figures.push_back({{x, y}});
+  return call.finish(PF_Err_NONE);
 }
 
 SPErr LineTo(DRAWBOT_PathRef path, float x, float y) {
-  const CallbackTimer timer;
-  Host* h;
-  SPErr err;
-  if (!Begin(h, "LineTo", {Arg(x), Arg(y)}, err)) return err;
-  if (const SPErr used = CheckObjectsAndFinish(h, "LineTo", {{path, Kind::Path}})) return used;
+  HostCall call(contracts::kLineTo, [&] { return CallArgs{Arg(x), Arg(y)}; });
+  if (!call.proceeds() || !Usable(call, {{path, Kind::Path}})) return call.result<SPErr>();
   // A line with no figure started begins one where it ends.
-  auto& figures = h->drawObjects().find(path)->figures;
+  auto& figures = call.host()->drawObjects().find(path)->figures;
   if (figures.empty()) figures.push_back({});
   figures.back().push_back({x, y});
-  return PF_Err_NONE;
+  return call.finish(PF_Err_NONE);
 }
 
 SPErr ClosePath(DRAWBOT_PathRef path) {
-  const CallbackTimer timer;
-  Host* h;
-  SPErr err;
-  if (!Begin(h, "Close", {}, err)) return err;
-  return CheckObjectsAndFinish(h, "Close", {{path, Kind::Path}});
+  HostCall call(contracts::kClose, [] { return CallArgs{}; });
+  if (!call.proceeds() || !Usable(call, {{path, Kind::Path}})) return call.result<SPErr>();
+  return call.finish(PF_Err_NONE);
 }
 
 SPErr StrokePath(DRAWBOT_SurfaceRef surface, DRAWBOT_PenRef pen, DRAWBOT_PathRef path) {
-  const CallbackTimer timer;
-  Host* h;
-  SPErr err;
-  if (!Begin(h, "StrokePath", {}, err)) return err;
-  if (const SPErr used = CheckObjectsAndFinish(
-          h, "StrokePath", {{surface, Kind::Surface}, {pen, Kind::Pen}, {path, Kind::Path}}))
-    return used;
-  DrawObjects& objects = h->drawObjects();
+  HostCall call(contracts::kStrokePath, [] { return CallArgs{}; });
+  if (!call.proceeds() ||
+      !Usable(call, {{surface, Kind::Surface}, {pen, Kind::Pen}, {path, Kind::Path}}))
+    return call.result<SPErr>();
+  DrawObjects& objects = call.host()->drawObjects();
   if (DrawingTarget* target = objects.find(surface)->target) {
     const DrawObjects::Object& p = *objects.find(pen);
     target->strokePolylines(objects.find(path)->figures, p.width, p.colour);
   }
-  return PF_Err_NONE;
+  return call.finish(PF_Err_NONE);
 }
 
 SPErr FillPath(DRAWBOT_SurfaceRef surface, DRAWBOT_BrushRef brush, DRAWBOT_PathRef path,
                DRAWBOT_FillType fill) {
-  const CallbackTimer timer;
-  Host* h;
-  SPErr err;
-  if (!Begin(h, "FillPath", {Arg(static_cast<long long>(fill))}, err)) return err;
-  return CheckObjectsAndFinish(
-      h, "FillPath", {{surface, Kind::Surface}, {brush, Kind::Brush}, {path, Kind::Path}});
+  HostCall call(contracts::kFillPath, [&] { return CallArgs{Arg(static_cast<long long>(fill))}; });
+  if (!call.proceeds() ||
+      !Usable(call, {{surface, Kind::Surface}, {brush, Kind::Brush}, {path, Kind::Path}}))
+    return call.result<SPErr>();
+  return call.finish(PF_Err_NONE);
 }
 
 SPErr PaintRect(DRAWBOT_SurfaceRef surface, const DRAWBOT_ColorRGBA* colour,
                 const DRAWBOT_RectF32* rect) {
-  const CallbackTimer timer;
-  Host* h;
-  SPErr err;
-  std::vector<std::string> args{Colour(colour)};
-  if (rect) {
-    for (float v : {rect->left, rect->top, rect->width, rect->height}) args.push_back(Arg(v));
-  }
-  if (!Begin(h, "PaintRect", std::move(args), err)) return err;
+  HostCall call(contracts::kPaintRect, [&] {
+    CallArgs args{Colour(colour)};
+    if (rect) {
+      for (float v : {rect->left, rect->top, rect->width, rect->height}) args.push_back(Arg(v));
+    }
+    return args;
+  });
+  if (!call.proceeds()) return call.result<SPErr>();
   if (!colour || !rect) {
-    h->violation("PaintRect with a null colour or rectangle");
-    return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
+    return call.refuse(HostRule::NullArgument, "PaintRect with a null colour or rectangle");
   }
-  if (const SPErr used = CheckObjectsAndFinish(h, "PaintRect", {{surface, Kind::Surface}}))
-    return used;
-  if (DrawingTarget* target = h->drawObjects().find(surface)->target) {
+  if (!Usable(call, {{surface, Kind::Surface}})) return call.result<SPErr>();
+  if (DrawingTarget* target = call.host()->drawObjects().find(surface)->target) {
     target->paintRect(rect->left, rect->top, rect->width, rect->height, ColourOf(*colour));
   }
-  return PF_Err_NONE;
+  return call.finish(PF_Err_NONE);
 }
 
 }  // namespace

@@ -26,6 +26,14 @@ void HandleTable::fillBlock(Entry& e, A_HandleSize size) {
   e.size = size;
 }
 
+void HandleTable::reportNotLive(const char* use, PF_Handle h, const Entry* e) {
+  if (e) {
+    report_({HostRule::DisposedHandle, use + Describe(h) + ", already disposed"});
+  } else {
+    report_({HostRule::UnknownHandle, use + Describe(h) + ", not made by the host"});
+  }
+}
+
 PF_Handle HandleTable::create(A_HandleSize size) {
   Entry& e = entries_.emplace_back();
   fillBlock(e, size);
@@ -48,7 +56,7 @@ const HandleTable::Entry* HandleTable::find(PF_Handle h) const {
 void* HandleTable::lock(PF_Handle h) {
   Entry* e = find(h);
   if (!e || !e->live) {
-    report_("lock of " + Describe(h) + (e ? ", already disposed" : ", not made by the host"));
+    reportNotLive("lock of ", h, e);
     return nullptr;
   }
   ++e->locks;
@@ -58,11 +66,11 @@ void* HandleTable::lock(PF_Handle h) {
 void HandleTable::unlock(PF_Handle h) {
   Entry* e = find(h);
   if (!e || !e->live) {
-    report_("unlock of " + Describe(h) + (e ? ", already disposed" : ", not made by the host"));
+    reportNotLive("unlock of ", h, e);
     return;
   }
   if (e->locks == 0) {
-    report_("unlock of " + Describe(h) + ", which is not locked");
+    report_({HostRule::UnlockWithoutLock, "unlock of " + Describe(h) + ", which is not locked"});
     return;
   }
   --e->locks;
@@ -71,11 +79,11 @@ void HandleTable::unlock(PF_Handle h) {
 bool HandleTable::dispose(PF_Handle h) {
   Entry* e = find(h);
   if (!e) {
-    report_("dispose of " + Describe(h) + ", not made by the host");
+    reportNotLive("dispose of ", h, e);
     return false;
   }
   if (!e->live) {
-    report_("double dispose of " + Describe(h));
+    report_({HostRule::DisposedHandle, "double dispose of " + Describe(h)});
     return false;
   }
   e->live = false;
@@ -94,7 +102,7 @@ A_HandleSize HandleTable::size(PF_Handle h) const {
 PF_Err HandleTable::resize(A_HandleSize size, PF_Handle* h) {
   Entry* e = h ? find(*h) : nullptr;
   if (!e || !e->live) {
-    report_("resize of " + Describe(h ? *h : nullptr) + ", not a live handle");
+    reportNotLive("resize of ", h ? *h : nullptr, e);
     return PF_Err_BAD_CALLBACK_PARAM;
   }
   std::vector<unsigned char> old = std::move(e->storage);
@@ -131,8 +139,8 @@ std::vector<PF_Handle> HandleTable::liveHandles() const {
   return out;
 }
 
-std::vector<std::string> HandleTable::checkGuards() {
-  std::vector<std::string> out;
+std::vector<Violation> HandleTable::checkGuards() {
+  std::vector<Violation> out;
   for (auto& [h, e] : byHandle_) {
     if (!e->live || e->guardReported) continue;
     const auto& s = e->storage;
@@ -143,8 +151,9 @@ std::vector<std::string> HandleTable::checkGuards() {
         std::all_of(s.begin() + end, s.end(), [](unsigned char b) { return b == kGuardByte; });
     if (!intact) {
       e->guardReported = true;
-      out.push_back("write outside the block of " + Describe(h) + " (" + std::to_string(e->size) +
-                    " bytes)");
+      out.push_back({HostRule::GuardBytesOverwritten, "write outside the block of " + Describe(h) +
+                                                          " (" + std::to_string(e->size) +
+                                                          " bytes)"});
     }
   }
   return out;

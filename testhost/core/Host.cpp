@@ -83,21 +83,21 @@ std::string CommandResult::describe() const {
   std::ostringstream s;
   s << "command " << cmd << " (#" << serial << ") returned " << err;
   if (escaped) s << "; exception crossed the entry point: " << exception;
-  for (const std::string& v : violations) s << "\n  violation: " << v;
-  for (const std::string& p : suiteProblems) s << "\n  suite: " << p;
+  for (const Violation& v : violations) s << "\n  violation: " << v.str();
+  for (const Violation& p : suiteProblems) s << "\n  suite: " << p.str();
   s << "\n  live handles " << liveHandles << ", live suites " << liveSuites;
   return s.str();
 }
 
 Host::Host(PF_EntryFunc entry)
-    : entry_(entry), handles_([this](const std::string& what) { violation(what); }) {
+    : entry_(entry), handles_([this](Violation v) { violation(v.rule, std::move(v.message)); }) {
   if (!entry_) throw std::invalid_argument("Host: null entry point");
   initRecords();
   resetParams();
   for (const detail::SuiteEntry& s : detail::DefaultSuites())
-    suites_[{s.name, s.version}] = s.table;
+    served_.suites[{s.name, s.version}] = s.table;
   for (const detail::SuiteEntry& s : detail::DrawingSuites())
-    suites_[{s.name, s.version}] = s.table;
+    served_.suites[{s.name, s.version}] = s.table;
 }
 
 Host::Host(const PluginModule& module, const std::string& entryName)
@@ -105,7 +105,7 @@ Host::Host(const PluginModule& module, const std::string& entryName)
 #if defined(__aarch64__)
   if (module.passesVariadicArgumentsOnTheStack()) {
     utils_.ansi.sprintf = detail::StackSlotSprintf();
-    suites_[{kPFANSISuite, kPFANSISuiteVersion1}] = detail::StackSlotAnsiSuite();
+    served_.suites[{kPFANSISuite, kPFANSISuiteVersion1}] = detail::StackSlotAnsiSuite();
   }
 #endif
 }
@@ -142,96 +142,117 @@ void Host::initRecords() {
 }
 
 void Host::resetParams() {
-  params_.clear();
+  served_.params.clear();
   PF_ParamDef layer{};
   layer.param_type = PF_Param_LAYER;
   layer.uu.id = 0;
   if (input_) layer.u.ld = input_->record();
-  params_.push_back(layer);
+  served_.params.push_back(layer);
 }
 
 CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
   if (running_) throw std::logic_error("Host::send called while a command runs");
   CommandResult r;
   r.cmd = cmd;
-  r.serial = ++serial_;
-  const std::size_t mark = violations_.size();
+  const CommandMarks marks = prepareCommand(r);
+  runEntryPoint(r, extra, output);
+  std::memcpy(&r.after, &out_, sizeof out_);
+  checkDrawObjects(marks.liveDrawObjects);
+  checkHandlesKept(r);
+  keepWhatTheCommandHandsOver(r);
+  afterCommand(r, marks.violations);
+  return r;
+}
 
-  if (cmd == PF_Cmd_PARAMS_SETUP) resetParams();
-  if (cmd == PF_Cmd_SMART_PRE_RENDER) {
-    declaredCheckoutIds_.clear();
-    checkouts_.clear();
+Host::CommandMarks Host::prepareCommand(CommandResult& r) {
+  r.serial = ++serial_;
+  if (r.cmd == PF_Cmd_PARAMS_SETUP) resetParams();
+  if (r.cmd == PF_Cmd_SMART_PRE_RENDER) {
+    served_.declaredCheckoutIds.clear();
+    served_.checkouts.clear();
   }
-  if (input_) params_.front().u.ld = input_->record();
+  if (input_) served_.params.front().u.ld = input_->record();
   in_.global_data = globalData_;
   in_.num_params = paramCount();
   std::memcpy(&out_, &outPreset_, sizeof out_);
   paramPtrs_.clear();
-  for (PF_ParamDef& p : params_) paramPtrs_.push_back(&p);
+  for (PF_ParamDef& p : served_.params) paramPtrs_.push_back(&p);
   paramPtrs_.push_back(nullptr);
-  handlesMade_.clear();
+  served_.handlesMade.clear();
   std::memcpy(&r.before, &out_, sizeof out_);
-  const int liveDrawObjects = drawObjects_.live();
+  return {violations_.size(), drawObjects_.live()};
+}
 
-  {
-    CurrentScope scope(this);
-    running_ = true;
-    command_ = cmd;
-    const auto entered =
-        timing_ ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
-    try {
-      r.err = entry_(cmd, &in_, &out_, paramPtrs_.data(), output, extra);
-    } catch (const std::exception& e) {
-      r.escaped = true;
-      r.exception = std::string("std::exception: ") + e.what();
-    } catch (const ForeignException&) {
-      r.escaped = true;
-      r.exception = "ForeignException";
-    } catch (PF_Err code) {
-      r.escaped = true;
-      r.exception = "error code " + std::to_string(code);
-    } catch (...) {
-      r.escaped = true;
-      r.exception = "exception of unknown type";
-    }
-    if (timing_) {
-      split_.entry += std::chrono::steady_clock::now() - entered;
-      ++split_.commands;
-    }
-    running_ = false;
-    command_ = -1;
+void Host::runEntryPoint(CommandResult& r, void* extra, PF_LayerDef* output) {
+  CurrentScope scope(this);
+  running_ = true;
+  command_ = r.cmd;
+  // The kind of event as sent: the drawing calls belong to a draw event, even once the effect
+  // has changed the record.
+  eventType_ =
+      r.cmd == PF_Cmd_EVENT && extra ? static_cast<const PF_EventExtra*>(extra)->e_type : -1;
+  const auto entered =
+      timing_ ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
+  try {
+    r.err = entry_(r.cmd, &in_, &out_, paramPtrs_.data(), output, extra);
+  } catch (const std::exception& e) {
+    r.escaped = true;
+    r.exception = std::string("std::exception: ") + e.what();
+  } catch (const ForeignException&) {
+    r.escaped = true;
+    r.exception = "ForeignException";
+  } catch (PF_Err code) {
+    r.escaped = true;
+    r.exception = "error code " + std::to_string(code);
+  } catch (...) {
+    r.escaped = true;
+    r.exception = "exception of unknown type";
   }
-  std::memcpy(&r.after, &out_, sizeof out_);
+  if (timing_) {
+    split_.entry += std::chrono::steady_clock::now() - entered;
+    ++split_.commands;
+  }
+  running_ = false;
+  command_ = -1;
+  eventType_ = -1;
+}
+
+void Host::checkDrawObjects(int liveBefore) {
   // Pens, brushes and paths belong to the drawing of one event.
-  if (drawObjects_.live() > liveDrawObjects) {
-    violation("left " + std::to_string(drawObjects_.live() - liveDrawObjects) +
-              " drawing objects unreleased");
+  if (drawObjects_.live() > liveBefore) {
+    violation(HostRule::DrawingObjectKept,
+              "left " + std::to_string(drawObjects_.live() - liveBefore) +
+                  " drawing objects unreleased");
   }
   // Drawing references, suppliers and surfaces belong to the event that got them.
   drawObjects_.expireReferences();
-  checkHandlesKept(r);
+}
 
-  if (cmd == PF_Cmd_GLOBAL_SETUP && out_.global_data) globalData_ = handedOver_ = out_.global_data;
-  // A setdown that succeeds has disposed of the global data the effect handed over.
-  if (cmd == PF_Cmd_GLOBAL_SETDOWN && r.err == PF_Err_NONE && !r.escaped && globalData_ &&
-      globalData_ == handedOver_ && handles_.isLive(globalData_)) {
-    violation("a global setdown that succeeded left the global data undisposed");
+void Host::keepWhatTheCommandHandsOver(const CommandResult& r) {
+  const bool succeeded = r.err == PF_Err_NONE && !r.escaped;
+  if (r.cmd == PF_Cmd_GLOBAL_SETUP && out_.global_data) {
+    globalData_ = handedOver_ = out_.global_data;
   }
-  if (cmd == PF_Cmd_GLOBAL_SETUP && r.err == PF_Err_NONE && !r.escaped)
-    globalOutFlags_ = out_.out_flags;
-  if (cmd == PF_Cmd_GLOBAL_SETDOWN) globalData_ = nullptr;
-  if (cmd == PF_Cmd_PARAMS_SETUP) declaredNumParams_ = out_.num_params;
-  afterCommand(r, mark);
-  return r;
+  // A setdown that succeeds has disposed of the global data the effect handed over.
+  if (r.cmd == PF_Cmd_GLOBAL_SETDOWN && succeeded && globalData_ && globalData_ == handedOver_ &&
+      handles_.isLive(globalData_)) {
+    violation(HostRule::GlobalDataNotDisposed,
+              "a global setdown that succeeded left the global data undisposed");
+  }
+  if (r.cmd == PF_Cmd_GLOBAL_SETUP && succeeded) globalOutFlags_ = out_.out_flags;
+  if (r.cmd == PF_Cmd_GLOBAL_SETDOWN) globalData_ = nullptr;
+  if (r.cmd == PF_Cmd_PARAMS_SETUP) declaredNumParams_ = out_.num_params;
 }
 
 void Host::afterCommand(CommandResult& r, std::size_t violationMark) {
   auto checkWorld = [this](const World* w, const char* what) {
-    if (w && !w->guardsIntact()) violation(std::string("write outside the ") + what + " buffer");
+    if (w && !w->guardsIntact())
+      violation(HostRule::GuardBytesOverwritten,
+                std::string("write outside the ") + what + " buffer");
   };
   checkWorld(input_.get(), "input");
   checkWorld(output_.get(), "output");
-  for (const std::string& m : handles_.checkGuards()) violation(m);
+  for (Violation& v : handles_.checkGuards()) violation(v.rule, std::move(v.message));
   r.violations.assign(violations_.begin() + static_cast<std::ptrdiff_t>(violationMark),
                       violations_.end());
   r.suiteProblems = ledger_.problems(r.serial);
@@ -242,7 +263,7 @@ void Host::afterCommand(CommandResult& r, std::size_t violationMark) {
 void Host::checkHandlesKept(const CommandResult& r) {
   const PF_Handle handedOver = r.cmd == PF_Cmd_GLOBAL_SETUP ? out_.global_data : nullptr;
   int kept = 0;
-  for (PF_Handle made : handlesMade_) {
+  for (PF_Handle made : served_.handlesMade) {
     if (made == handedOver || !handles_.isLive(made)) continue;
     const std::string arg = detail::Arg(static_cast<const void*>(made));
     const std::vector<Call> disposals = log_.filter([&](const Call& c) {
@@ -251,14 +272,9 @@ void Host::checkHandlesKept(const CommandResult& r) {
     if (disposals.empty()) ++kept;  // a dispose the host itself failed is not the plug-in's
   }
   if (kept > 0) {
-    violation("left " + std::to_string(kept) + " handles neither disposed nor handed over");
+    violation(HostRule::HandleKeptBeyondCommand,
+              "left " + std::to_string(kept) + " handles neither disposed nor handed over");
   }
-}
-
-bool Host::during(PF_Cmd cmd, const std::string& what) {
-  if (command_ == cmd) return true;
-  violation(what + " called outside " + CommandName(cmd));
-  return false;
 }
 
 CommandResult Host::about() { return send(PF_Cmd_ABOUT); }
@@ -289,7 +305,7 @@ void Host::prepareWorlds(const FrameSetup& setup) {
 
 CommandResult Host::smartPreRender(const FrameSetup& setup) {
   prepareWorlds(setup);
-  checkoutResult_ = setup.checkout.value_or(WholeFrameCheckout(setup));
+  served_.checkoutResult = setup.checkout.value_or(WholeFrameCheckout(setup));
   preInput_ = PF_PreRenderInput{};
   preInput_.output_request = setup.request.value_or(WholeFrame(setup));
   preInput_.bitdepth = BitDepth(setup.depth);
@@ -312,7 +328,7 @@ FrameResult Host::renderFrame(const FrameSetup& setup) {
   FrameResult f;
   f.preRender = smartPreRender(setup);
   f.preRenderOutput = preOutput_;
-  f.checkouts = checkouts_;
+  f.checkouts = served_.checkouts;
   if (f.preRender.err != PF_Err_NONE || f.preRender.escaped) return f;
   f.rendered = true;
   f.render = smartRender(setup);
@@ -324,7 +340,7 @@ FrameResult Host::renderFrame(const FrameSetup& setup) {
 PF_ParamDef& Host::param(int index) {
   if (index < 0 || index >= paramCount())
     throw std::out_of_range("no parameter at index " + std::to_string(index));
-  return params_[static_cast<std::size_t>(index)];
+  return served_.params[static_cast<std::size_t>(index)];
 }
 
 PF_ParamDef& Host::typedParam(int index, PF_ParamType type) {
@@ -380,21 +396,7 @@ World* Host::worldFor(const PF_EffectWorld* record) {
 }
 
 void Host::provideSuite(const std::string& name, int version, const void* table) {
-  suites_[{name, version}] = table;
-}
-
-CallbackTimer::CallbackTimer() {
-  Host* h = Host::current();
-  if (!h || !h->timing_ || !h->running_ || h->inCallback_) return;
-  host_ = h;
-  host_->inCallback_ = true;
-  start_ = std::chrono::steady_clock::now();
-}
-
-CallbackTimer::~CallbackTimer() {
-  if (!host_) return;
-  host_->split_.callbacks += std::chrono::steady_clock::now() - start_;
-  host_->inCallback_ = false;
+  served_.suites[{name, version}] = table;
 }
 
 void Host::timeCommands(bool on) {
@@ -402,34 +404,84 @@ void Host::timeCommands(bool on) {
   split_ = TimeSplit{};
 }
 
-std::optional<Fault> Host::enter(std::string name, std::vector<std::string> args, Returns returns) {
+void Host::violation(HostRule rule, std::string message) {
+  violations_.push_back({rule, std::move(message)});
+}
+
+HostCall::HostCall(Started, const CallContract& contract)
+    : contract_(contract), host_(Host::current()) {
+  if (!host_ || !host_->timing_ || !host_->running_ || host_->inCallback_) return;
+  timed_ = host_;
+  timed_->inCallback_ = true;
+  start_ = std::chrono::steady_clock::now();
+}
+
+HostCall::~HostCall() {
+  if (!timed_) return;
+  timed_->split_.callbacks += std::chrono::steady_clock::now() - start_;
+  timed_->inCallback_ = false;
+}
+
+void HostCall::begin(CallArgs args, PF_ProgPtr effectRef) {
+  Host& h = *host_;
   Call call;
-  call.name = std::move(name);
+  call.name = contract_.name;
   call.args = std::move(args);
-  call.returns = returns;
-  call.command = running_ ? serial_ : 0;
-  std::optional<Fault> fault = faults_.match(call);
-  call.faulted = fault.has_value();
-  log_.append(std::move(call));
-  if (fault) {
-    switch (fault->kind) {
+  call.returns = contract_.returns;
+  call.command = h.running_ ? h.serial_ : 0;
+  fault_ = h.faults_.match(call);
+  call.faulted = fault_.has_value();
+  h.log_.append(std::move(call));
+  logIndex_ = h.log_.size() - 1;
+  if (fault_) {
+    switch (fault_->kind) {
       case Fault::Kind::ThrowBadAlloc:
         throw std::bad_alloc();
       case Fault::Kind::ThrowUnknown:
         throw ForeignException{};
       case Fault::Kind::ThrowErrorCode:
-        throw static_cast<PF_Err>(fault->code);
+        throw static_cast<PF_Err>(fault_->code);
       case Fault::Kind::Fail:
-        break;
+        answer(fault_->code);
+        return;
     }
   }
-  return fault;
+  const std::string name = contract_.name;
+  if (contract_.effectRef == EffectRef::MustBeTheHosts && effectRef != h.effectRef()) {
+    refuse(HostRule::NotThisEffectsReference,
+           name + " called with an effect_ref that is not the host's");
+  } else if (contract_.command != kAnyCommand && h.command_ != contract_.command) {
+    refuse(HostRule::CalledOutsideItsCommand,
+           name + " called outside " + CommandName(contract_.command));
+  } else if (contract_.event == EventKind::Draw && h.eventType_ != PF_Event_DRAW) {
+    refuse(HostRule::DrawingOutsideADrawEvent, name + " called outside a draw event");
+  }
 }
 
-void Host::leave(long long result) {
-  if (!log_.empty()) log_.back().result = result;
+void HostCall::answer(std::int32_t code) {
+  answered_ = true;
+  failure_ = code;
+  record(contract_.returns == Returns::Pointer ? 0 : code);
 }
 
-void Host::violation(const std::string& what) { violations_.push_back(what); }
+void HostCall::record(long long result) {
+  if (host_) host_->log_[logIndex_].result = result;
+}
+
+void HostCall::violation(HostRule rule, std::string message) {
+  if (host_) host_->violation(rule, std::move(message));
+}
+
+std::int32_t HostCall::refuse(HostRule rule, std::string message, std::int32_t code) {
+  violation(rule, std::move(message));
+  answer(code);
+  return code;
+}
+
+void HostCall::addArg(std::string arg) {
+  if (host_) host_->log_[logIndex_].args.push_back(std::move(arg));
+}
+
+detail::ServedState& HostCall::served() const { return host_->served_; }
 
 }  // namespace testhost

@@ -1,4 +1,4 @@
-// Shared by the host's callback and suite implementations.
+// Shared by the host's callback and suite implementations, and private to the core.
 #pragma once
 
 #include <cstdint>
@@ -10,103 +10,23 @@
 
 #include "testhost/core/Fixed.h"
 #include "testhost/core/Host.h"
+#include "testhost/core/HostCall.h"
+#include "testhost/core/HostFunctions.h"
 
 namespace testhost::detail {
-
-inline std::string Arg(const char* s) { return s ? s : "(null)"; }
-inline std::string Arg(const std::string& s) { return s; }
-inline std::string Arg(bool b) { return b ? "true" : "false"; }
-inline std::string Arg(double d) {
-  std::ostringstream s;
-  s << d;
-  return s.str();
-}
-template <typename T, std::enable_if_t<std::is_integral_v<T>, int> = 0>
-std::string Arg(T v) {
-  return std::to_string(v);
-}
-inline std::string Arg(const void* p) {
-  if (!p) return "null";
-  std::ostringstream s;
-  s << p;
-  return s.str();
-}
-inline std::string Arg(const PF_FixedPoint* p) {
-  return p ? "(" + Arg(FromFixed(p->x)) + ", " + Arg(FromFixed(p->y)) + ")" : "(null)";
-}
-inline std::string Arg(const PF_LRect& r) {
-  return "(" + Arg(r.left) + ", " + Arg(r.top) + ", " + Arg(r.right) + ", " + Arg(r.bottom) + ")";
-}
 
 // A parameter name as recorded: at most the 32 bytes of the field, even without a terminator.
 inline std::string ParamName(const A_char (&name)[32]) {
   return std::string(name, strnlen(name, sizeof name));
 }
 
-// Sets the result of the call just entered and returns it.
-inline PF_Err Finish(Host* h, PF_Err err) {
-  h->leave(err);
-  return err;
-}
-
-// The value a host function returns when a Fail fault applies, or when it cannot run at all.
-template <typename R>
-R FailedResult(std::int32_t code) {
-  if constexpr (std::is_void_v<R>) {
-    return;
-  } else if constexpr (std::is_pointer_v<R>) {
-    return nullptr;
-  } else if constexpr (std::is_integral_v<R> && sizeof(R) == sizeof(PF_Err)) {
-    return static_cast<R>(code);
-  } else {
-    return R{};
-  }
-}
-
-template <typename R>
-constexpr Returns ReturnsOf() {
-  if constexpr (std::is_void_v<R>) {
-    return Returns::Nothing;
-  } else if constexpr (std::is_pointer_v<R>) {
-    return Returns::Pointer;
-  } else if constexpr (std::is_integral_v<R> && sizeof(R) == sizeof(PF_Err)) {
-    return Returns::Error;
-  } else {
-    return Returns::Value;
-  }
-}
-
-inline void ReportUnsupported() {
-  const CallbackTimer timer;
-  if (Host* h = Host::current()) {
-    h->enter("unsupported", {}, Returns::Error);
-    h->leave(PF_Err_BAD_CALLBACK_PARAM);
-    h->violation("called a host function that the stand-in host does not provide");
-  }
-}
-
-// Fills a slot of a callback or suite table that the stand-in host does not provide: the call is
-// recorded as "unsupported", reported as a violation, and fails.
-template <typename F>
-struct Unsupported;
-template <typename R, typename... A>
-struct Unsupported<R (*)(A...)> {
-  static R call(A...) {
-    ReportUnsupported();
-    return FailedResult<R>(PF_Err_BAD_CALLBACK_PARAM);
-  }
-};
-template <typename R, typename... A>
-struct Unsupported<R (*)(A..., ...)> {
-  static R call(A..., ...) {
-    ReportUnsupported();
-    return FailedResult<R>(PF_Err_BAD_CALLBACK_PARAM);
-  }
-};
-
-template <typename F>
-void Stub(F& slot) {
-  slot = &Unsupported<F>::call;
+// The host's parameter at `index`, or null with the call refused: the list has no such entry.
+inline PF_ParamDef* ParamAt(HostCall& call, PF_ParamIndex index) {
+  Host& h = *call.host();
+  if (index >= 0 && index < h.paramCount()) return &h.param(index);
+  call.refuse(HostRule::NoSuchParam,
+              std::string(call.name()) + " of index " + Arg(index) + ", which is not in the list");
+  return nullptr;
 }
 
 // Defined with the callbacks: the ANSI and handle functions shared with the suites, and the

@@ -1,6 +1,7 @@
 #include "testhost/core/SuiteLedger.h"
 
 #include <algorithm>
+#include <map>
 
 namespace testhost {
 
@@ -22,6 +23,10 @@ bool SuiteLedger::released(int command, SuiteId suite) {
   if (known) outstanding_.erase(it);
   events_.push_back({command, false, suite, known});
   return known;
+}
+
+void SuiteLedger::releaseFailed(int command, SuiteId suite) {
+  events_.push_back({command, false, std::move(suite), false, true});
 }
 
 std::vector<SuiteEvent> SuiteLedger::eventsOf(int command) const {
@@ -54,15 +59,27 @@ std::vector<SuiteId> SuiteLedger::acquireOrder(int command) const {
 
 int SuiteLedger::live() const { return static_cast<int>(outstanding_.size()); }
 
-std::vector<std::string> SuiteLedger::problems(int command) const {
-  std::vector<std::string> out;
+std::vector<Violation> SuiteLedger::problems(int command) const {
+  std::vector<Violation> out;
   for (const SuiteEvent& e : events_) {
-    if (e.command == command && !e.acquire && !e.granted)
-      out.push_back(Describe(e.suite) + " released but not acquired");
+    if (e.command == command && !e.acquire && !e.granted && !e.failed)
+      out.push_back({HostRule::SuiteNotAcquired, Describe(e.suite) + " released but not acquired"});
   }
-  for (const auto& [suite, cmd] : outstanding_)
-    if (cmd == command) out.push_back(Describe(suite) + " still acquired when the command ended");
+  for (const auto& [suite, cmd] : outstanding_) {
+    if (cmd == command)
+      out.push_back({HostRule::SuiteNotReleased,
+                     Describe(suite) + " still acquired when the command ended"});
+  }
   return out;
+}
+
+bool SuiteLedger::balanced(int command) const {
+  std::map<std::pair<std::string, int>, int> held;  // acquisitions less releases, per identity
+  for (const SuiteEvent& e : events_) {
+    if (e.command != command || (e.acquire && !e.granted)) continue;
+    held[{e.suite.name, e.suite.version}] += e.acquire ? 1 : -1;
+  }
+  return std::all_of(held.begin(), held.end(), [](const auto& h) { return h.second == 0; });
 }
 
 }  // namespace testhost

@@ -6,108 +6,100 @@
 namespace testhost {
 
 using detail::Arg;
-using detail::Finish;
 using detail::ParamName;
 
-struct HostSuites {
-  static SPErr AcquireSuite(const char* name, int version, const void** suite) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (suite) *suite = nullptr;
-    if (!h) return kSuiteNotFound;
-    const std::string n = Arg(name);
-    auto fault = h->enter("AcquireSuite", {n, Arg(version)}, Returns::Error);
-    if (!suite) {
-      h->violation("AcquireSuite of \"" + n + "\" without a place for the suite");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-    if (fault) {
-      h->ledger_.acquired(h->serial_, {n, version}, false);
-      return Finish(h, fault->code);
-    }
-    auto it = h->suites_.find({n, version});
-    if (it == h->suites_.end() || !it->second) {
-      h->ledger_.acquired(h->serial_, {n, version}, false);
-      return Finish(h, kSuiteNotFound);
-    }
-    *suite = it->second;
-    h->ledger_.acquired(h->serial_, {n, version}, true);
-    return Finish(h, PF_Err_NONE);
-  }
+namespace {
 
-  static SPErr ReleaseSuite(const char* name, int version) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return kSuiteNotFound;
-    const std::string n = Arg(name);
-    if (auto f = h->enter("ReleaseSuite", {n, Arg(version)}, Returns::Error))
-      return Finish(h, f->code);
-    if (!h->ledger_.released(h->serial_, {n, version})) {
-      h->violation("ReleaseSuite of \"" + n + "\" " + Arg(version) + ", which is not acquired");
-      return Finish(h, kSuiteNotFound);
-    }
-    return Finish(h, PF_Err_NONE);
+SPErr AcquireSuite(const char* name, int version, const void** suite) {
+  if (suite) *suite = nullptr;
+  HostCall call(contracts::kAcquireSuite, [&] { return CallArgs{Arg(name), Arg(version)}; });
+  if (!call.host()) return kSuiteNotFound;
+  const SuiteId id{Arg(name), version};
+  if (!suite) {
+    return call.refuse(HostRule::NullArgument,
+                       "AcquireSuite of \"" + id.name + "\" without a place for the suite");
   }
+  SuiteLedger& ledger = call.host()->ledger();
+  const int serial = call.host()->commandSerial();
+  if (call.faulted()) {
+    ledger.acquired(serial, id, false);
+    return call.result<SPErr>();
+  }
+  const auto& suites = call.served().suites;
+  auto it = suites.find({id.name, version});
+  if (it == suites.end() || !it->second) {
+    ledger.acquired(serial, id, false);
+    return call.finish(kSuiteNotFound);
+  }
+  *suite = it->second;
+  ledger.acquired(serial, id, true);
+  return call.finish(PF_Err_NONE);
+}
 
-  static SPBoolean IsEqual(const char* a, const char* b) {
-    const CallbackTimer timer;
-    if (Host* h = Host::current()) h->enter("IsEqual", {Arg(a), Arg(b)}, Returns::Value);
-    return a && b && std::strcmp(a, b) == 0;
+SPErr ReleaseSuite(const char* name, int version) {
+  HostCall call(contracts::kReleaseSuite, [&] { return CallArgs{Arg(name), Arg(version)}; });
+  if (!call.host()) return kSuiteNotFound;
+  const SuiteId id{Arg(name), version};
+  SuiteLedger& ledger = call.host()->ledger();
+  const int serial = call.host()->commandSerial();
+  if (call.faulted()) {
+    ledger.releaseFailed(serial, id);
+    return call.result<SPErr>();
   }
+  if (!ledger.released(serial, id)) {
+    return call.refuse(HostRule::SuiteNotAcquired,
+                       "ReleaseSuite of \"" + id.name + "\" " + Arg(version) +
+                           ", which is not acquired",
+                       kSuiteNotFound);
+  }
+  return call.finish(PF_Err_NONE);
+}
 
-  static A_Err RegisterWithAEGP(AEGP_GlobalRefcon refcon, const A_char* name, AEGP_PluginID* id) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("AEGP_RegisterWithAEGP", {Arg(name)}, Returns::Error))
-      return Finish(h, f->code);
-    if (!h->during(PF_Cmd_GLOBAL_SETUP, "AEGP_RegisterWithAEGP"))
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    if (!id || !name) {
-      h->violation("AEGP_RegisterWithAEGP with a null name or id pointer");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-    *id = h->nextPluginId_++;
-    h->registrations_.push_back({*id, name, refcon});
-    return Finish(h, PF_Err_NONE);
-  }
+SPBoolean IsEqual(const char* a, const char* b) {
+  HostCall call(contracts::kIsEqual, [&] { return CallArgs{Arg(a), Arg(b)}; });
+  return call.finish(static_cast<SPBoolean>(a && b && std::strcmp(a, b) == 0));
+}
 
-  static PF_Err UpdateParamUI(PF_ProgPtr ref, PF_ParamIndex index, const PF_ParamDef* def) {
-    const CallbackTimer timer;
-    Host* h = Host::current();
-    if (!h) return PF_Err_BAD_CALLBACK_PARAM;
-    if (auto f = h->enter("PF_UpdateParamUI", {Arg(index), def ? ParamName(def->name) : "(null)"},
-                          Returns::Error))
-      return Finish(h, f->code);
-    if (ref != h->effectRef()) {
-      h->violation("PF_UpdateParamUI called with an effect_ref that is not the host's");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-    if (!h->during(PF_Cmd_UPDATE_PARAMS_UI, "PF_UpdateParamUI"))
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    if (!def || index < 0 || index >= h->paramCount()) {
-      h->violation("PF_UpdateParamUI of index " + Arg(index) + " or with a null definition");
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-    PF_ParamDef& own = h->param(index);
-    if (def->param_type != own.param_type) {
-      h->violation("PF_UpdateParamUI of index " + Arg(index) + " with a definition of type " +
-                   Arg(def->param_type) + " for a parameter of type " + Arg(own.param_type));
-      return Finish(h, PF_Err_BAD_CALLBACK_PARAM);
-    }
-    std::memcpy(own.name, def->name, sizeof own.name);
-    own.ui_flags = def->ui_flags;
-    h->uiUpdates_.push_back({index, *def});
-    return Finish(h, PF_Err_NONE);
+A_Err RegisterWithAEGP(AEGP_GlobalRefcon refcon, const A_char* name, AEGP_PluginID* id) {
+  HostCall call(contracts::kRegisterWithAEGP, [&] { return CallArgs{Arg(name)}; });
+  if (!call.proceeds()) return call.result<A_Err>();
+  if (!id || !name) {
+    return call.refuse(HostRule::NullArgument,
+                       "AEGP_RegisterWithAEGP with a null name or id pointer");
   }
-};
+  detail::ServedState& served = call.served();
+  *id = served.nextPluginId++;
+  served.registrations.push_back({*id, name, refcon});
+  return call.finish(PF_Err_NONE);
+}
+
+PF_Err UpdateParamUI(PF_ProgPtr ref, PF_ParamIndex index, const PF_ParamDef* def) {
+  HostCall call(contracts::kUpdateParamUI, ref,
+                [&] { return CallArgs{Arg(index), def ? ParamName(def->name) : "(null)"}; });
+  if (!call.proceeds()) return call.result<PF_Err>();
+  if (!def) return call.refuse(HostRule::NullArgument, "PF_UpdateParamUI with a null definition");
+  PF_ParamDef* own = detail::ParamAt(call, index);
+  if (!own) return call.result<PF_Err>();
+  if (def->param_type != own->param_type) {
+    return call.refuse(HostRule::ParamTypeMismatch,
+                       "PF_UpdateParamUI of index " + Arg(index) + " with a definition of type " +
+                           Arg(def->param_type) + " for a parameter of type " +
+                           Arg(own->param_type));
+  }
+  std::memcpy(own->name, def->name, sizeof own->name);
+  own->ui_flags = def->ui_flags;
+  call.served().uiUpdates.push_back({index, *def});
+  return call.finish(PF_Err_NONE);
+}
+
+}  // namespace
 
 namespace detail {
 
 void InstallBasicSuite(SPBasicSuite& basic) {
-  basic.AcquireSuite = &HostSuites::AcquireSuite;
-  basic.ReleaseSuite = &HostSuites::ReleaseSuite;
-  basic.IsEqual = &HostSuites::IsEqual;
+  basic.AcquireSuite = &AcquireSuite;
+  basic.ReleaseSuite = &ReleaseSuite;
+  basic.IsEqual = &IsEqual;
   Stub(basic.AllocateBlock);
   Stub(basic.FreeBlock);
   Stub(basic.ReallocateBlock);
@@ -129,7 +121,7 @@ const std::vector<SuiteEntry>& DefaultSuites() {
     Stub(s.AEGP_EndQuietErrors);
     Stub(s.AEGP_StartUndoGroup);
     Stub(s.AEGP_EndUndoGroup);
-    s.AEGP_RegisterWithAEGP = &HostSuites::RegisterWithAEGP;
+    s.AEGP_RegisterWithAEGP = &RegisterWithAEGP;
     Stub(s.AEGP_GetMainHWND);
     Stub(s.AEGP_ShowHideAllFloaters);
     Stub(s.AEGP_PaintPalGetForeColor);
@@ -151,7 +143,7 @@ const std::vector<SuiteEntry>& DefaultSuites() {
   }();
   static const PF_ParamUtilsSuite1 paramUtils = [] {
     PF_ParamUtilsSuite1 s{};
-    s.PF_UpdateParamUI = &HostSuites::UpdateParamUI;
+    s.PF_UpdateParamUI = &UpdateParamUI;
     Stub(s.PF_GetCurrentStateObsolete);
     Stub(s.PF_HasParamChangedObsolete);
     Stub(s.PF_HaveInputsChangedOverTimeSpanObsolete);

@@ -1,6 +1,6 @@
 #include "testhost/panels/Panel.h"
 
-#include "Internal.h"
+#include "testhost/core/HostFunctions.h"
 
 #include <cmath>
 #include <iterator>
@@ -26,39 +26,22 @@ double Seconds(A_long time, A_long timeScale) {
   return timeScale == 0 ? 0.0 : static_cast<double>(time) / timeScale;
 }
 
-// Records a conversion callback with the host whose command runs; false when a fault answers it
-// (its code in `err`), the call comes outside an event or the arguments are not this panel's.
-bool Enter(const char* name, void* refcon, PF_ContextH context, const PF_FixedPoint* point,
-           std::vector<std::string> args, PF_Err& err) {
-  Host* h = Host::current();
-  args.insert(args.begin(), Arg(point));
-  if (h) {
-    if (auto fault = h->enter(name, std::move(args), Returns::Error)) {
-      err = fault->code;
-      h->leave(err);
-      return false;
-    }
-    if (!h->during(PF_Cmd_EVENT, name)) {
-      err = PF_Err_BAD_CALLBACK_PARAM;
-      h->leave(err);
-      return false;
-    }
+// Lets a conversion callback in through the gate: false when it is not to convert, the call
+// answered (a fault, a breach, arguments that are not this panel's). Without a host, as in the
+// plug-in's unit tests, the panel converts all the same.
+bool Admitted(HostCall& call, void* refcon, PF_ContextH context, const PF_FixedPoint* point) {
+  if (call.host() && !call.proceeds()) return false;
+  if (!point) {
+    call.refuse(HostRule::NullArgument, std::string(call.name()) + " with a null point");
+    return false;
   }
   Panel* panel = static_cast<Panel*>(refcon);
-  if (!panel || !point || context != panel->contextH()) {
-    if (h) {
-      h->violation(std::string(name) + " with a refcon, context or point that is not the panel's");
-      h->leave(PF_Err_BAD_CALLBACK_PARAM);
-    }
-    err = PF_Err_BAD_CALLBACK_PARAM;
+  if (!panel || context != panel->contextH()) {
+    call.refuse(HostRule::NotThisEventsContext,
+                std::string(call.name()) + " with a refcon or context that is not the panel's");
     return false;
   }
   return true;
-}
-
-PF_Err Leave(PF_Err err) {
-  if (Host* h = Host::current()) h->leave(err);
-  return err;
 }
 
 PF_FixedPoint ToFixedPoint(PointF p) { return {ToFixed(p.x), ToFixed(p.y)}; }
@@ -179,41 +162,39 @@ void Panel::paintBackground(double seconds) {
 
 PF_Err Panel::LayerToCompCallback(void* refcon, PF_ContextH context, A_long time, A_long timeScale,
                                   PF_FixedPoint* point) {
-  const CallbackTimer timer;
-  PF_Err err = PF_Err_NONE;
-  if (!Enter("layer_to_comp", refcon, context, point, {Arg(time), Arg(timeScale)}, err)) return err;
+  HostCall call(contracts::kLayerToComp,
+                [&] { return CallArgs{Arg(point), Arg(time), Arg(timeScale)}; });
+  if (!Admitted(call, refcon, context, point)) return call.result<PF_Err>();
   const Panel* panel = static_cast<Panel*>(refcon);
   *point = ToFixedPoint(panel->layerToComp(FromFixedPoint(*point), Seconds(time, timeScale)));
-  return Leave(PF_Err_NONE);
+  return call.finish(PF_Err_NONE);
 }
 
 PF_Err Panel::CompToLayerCallback(void* refcon, PF_ContextH context, A_long time, A_long timeScale,
                                   PF_FixedPoint* point) {
-  const CallbackTimer timer;
-  PF_Err err = PF_Err_NONE;
-  if (!Enter("comp_to_layer", refcon, context, point, {Arg(time), Arg(timeScale)}, err)) return err;
+  HostCall call(contracts::kCompToLayer,
+                [&] { return CallArgs{Arg(point), Arg(time), Arg(timeScale)}; });
+  if (!Admitted(call, refcon, context, point)) return call.result<PF_Err>();
   const Panel* panel = static_cast<Panel*>(refcon);
   const std::optional<PointF> layer =
       panel->compToLayer(FromFixedPoint(*point), Seconds(time, timeScale));
-  if (!layer) return Leave(PF_Err_BAD_CALLBACK_PARAM);
+  if (!layer) return call.finish(PF_Err_BAD_CALLBACK_PARAM);
   *point = ToFixedPoint(*layer);
-  return Leave(PF_Err_NONE);
+  return call.finish(PF_Err_NONE);
 }
 
 PF_Err Panel::SourceToFrameCallback(void* refcon, PF_ContextH context, PF_FixedPoint* point) {
-  const CallbackTimer timer;
-  PF_Err err = PF_Err_NONE;
-  if (!Enter("source_to_frame", refcon, context, point, {}, err)) return err;
+  HostCall call(contracts::kSourceToFrame, [&] { return CallArgs{Arg(point)}; });
+  if (!Admitted(call, refcon, context, point)) return call.result<PF_Err>();
   *point = ToFixedPoint(static_cast<Panel*>(refcon)->sourceToFrame(FromFixedPoint(*point)));
-  return Leave(PF_Err_NONE);
+  return call.finish(PF_Err_NONE);
 }
 
 PF_Err Panel::FrameToSourceCallback(void* refcon, PF_ContextH context, PF_FixedPoint* point) {
-  const CallbackTimer timer;
-  PF_Err err = PF_Err_NONE;
-  if (!Enter("frame_to_source", refcon, context, point, {}, err)) return err;
+  HostCall call(contracts::kFrameToSource, [&] { return CallArgs{Arg(point)}; });
+  if (!Admitted(call, refcon, context, point)) return call.result<PF_Err>();
   *point = ToFixedPoint(static_cast<Panel*>(refcon)->frameToSource(FromFixedPoint(*point)));
-  return Leave(PF_Err_NONE);
+  return call.finish(PF_Err_NONE);
 }
 
 EventOutcome Panel::send(Host& host, PF_EventExtra event) {

@@ -37,6 +37,7 @@ class CallLog {
   std::size_t size() const { return calls_.size(); }
   bool empty() const { return calls_.empty(); }
   const Call& operator[](std::size_t i) const { return calls_[i]; }
+  Call& operator[](std::size_t i) { return calls_[i]; }
   Call& back() { return calls_.back(); }
   const std::vector<Call>& all() const { return calls_; }
 

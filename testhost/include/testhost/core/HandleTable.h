@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "testhost/core/HostRule.h"
 
 namespace testhost {
 
@@ -17,7 +18,7 @@ namespace testhost {
 // bytes on both sides.
 class HandleTable {
  public:
-  using Report = std::function<void(const std::string&)>;
+  using Report = std::function<void(Violation)>;
   explicit HandleTable(Report report) : report_(std::move(report)) {}
   HandleTable(const HandleTable&) = delete;
   HandleTable& operator=(const HandleTable&) = delete;
@@ -43,8 +44,8 @@ class HandleTable {
   int created() const { return static_cast<int>(entries_.size()); }
   std::vector<PF_Handle> liveHandles() const;
 
-  // One message per block whose guard bytes were overwritten; reports each once.
-  std::vector<std::string> checkGuards();
+  // One violation per block whose guard bytes were overwritten; reports each once.
+  std::vector<Violation> checkGuards();
 
  private:
   struct Entry {
@@ -58,6 +59,8 @@ class HandleTable {
   Entry* find(PF_Handle h);
   const Entry* find(PF_Handle h) const;
   void fillBlock(Entry& e, A_HandleSize size);
+  // Reports a use of a handle that is not live: `e` is its entry, null for one never made.
+  void reportNotLive(const char* use, PF_Handle h, const Entry* e);
 
   Report report_;
   std::deque<Entry> entries_;

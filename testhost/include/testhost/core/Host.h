@@ -17,12 +17,14 @@
 #include "testhost/core/Drawing.h"
 #include "testhost/core/FaultPlan.h"
 #include "testhost/core/HandleTable.h"
+#include "testhost/core/HostRule.h"
 #include "testhost/core/SuiteLedger.h"
 #include "testhost/core/World.h"
 
 namespace testhost {
 
 class Host;
+class HostCall;
 class PluginModule;
 
 // What the basic suite returns for a suite it does not serve.
@@ -37,8 +39,8 @@ struct CommandResult {
   PF_Err err = PF_Err_NONE;                // what the entry point returned
   bool escaped = false;                    // an exception crossed the entry point
   std::string exception;                   // its description
-  std::vector<std::string> violations;     // host rules broken during the command
-  std::vector<std::string> suiteProblems;  // SuiteLedger::problems(serial)
+  std::vector<Violation> violations;       // host rules broken during the command
+  std::vector<Violation> suiteProblems;    // SuiteLedger::problems(serial)
   PF_OutData before{};                     // out_data bytes as handed to the plug-in
   PF_OutData after{};                      // out_data bytes when the entry point returned
   int liveHandles = 0;                     // after the command
@@ -55,26 +57,12 @@ struct CommandResult {
 // Where the wall time of the commands sent while timing was on went, summed over them.
 struct TimeSplit {
   std::chrono::nanoseconds entry{0};      // inside the entry point
-  std::chrono::nanoseconds callbacks{0};  // inside the host's callbacks the plug-in made from there
-                                          // (see CallbackTimer)
+  std::chrono::nanoseconds callbacks{0};  // inside the host's functions the plug-in called from
+                                          // there (each timed by its HostCall; one inside
+                                          // another counts once)
   int commands = 0;
   // The plug-in's own code, the C and C++ runtimes it calls included.
   std::chrono::nanoseconds own() const { return entry - callbacks; }
-};
-
-// Times one callback while its host times its commands (Host::timeCommands). Every host function
-// declares one first, before it reads its arguments, so that all of its work counts as the
-// host's; it does nothing outside a command, and a callback inside another counts once.
-class CallbackTimer {
- public:
-  CallbackTimer();
-  ~CallbackTimer();
-  CallbackTimer(const CallbackTimer&) = delete;
-  CallbackTimer& operator=(const CallbackTimer&) = delete;
-
- private:
-  Host* host_ = nullptr;  // set while this timer runs
-  std::chrono::steady_clock::time_point start_;
 };
 
 // One checkout_layer request of a pre-render.
@@ -124,6 +112,25 @@ struct ParamUIUpdate {
   PF_ParamDef def{};  // the whole definition as sent
 };
 
+namespace detail {
+
+// What the host keeps for the functions it serves the plug-in. Besides Host itself, only those
+// functions change it, through HostCall::served() while they run.
+struct ServedState {
+  std::deque<PF_ParamDef> params;  // the parameter list, index 0 being the input layer
+  std::optional<PF_CustomUIInfo> customUI;
+  std::vector<ParamUIUpdate> uiUpdates;
+  std::vector<AegpRegistration> registrations;
+  AEGP_PluginID nextPluginId = kFirstPluginId;
+  std::map<std::pair<std::string, int>, const void*> suites;  // by name and version
+  std::vector<PF_Handle> handlesMade;  // by the running (or last) command
+  PF_CheckoutResult checkoutResult{};  // what checkout_layer reports
+  std::vector<A_long> declaredCheckoutIds;
+  std::vector<LayerCheckout> checkouts;
+};
+
+}  // namespace detail
+
 class Host {
  public:
   explicit Host(PF_EntryFunc entry);
@@ -169,7 +176,7 @@ class Host {
   PF_ParamDef** paramArray() { return paramPtrs_.data(); }
 
   // --- Parameters: the host's list, index 0 being the input layer.
-  int paramCount() const { return static_cast<int>(params_.size()); }
+  int paramCount() const { return static_cast<int>(served_.params.size()); }
   // Throws std::out_of_range.
   PF_ParamDef& param(int index);
   // out_data.num_params after the last PARAMS_SETUP (-1 before).
@@ -185,20 +192,20 @@ class Host {
   void setAngle(int index, PF_Fixed value);
   void setColor(int index, PF_Pixel value);
   // Every PF_UpdateParamUI that was accepted, in order.
-  const std::vector<ParamUIUpdate>& uiUpdates() const { return uiUpdates_; }
+  const std::vector<ParamUIUpdate>& uiUpdates() const { return served_.uiUpdates; }
   // What register_ui received last.
-  const std::optional<PF_CustomUIInfo>& customUI() const { return customUI_; }
+  const std::optional<PF_CustomUIInfo>& customUI() const { return served_.customUI; }
 
   // --- Host-side state.
   PF_Handle globalData() const { return globalData_; }
   void setGlobalData(PF_Handle h) { globalData_ = h; }
   // out_data.out_flags of the last successful GLOBAL_SETUP (0 before one).
   PF_OutFlags globalOutFlags() const { return globalOutFlags_; }
-  const std::vector<AegpRegistration>& registrations() const { return registrations_; }
+  const std::vector<AegpRegistration>& registrations() const { return served_.registrations; }
   World* input() { return input_.get(); }
   World* output() { return output_.get(); }
   const PF_PreRenderOutput& preRenderOutput() const { return preOutput_; }
-  const std::vector<LayerCheckout>& layerCheckouts() const { return checkouts_; }
+  const std::vector<LayerCheckout>& layerCheckouts() const { return served_.checkouts; }
 
   // --- Suites: name and version to function table. The defaults are "PF Handle Suite" 2,
   // "AEGP Utility Suite" 7, "PF Param Utils Suite" 2, "PF ANSI Suite" 1,
@@ -214,7 +221,7 @@ class Host {
   HandleTable& handles() { return handles_; }
   DrawObjects& drawObjects() { return drawObjects_; }
   // Every violation since construction.
-  const std::vector<std::string>& violations() const { return violations_; }
+  const std::vector<Violation>& violations() const { return violations_; }
   // Serial number of the last command (0 before the first).
   int commandSerial() const { return serial_; }
 
@@ -223,27 +230,18 @@ class Host {
   void timeCommands(bool on);
   const TimeSplit& timeSplit() const { return split_; }
 
-  // --- For host functions, including suite tables provided from outside the library.
+  // --- For host functions, which reach the host through a HostCall.
   // The host whose command is running on this thread, or null.
   static Host* current();
   PF_ProgPtr effectRef() { return reinterpret_cast<PF_ProgPtr>(&token_); }
-  // Records the call, consults the fault plan and throws a throwing fault right here; returns a
-  // Fail fault the caller must apply (see Fault).
-  std::optional<Fault> enter(std::string name, std::vector<std::string> args, Returns returns);
-  // Sets the result of the call entered last.
-  void leave(long long result);
-  void violation(const std::string& what);
-  // True during `cmd`; otherwise false, with a violation: `what` was called outside the
-  // commands its contract in include/host/ allows.
-  bool during(PF_Cmd cmd, const std::string& what);
   // The host world behind a record the plug-in passes back (by record address or pixel data),
   // or null.
   World* worldFor(const PF_EffectWorld* record);
 
  private:
-  friend struct HostCallbacks;
-  friend struct HostSuites;
-  friend class CallbackTimer;
+  // The gate records calls, applies faults, checks contracts, reports violations and times
+  // calls, all on this host's private state.
+  friend class HostCall;
 
   struct Token {
     Host* host;
@@ -254,6 +252,18 @@ class Host {
   void prepareWorlds(const FrameSetup& setup);
   bool worldsMatch(const FrameSetup& setup) const;
   PF_ParamDef& typedParam(int index, PF_ParamType type);
+  void violation(HostRule rule, std::string message);
+  // The steps of send().
+  struct CommandMarks {
+    std::size_t violations = 0;  // violations_ before the command
+    int liveDrawObjects = 0;
+  };
+  CommandMarks prepareCommand(CommandResult& r);
+  void runEntryPoint(CommandResult& r, void* extra, PF_LayerDef* output);
+  // Pens, brushes and paths made in the command and still live; references of the event expire.
+  void checkDrawObjects(int liveBefore);
+  // The global data, flags and list length the command hands over to the host.
+  void keepWhatTheCommandHandsOver(const CommandResult& r);
   void afterCommand(CommandResult& r, std::size_t violationMark);
   // Reports handles made during the command that are neither disposed (nor asked to be) nor
   // handed over as global data by a global setup.
@@ -265,24 +275,17 @@ class Host {
   PF_InData in_{};
   PF_OutData out_{};
   PF_OutData outPreset_{};
-  std::deque<PF_ParamDef> params_;
+  detail::ServedState served_;
   std::vector<PF_ParamDef*> paramPtrs_;
   A_long declaredNumParams_ = -1;
-  std::vector<ParamUIUpdate> uiUpdates_;
-  std::optional<PF_CustomUIInfo> customUI_;
 
   PF_Handle globalData_ = nullptr;
   PF_Handle handedOver_ = nullptr;  // the global data the effect's last global setup returned
   PF_OutFlags globalOutFlags_ = 0;
-  std::vector<AegpRegistration> registrations_;
-  AEGP_PluginID nextPluginId_ = kFirstPluginId;
 
   std::unique_ptr<World> input_;
   std::unique_ptr<World> output_;
   FrameSetup worldSetup_;
-  PF_CheckoutResult checkoutResult_{};
-  std::vector<A_long> declaredCheckoutIds_;
-  std::vector<LayerCheckout> checkouts_;
 
   PF_PreRenderInput preInput_{};
   PF_PreRenderOutput preOutput_{};
@@ -294,21 +297,21 @@ class Host {
 
   SPBasicSuite basic_{};
   PF_UtilCallbacks utils_{};
-  std::map<std::pair<std::string, int>, const void*> suites_;
 
   CallLog log_;
   FaultPlan faults_;
   SuiteLedger ledger_;
   HandleTable handles_;
   DrawObjects drawObjects_;
-  std::vector<std::string> violations_;
+  std::vector<Violation> violations_;
   int serial_ = 0;
   bool running_ = false;
   PF_Cmd command_ = -1;  // the command running, -1 between commands
-  std::vector<PF_Handle> handlesMade_;  // by the running (or last) command
+  // The e_type of the event record being sent, as the host sent it; -1 outside PF_Cmd_EVENT.
+  PF_EventType eventType_ = -1;
   bool timing_ = false;
   TimeSplit split_;
-  bool inCallback_ = false;  // a CallbackTimer runs
+  bool inCallback_ = false;  // a timed HostCall runs
 };
 
 }  // namespace testhost

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "testhost/core/HostRule.h"
+
 namespace testhost {
 
 struct SuiteId {
@@ -19,6 +21,7 @@ struct SuiteEvent {
   bool acquire = false;  // false: a release
   SuiteId suite;
   bool granted = false;  // acquire: a non-null table was handed out; release: it was outstanding
+  bool failed = false;   // release: the host failed the call, so the suite stays acquired
 };
 
 class SuiteLedger {
@@ -26,6 +29,8 @@ class SuiteLedger {
   void acquired(int command, SuiteId suite, bool granted);
   // Returns false when the identity had no outstanding acquisition.
   bool released(int command, SuiteId suite);
+  // A release the host itself failed (a fault): the suite stays acquired.
+  void releaseFailed(int command, SuiteId suite);
 
   const std::vector<SuiteEvent>& events() const { return events_; }
   std::vector<SuiteEvent> eventsOf(int command) const;
@@ -43,7 +48,11 @@ class SuiteLedger {
   // version mismatch shows up this way), an acquisition still outstanding when the command
   // ended. Empty when all is well. Acquiring an identity again while it is held is allowed, as
   // the host counts them; acquisitions() tells how often it happened.
-  std::vector<std::string> problems(int command) const;
+  std::vector<Violation> problems(int command) const;
+  // The plug-in's side of the suite rules during one command: every granted acquisition given
+  // back under its own name and version, and nothing given back that was not taken. A release
+  // the host failed counts as given back, since the plug-in did its part.
+  bool balanced(int command) const;
 
  private:
   std::vector<SuiteEvent> events_;
