@@ -45,16 +45,29 @@ struct Property {
 
 }  // namespace
 
+std::uint32_t WindowsEntryPointKey(ResourcePlatform platform) {
+  switch (platform) {
+    case ResourcePlatform::kWindows:
+      return PF_FourCharCode("8664");
+    case ResourcePlatform::kWindowsArm64:
+      return PF_FourCharCode("wa64");
+    case ResourcePlatform::kMac:
+      break;
+  }
+  throw std::invalid_argument("macOS lists name their entry point under mi64 and ma64");
+}
+
 std::vector<std::uint8_t> BuildPropertyList(const EffectDescription& effect,
                                             ResourcePlatform platform) {
   const bool big = platform == ResourcePlatform::kMac;
+  const bool windows = !big;
   std::vector<Property> properties = {
       {PF_FourCharCode("kind"), Integers(big, 4, {PF_FourCharCode(kEffectKind)})},
       {PF_FourCharCode("name"), PascalString(effect.name)},
       {PF_FourCharCode("catg"), PascalString(kCategory)},
   };
-  if (platform == ResourcePlatform::kWindows) {
-    properties.push_back({PF_FourCharCode("8664"), CString(effect.entryPoint)});
+  if (windows) {
+    properties.push_back({WindowsEntryPointKey(platform), CString(effect.entryPoint)});
   } else {
     properties.push_back({PF_FourCharCode("mi64"), PascalString(effect.entryPoint)});
     properties.push_back({PF_FourCharCode("ma64"), PascalString(effect.entryPoint)});
@@ -72,7 +85,7 @@ std::vector<std::uint8_t> BuildPropertyList(const EffectDescription& effect,
   });
 
   Bytes list;
-  if (platform == ResourcePlatform::kWindows) AppendInteger(list, 1, 2, big);
+  if (windows) AppendInteger(list, 1, 2, big);
   AppendInteger(list, 0, 4, big);  // list version
   AppendInteger(list, static_cast<std::uint32_t>(properties.size()), 4, big);
   for (const Property& property : properties) {

