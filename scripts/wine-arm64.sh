@@ -15,12 +15,14 @@ source scripts/lib.sh
 root=$(zelfin_cache_dir)/wine-arm64
 sysroot=$root/sysroot
 bin=$root/bin
-if [ -f "$root/complete" ]; then
+# The marker names the layout of this script: a folder left by another layout is made anew.
+marker=$root/complete-2
+if [ -f "$marker" ]; then
   echo "$bin"
   exit 0
 fi
 
-zelfin_ensure_packages debootstrap qemu-user >&2
+zelfin_ensure_packages debootstrap qemu-user patchelf >&2
 rm -rf "$root"
 mkdir -p "$sysroot" "$bin"
 # The mirror apt already uses: this machine reaches no other.
@@ -44,17 +46,26 @@ wine_dir=$sysroot/usr/lib/wine
   exit 1
 }
 mv "$wine_dir/wine64" "$wine_dir/wine64.real"
+# qemu's -L would take every absolute path inside the sysroot first, "/" too: Wine, which finds
+# the drive of the current folder by walking up to a drive's root, would then find none (z: is
+# the real "/") and tests' absolute paths would not resolve. So qemu runs with -L /, and the two
+# arm64 programs name the sysroot's own loader and libraries themselves.
+libraries=$sysroot/lib/aarch64-linux-gnu:$sysroot/usr/lib/aarch64-linux-gnu
+for program in wine64.real wineserver64; do
+  patchelf --set-interpreter "$sysroot/lib/ld-linux-aarch64.so.1" "$wine_dir/$program"
+done
+qemu="qemu-aarch64 -L / -E LD_LIBRARY_PATH=$libraries"
 # Wine re-executes its loader by name: WINELOADERNOEXEC keeps it in this process, and -0 makes
 # the loader see its own name as this script, so what it starts later comes back here.
 cat >"$wine_dir/wine64" <<SCRIPT
 #!/bin/sh
-WINELOADERNOEXEC=1 exec qemu-aarch64 -L "$sysroot" -0 "$wine_dir/wine64" "$wine_dir/wine64.real" "\$@"
+WINELOADERNOEXEC=1 exec $qemu -0 "$wine_dir/wine64" "$wine_dir/wine64.real" "\$@"
 SCRIPT
 # Debian's wineserver script would start the x86 server, which refuses arm64 clients.
 rm -f "$wine_dir/wineserver"
 cat >"$wine_dir/wineserver" <<SCRIPT
 #!/bin/sh
-exec qemu-aarch64 -L "$sysroot" "$wine_dir/wineserver64" -p0 "\$@"
+exec $qemu "$wine_dir/wineserver64" -p0 "\$@"
 SCRIPT
 chmod +x "$wine_dir/wine64" "$wine_dir/wineserver"
 ln -s "$wine_dir/wine64" "$bin/wine"
@@ -63,5 +74,5 @@ ln -s "$wine_dir/wineserver" "$bin/wineserver"
 # Debian's wineboot would start the x64 Wine.
 printf '#!/bin/sh\nexec "%s" wineboot "$@"\n' "$wine_dir/wine64" >"$bin/wineboot"
 chmod +x "$bin/wineboot"
-touch "$root/complete"
+touch "$marker"
 echo "$bin"

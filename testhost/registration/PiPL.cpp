@@ -113,15 +113,15 @@ VersionPair Versions(const PiplProperty& property, bool bigEndian) {
 void DecodeWindowsEntryPoint(const std::map<std::uint32_t, const PiplProperty*>& byKey,
                              EffectRegistration& registration) {
   static constexpr struct {
-    const char* key;
+    std::uint32_t key;
     const char* architecture;
-  } kWindowsEntryPoints[] = {{"8664", "x86_64"}, {"wa64", "arm64"}};
+  } kWindowsEntryPoints[] = {{Code("8664"), "x86_64"}, {Code("wa64"), "arm64"}};
   for (const auto& candidate : kWindowsEntryPoints) {
-    const auto found = byKey.find(Code(candidate.key));
+    const auto found = byKey.find(candidate.key);
     if (found == byKey.end()) continue;
     const std::string entryPoint = CString(*found->second);
     if (!registration.architectures.empty() && entryPoint != registration.entryPoint) {
-      throw PiplError("'" + std::string(candidate.key) + "' names " + EscapedText(entryPoint) +
+      throw PiplError("'" + CodeText(candidate.key) + "' names " + EscapedText(entryPoint) +
                       " but '8664' names " + EscapedText(registration.entryPoint));
     }
     registration.entryPoint = entryPoint;

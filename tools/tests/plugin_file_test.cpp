@@ -144,16 +144,16 @@ TEST(PeResources, RefusesAFileCutShortOrPointingOutside) {
   // Inside the headers, the section table, the resource tree and the resource's data.
   for (std::size_t size : {0x30u, 0x50u, 0x160u, 0x210u, 0x250u, static_cast<unsigned>(file.size() - 1)}) {
     const Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(size));
-    EXPECT_THROW(testhost::ReadPeResources(cut, "PIPL"), testhost::PiplError) << size;
+    EXPECT_THROW(testhost::ReadPeResources(cut, "PIPL"), testhost::PeError) << size;
   }
   // With one resource the data entry sits at 84 in the tree, after the three directories (72
   // bytes) and the type's name (10 bytes, padded); its size follows the address.
   Bytes beyond = file;
   Put32(beyond, kSectionOffset + 84 + 4, 0x7FFFFFF0);
-  EXPECT_THROW(testhost::ReadPeResources(beyond, "PIPL"), testhost::PiplError);
+  EXPECT_THROW(testhost::ReadPeResources(beyond, "PIPL"), testhost::PeError);
   Bytes noPe = file;
   noPe[0x41] = 'X';
-  EXPECT_THROW(testhost::ReadPeResources(noPe, "PIPL"), testhost::PiplError);
+  EXPECT_THROW(testhost::ReadPeResources(noPe, "PIPL"), testhost::PeError);
 }
 
 // What the Windows loader reads of an image, checked before it is handed over: each header and

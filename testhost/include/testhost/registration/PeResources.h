@@ -6,15 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "testhost/registration/PeImage.h"
 #include "testhost/registration/PiPL.h"
 
 namespace testhost {
 
-// Whether the bytes start like a Windows executable ("MZ").
-bool LooksLikePortableExecutable(const std::vector<std::uint8_t>& file);
-
 // The resources of the named type (e.g. "PIPL"), one per id, ordered by id; where an id has
-// several languages, US English, else the first. Throws PiplError when the headers,
+// several languages, US English, else the first. Throws PeError when the headers,
 // the resource tree or a data entry point outside the file.
 std::vector<PiplResource> ReadPeResources(const std::vector<std::uint8_t>& file,
                                                     const std::string& type);
