@@ -1,20 +1,16 @@
+// Reading a bundle as the host finds its parts: Info.plist, and through it the code file.
 #include "testhost/macho/Bundle.h"
 
 #include <fstream>
 
 #include "PropertyLists.h"
 #include "ResourceSeal.h"
-#include "testhost/macho/CodeSignature.h"
 
 namespace testhost {
 
 namespace {
 
 namespace fs = std::filesystem;
-using macho::ReadBundleFile;
-
-constexpr std::uintmax_t kMaxInfoPlistSize = std::uintmax_t{1} << 20;
-constexpr std::uintmax_t kMaxSealSize = std::uintmax_t{4} << 20;
 
 // The folder without a trailing separator, so that its name is the bundle's.
 fs::path BundleFolder(const std::string& path) {
@@ -23,32 +19,29 @@ fs::path BundleFolder(const std::string& path) {
   return folder;
 }
 
-// What the code of the bundle binds.
-BundleBinding Binding(const MacBundle& bundle, std::vector<std::uint8_t> seal) {
-  return {bundle.identifier, ReadBundleFile(bundle.infoPlist(), "the bundle's", kMaxInfoPlistSize),
-          std::move(seal)};
-}
-
-// Writes `bytes` to `path` through a file beside it, so that a failure leaves the old file.
-void Replace(const fs::path& path, const std::vector<std::uint8_t>& bytes,
-             fs::perms permissions) {
-  const fs::path temporary = path.string() + ".signing";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw MachOError("cannot write " + temporary.string());
-  }
-  std::error_code ec;
-  fs::permissions(temporary, permissions, ec);
-  fs::rename(temporary, path, ec);
-  if (ec) {
-    fs::remove(temporary, ec);
-    throw MachOError("cannot replace " + path.string());
-  }
-}
-
 }  // namespace
+
+namespace macho {
+
+std::vector<std::uint8_t> ReadBundleFile(const std::filesystem::path& path, const char* what,
+                                         std::uintmax_t limit) {
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) throw MachOError(std::string(what) + " " + path.string() + " is missing");
+  const std::uintmax_t size = fs::file_size(path, ec);
+  if (ec || size > limit) {
+    throw MachOError(std::string(what) + " " + path.string() + " is larger than " +
+                     std::to_string(limit >> 20) + " MiB");
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+  if (!in || in.gcount() != static_cast<std::streamsize>(size)) {
+    throw MachOError("cannot read " + path.string());
+  }
+  return bytes;
+}
+
+}  // namespace macho
 
 bool IsBundleFolder(const std::string& path) {
   std::error_code ec;
@@ -60,7 +53,7 @@ MacBundle ReadBundle(const std::string& path) {
   bundle.folder = BundleFolder(path);
   const std::string name = bundle.folder.string();
   const macho::Plist info = macho::ParsePlist(
-      ReadBundleFile(bundle.infoPlist(), "the bundle's", kMaxInfoPlistSize),
+      macho::ReadBundleFile(bundle.infoPlist(), "the bundle's", macho::kMaxInfoPlistSize),
       name + "/Contents/Info.plist");
   if (!macho::IsDictionary(info.get())) {
     throw MachOError(name + "/Contents/Info.plist holds no dictionary");
@@ -79,45 +72,6 @@ MacBundle ReadBundle(const std::string& path) {
   bundle.executable = *executable;
   bundle.identifier = *identifier;
   return bundle;
-}
-
-void SignBundle(const MacBundle& bundle) {
-  const std::vector<std::uint8_t> seal = macho::WriteResourceSeal(bundle);
-  const std::vector<std::uint8_t> code =
-      SignCodeFile(ReadMachOFile(bundle.codeFile().u8string()),
-                   Binding(bundle, seal));
-  // The code first, the seal last: a build that sees the seal sees a bundle signed throughout.
-  Replace(bundle.codeFile(), code, fs::perms::owner_all | fs::perms::group_read |
-                                        fs::perms::group_exec | fs::perms::others_read |
-                                        fs::perms::others_exec);
-  std::error_code ec;
-  fs::create_directories(bundle.seal().parent_path(), ec);
-  Replace(bundle.seal(), seal, fs::perms::owner_read | fs::perms::owner_write |
-                                   fs::perms::group_read | fs::perms::others_read);
-}
-
-std::vector<std::string> VerifyBundle(const MacBundle& bundle) {
-  std::vector<std::string> lines;
-  const std::vector<std::uint8_t> code = ReadMachOFile(bundle.codeFile().u8string());
-  std::error_code ec;
-  if (!fs::is_regular_file(bundle.seal(), ec)) {
-    throw MachOError("the bundle has no seal (Contents/_CodeSignature/CodeResources): it was "
-                     "not signed as a whole");
-  }
-  const std::vector<std::uint8_t> seal = ReadBundleFile(bundle.seal(), "the seal", kMaxSealSize);
-  const BundleBinding binding = Binding(bundle, seal);
-  for (const MachOSlice& slice : ReadMachOSlices(code)) {
-    const std::string arch = CpuTypeName(slice.cpuType);
-    const PageHashSummary pages = VerifyPageHashes(code, slice);
-    VerifyBundleBinding(code, slice, binding);
-    lines.push_back(arch + ": " + std::to_string(pages.pages) + " pages of " +
-                    std::to_string(pages.pageSize) + " bytes, every hash matching; signed ad hoc "
-                    "as " + bundle.identifier + ", binding Info.plist, the requirements and the seal");
-  }
-  const std::size_t sealed = macho::VerifyResourceSeal(bundle, seal);
-  lines.push_back("seal: " + std::to_string(sealed) + (sealed == 1 ? " file" : " files") +
-                  ", every hash matching, none left out");
-  return lines;
 }
 
 }  // namespace testhost

@@ -109,6 +109,58 @@ void CheckSegmentsDoNotOverlap(const MachOSlice& slice) {
   }
 }
 
+// Reads load command `index`, `command` at `at` within the slice, into `out`.
+void ReadLoadCommand(const Bytes& slice, std::uint64_t at, std::uint32_t index,
+                     const LoadCommand& command, MachOSlice& out) {
+  const Bytes body = slice.window(at, command.size, "load command " + std::to_string(index));
+  switch (command.cmd) {
+    case kLcSegment64:
+      out.segments.push_back(ReadSegment(slice, at, command));
+      break;
+    case kLcLoadDylib:
+    case kLcLoadWeakDylib:
+    case kLcReexportDylib:
+    case kLcLazyLoadDylib:
+    case kLcLoadUpwardDylib:
+      out.libraries.push_back(ReadLibraryName(slice, at, command));
+      break;
+    case kLcDyldInfo:
+    case kLcDyldInfoOnly: {
+      const auto info = body.record<DyldInfoCommand>(0, "the linker information command");
+      out.hasDyldInfo = true;
+      out.rebase = CheckedRange(slice, info.rebaseOffset, info.rebaseSize, "the rebase opcodes");
+      out.bind = CheckedRange(slice, info.bindOffset, info.bindSize, "the bind opcodes");
+      out.weakBind =
+          CheckedRange(slice, info.weakBindOffset, info.weakBindSize, "the weak-bind opcodes");
+      out.lazyBind =
+          CheckedRange(slice, info.lazyBindOffset, info.lazyBindSize, "the lazy-bind opcodes");
+      out.exports = CheckedRange(slice, info.exportOffset, info.exportSize, "the export trie");
+      break;
+    }
+    case kLcCodeSignature: {
+      const auto data = body.record<LinkeditDataCommand>(0, "the code signature command");
+      out.codeSignature = CheckedRange(slice, data.dataOffset, data.dataSize, "the code signature");
+      out.codeSignatureCommandOffset = at;
+      break;
+    }
+    case kLcDyldChainedFixups:
+    case kLcDyldExportsTrie:
+      out.hasChainedFixups = true;
+      break;
+    default:
+      break;  // build version, UUID, symbol tables and the like: nothing to load
+  }
+}
+
+// The address of the segment that maps the Mach-O header; throws when none does.
+std::uint64_t HeaderAddress(const MachOSlice& slice) {
+  const auto headerSegment =
+      std::find_if(slice.segments.begin(), slice.segments.end(),
+                   [](const MachOSegment& s) { return s.fileOffset == 0 && s.fileSize > 0; });
+  if (headerSegment == slice.segments.end()) throw MachOError("no segment maps the Mach-O header");
+  return headerSegment->address;
+}
+
 MachOSlice ReadSlice(const Bytes& file, std::uint32_t cpuType, MachORange range) {
   const Bytes slice =
       file.window(range.offset, range.size, "the " + CpuTypeName(cpuType) + " slice");
@@ -131,54 +183,12 @@ MachOSlice ReadSlice(const Bytes& file, std::uint32_t cpuType, MachORange range)
       throw MachOError("load command " + std::to_string(i) + " has a malformed size");
     }
     commands.require(at, command.size, "load command " + std::to_string(i));
-    const Bytes body = commands.window(at, command.size, "a load command");
-    switch (command.cmd) {
-      case kLcSegment64:
-        out.segments.push_back(ReadSegment(slice, sizeof(MachHeader64) + at, command));
-        break;
-      case kLcLoadDylib:
-      case kLcLoadWeakDylib:
-      case kLcReexportDylib:
-      case kLcLazyLoadDylib:
-      case kLcLoadUpwardDylib:
-        out.libraries.push_back(ReadLibraryName(slice, sizeof(MachHeader64) + at, command));
-        break;
-      case kLcDyldInfo:
-      case kLcDyldInfoOnly: {
-        const auto info = body.record<DyldInfoCommand>(0, "the linker information command");
-        out.hasDyldInfo = true;
-        out.rebase = CheckedRange(slice, info.rebaseOffset, info.rebaseSize, "the rebase opcodes");
-        out.bind = CheckedRange(slice, info.bindOffset, info.bindSize, "the bind opcodes");
-        out.weakBind =
-            CheckedRange(slice, info.weakBindOffset, info.weakBindSize, "the weak-bind opcodes");
-        out.lazyBind =
-            CheckedRange(slice, info.lazyBindOffset, info.lazyBindSize, "the lazy-bind opcodes");
-        out.exports = CheckedRange(slice, info.exportOffset, info.exportSize, "the export trie");
-        break;
-      }
-      case kLcCodeSignature: {
-        const auto data = body.record<LinkeditDataCommand>(0, "the code signature command");
-        out.codeSignature =
-            CheckedRange(slice, data.dataOffset, data.dataSize, "the code signature");
-        out.codeSignatureCommandOffset = sizeof(MachHeader64) + at;
-        break;
-      }
-      case kLcDyldChainedFixups:
-      case kLcDyldExportsTrie:
-        out.hasChainedFixups = true;
-        break;
-      default:
-        break;  // build version, UUID, symbol tables and the like: nothing to load
-    }
+    ReadLoadCommand(slice, sizeof(MachHeader64) + at, i, command, out);
     at += command.size;
   }
   if (out.segments.empty())
     throw MachOError("the " + CpuTypeName(cpuType) + " slice has no segments");
-  const auto headerSegment =
-      std::find_if(out.segments.begin(), out.segments.end(),
-                   [](const MachOSegment& s) { return s.fileOffset == 0 && s.fileSize > 0; });
-  if (headerSegment == out.segments.end()) throw MachOError("no segment maps the Mach-O header");
-  out.headerAddress = headerSegment->address;
+  out.headerAddress = HeaderAddress(out);
   CheckSegmentsDoNotOverlap(out);
   return out;
 }
@@ -387,97 +397,127 @@ std::vector<MachOLocation> ReadRebases(const std::vector<std::uint8_t>& file,
 
 namespace {
 
-// One bind opcode stream. Lazy-bind streams hold one entry per lazy pointer, each ended by DONE
-// and starting afresh; the others end at their first DONE.
-void ReadBindStream(const Bytes& slice, const MachOSlice& sliceInfo, MachORange range,
-                    MachOBindKind kind, std::vector<MachOBinding>& out) {
-  const std::string stream = kind == MachOBindKind::kLazy   ? "the lazy-bind opcodes"
-                             : kind == MachOBindKind::kWeak ? "the weak-bind opcodes"
-                                                            : "the bind opcodes";
-  Cursor in(slice.window(range.offset, range.size, stream), stream);
-  LocationTracker where(sliceInfo, stream);
-  MachOBinding current;
-  current.kind = kind;
-  bool haveSymbol = false;
-  auto bindTimes = [&](std::uint64_t times, std::uint64_t skip) {
-    if (!haveSymbol) throw MachOError(stream + " bind a pointer before naming its symbol");
+std::string BindStreamName(MachOBindKind kind) {
+  return kind == MachOBindKind::kLazy   ? "the lazy-bind opcodes"
+         : kind == MachOBindKind::kWeak ? "the weak-bind opcodes"
+                                        : "the bind opcodes";
+}
+
+// One bind opcode stream, read opcode by opcode into bindings. Lazy-bind streams hold one entry
+// per lazy pointer, each ended by DONE and starting afresh; the others end at their first DONE.
+class BindStreamReader {
+ public:
+  BindStreamReader(const Bytes& slice, const MachOSlice& sliceInfo, MachORange range,
+                   MachOBindKind kind)
+      : sliceInfo_(sliceInfo),
+        kind_(kind),
+        stream_(BindStreamName(kind)),
+        in_(slice.window(range.offset, range.size, stream_), stream_),
+        where_(sliceInfo, stream_) {
+    startEntry();
+  }
+
+  // Appends every binding of the stream to `out`; throws MachOError naming the first fault.
+  void readInto(std::vector<MachOBinding>& out) {
+    while (!in_.atEnd()) {
+      if (!apply(out)) return;
+    }
+  }
+
+ private:
+  void startEntry() {
+    current_ = MachOBinding{};
+    current_.kind = kind_;
+    haveSymbol_ = false;
+    where_.forget();
+  }
+
+  void bindTimes(std::vector<MachOBinding>& out, std::uint64_t times, std::uint64_t skip) {
+    if (!haveSymbol_) throw MachOError(stream_ + " bind a pointer before naming its symbol");
     for (std::uint64_t i = 0; i < times; ++i) {
-      current.location = where.take();
-      out.push_back(current);
-      where.advance(skip + kPointerSize);
+      current_.location = where_.take();
+      out.push_back(current_);
+      where_.advance(skip + kPointerSize);
     }
-  };
-  auto setOrdinal = [&](std::int64_t ordinal) {
-    if (ordinal > static_cast<std::int64_t>(sliceInfo.libraries.size())) {
-      throw MachOError(stream + " name library " + std::to_string(ordinal) + " but the file loads " +
-                      std::to_string(sliceInfo.libraries.size()));
+  }
+
+  void setOrdinal(std::int64_t ordinal) {
+    if (ordinal > static_cast<std::int64_t>(sliceInfo_.libraries.size())) {
+      throw MachOError(stream_ + " name library " + std::to_string(ordinal) +
+                       " but the file loads " + std::to_string(sliceInfo_.libraries.size()));
     }
-    current.libraryOrdinal = ordinal;
-  };
-  while (!in.atEnd()) {
-    const std::size_t at = in.position();
-    const std::uint8_t byte = in.byte();
+    current_.libraryOrdinal = ordinal;
+  }
+
+  // Applies the next opcode; false when it ends the stream.
+  bool apply(std::vector<MachOBinding>& out) {
+    const std::size_t at = in_.position();
+    const std::uint8_t byte = in_.byte();
     const std::uint8_t immediate = byte & kImmediateMask;
     switch (byte & kOpcodeMask) {
       case kBindDone:
-        if (kind != MachOBindKind::kLazy) return;
-        current = MachOBinding{};
-        current.kind = kind;
-        haveSymbol = false;
-        where.forget();
+        if (kind_ != MachOBindKind::kLazy) return false;
+        startEntry();
         break;
       case kBindSetDylibOrdinalImm:
         setOrdinal(immediate);
         break;
-      case kBindSetDylibOrdinalUleb: {
-        const std::uint64_t ordinal = in.uleb();
+      case kBindSetDylibOrdinalUleb:
         setOrdinal(static_cast<std::int64_t>(
-            std::min<std::uint64_t>(ordinal, std::numeric_limits<std::int64_t>::max())));
+            std::min<std::uint64_t>(in_.uleb(), std::numeric_limits<std::int64_t>::max())));
         break;
-      }
       case kBindSetDylibSpecialImm:
         // 0 is the image itself; otherwise a small negative number in the immediate's bits.
         setOrdinal(immediate == 0 ? 0 : static_cast<std::int8_t>(kOpcodeMask | immediate));
         break;
       case kBindSetSymbolTrailingFlagsImm:
-        current.symbol = in.cstring();
-        current.weakImport = (immediate & kBindSymbolFlagsWeakImport) != 0;
-        haveSymbol = true;
+        current_.symbol = in_.cstring();
+        current_.weakImport = (immediate & kBindSymbolFlagsWeakImport) != 0;
+        haveSymbol_ = true;
         break;
       case kBindSetTypeImm:
         if (immediate != kBindTypePointer) {
-          throw MachOError(stream + " use bind type " + std::to_string(immediate) +
-                          ", which 64-bit code does not have");
+          throw MachOError(stream_ + " use bind type " + std::to_string(immediate) +
+                           ", which 64-bit code does not have");
         }
         break;
       case kBindSetAddendSleb:
-        current.addend = in.sleb();
+        current_.addend = in_.sleb();
         break;
       case kBindSetSegmentAndOffsetUleb:
-        where.set(immediate, in.uleb());
+        where_.set(immediate, in_.uleb());
         break;
       case kBindAddAddrUleb:
-        where.advance(in.uleb());
+        where_.advance(in_.uleb());
         break;
       case kBindDoBind:
-        bindTimes(1, 0);
+        bindTimes(out, 1, 0);
         break;
       case kBindDoBindAddAddrUleb:
-        bindTimes(1, in.uleb());
+        bindTimes(out, 1, in_.uleb());
         break;
       case kBindDoBindAddAddrImmScaled:
-        bindTimes(1, immediate * kPointerSize);
+        bindTimes(out, 1, immediate * kPointerSize);
         break;
       case kBindDoBindUlebTimesSkippingUleb: {
-        const std::uint64_t times = in.uleb();
-        bindTimes(times, in.uleb());
+        const std::uint64_t times = in_.uleb();
+        bindTimes(out, times, in_.uleb());
         break;
       }
       default:
-        throw MachOError(UnknownOpcode(stream, byte, at));
+        throw MachOError(UnknownOpcode(stream_, byte, at));
     }
+    return true;
   }
-}
+
+  const MachOSlice& sliceInfo_;
+  const MachOBindKind kind_;
+  const std::string stream_;  // before in_ and where_, which name it
+  Cursor in_;
+  LocationTracker where_;
+  MachOBinding current_;
+  bool haveSymbol_ = false;
+};
 
 }  // namespace
 
@@ -485,9 +525,11 @@ std::vector<MachOBinding> ReadBindings(const std::vector<std::uint8_t>& file,
                                        const MachOSlice& slice) {
   const Bytes bytes = SliceBytes(file, slice);
   std::vector<MachOBinding> out;
-  ReadBindStream(bytes, slice, slice.bind, MachOBindKind::kBind, out);
-  ReadBindStream(bytes, slice, slice.lazyBind, MachOBindKind::kLazy, out);
-  ReadBindStream(bytes, slice, slice.weakBind, MachOBindKind::kWeak, out);
+  for (const auto& [range, kind] : {std::pair{slice.bind, MachOBindKind::kBind},
+                                    std::pair{slice.lazyBind, MachOBindKind::kLazy},
+                                    std::pair{slice.weakBind, MachOBindKind::kWeak}}) {
+    BindStreamReader(bytes, slice, range, kind).readInto(out);
+  }
   if (out.size() > kMaxMachOFixups) throw MachOError("the bind opcodes describe too many pointers");
   return out;
 }

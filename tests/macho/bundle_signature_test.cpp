@@ -103,6 +103,22 @@ std::uint64_t Little64(const Bytes& b, std::uint64_t at) {
   return v;
 }
 
+// Replaces the bundle's seal by `seal` and signs its code anew to bind it, as a signer that
+// wrote that seal would.
+void ResignWithSeal(const fs::path& bundle, const std::string& seal) {
+  const Bytes sealBytes(seal.begin(), seal.end());
+  WriteAll(bundle / "Contents/_CodeSignature/CodeResources", sealBytes);
+  const testhost::BundleBinding binding{"org.zelfin.Tiny", ReadAll(bundle / "Contents/Info.plist"),
+                                        sealBytes};
+  WriteAll(bundle / "Contents/MacOS/Tiny",
+           testhost::SignCodeFile(ReadAll(bundle / "Contents/MacOS/Tiny"), binding));
+}
+
+std::string ReadText(const fs::path& path) {
+  const Bytes bytes = ReadAll(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
 TEST_F(BundleSignature, SignsAsCodesignDoesAndTheSameBytesEveryTime) {
   const fs::path bundle = signedBundle("Tiny.plugin");
   const Bytes code = ReadAll(bundle / "Contents/MacOS/Tiny");
@@ -234,6 +250,20 @@ TEST_F(BundleSignature, EachDamagedCopyIsRefusedWithOneLineNamingWhatBroke) {
       {"nested code",
        [](const fs::path& b) { WriteAll(b / "Contents/MacOS/Helper", Tiny()); },
        "MacOS/Helper is code or lies at the top of Contents/, and no seal holds it"},
+      {"a file added to the signature's folder",
+       [](const fs::path& b) { WriteText(b / "Contents/_CodeSignature/CodeRequirements", "x"); },
+       "_CodeSignature/CodeRequirements lies in the signature's folder, which holds the seal alone"},
+      {"a seal of version 1 alone that lacks a resource",
+       [](const fs::path& b) {
+         // With no files2, the files of version 1 are what is checked.
+         ResignWithSeal(b, R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict>
+<key>files</key><dict/>
+<key>rules</key><dict><key>^Resources/</key><true/></dict>
+</dict></plist>
+)");
+       },
+       "Resources/Tiny.rsrc is not sealed: it was added to the bundle after signing"},
       {"Info.plist is not a property list",
        [](const fs::path& b) { WriteText(b / "Contents/Info.plist", "CFBundleExecutable = Tiny"); },
        "Contents/Info.plist is not a property list"},
@@ -278,17 +308,70 @@ TEST_F(BundleSignature, TheHostFindsThePartsThroughInfoPlistWhateverTheFolderIsC
   EXPECT_TRUE(code.exports("EntryPointFunc_tiny"));
 }
 
-TEST_F(BundleSignature, TheSignerRefusesWhatNoSealHolds) {
-  const fs::path bundle = makeBundle("Nested.plugin", Tiny());
-  WriteAll(bundle / "Contents/MacOS/Helper", Tiny());
-  try {
-    testhost::SignBundle(testhost::ReadBundle(bundle.string()));
-    ADD_FAILURE() << "signed";
-  } catch (const testhost::MachOError& e) {
-    EXPECT_STREQ(e.what(), "MacOS/Helper is code or lies at the top of Contents/, which this "
-                           "signer does not seal");
+TEST_F(BundleSignature, WhatMacOSAllowsIsAcceptedByTheCheckAndTheHost) {
+  const Damage cases[] = {
+      {"the Finder's folder file beside Contents, added after signing",
+       [](const fs::path& b) { WriteText(b / ".DS_Store", "finder"); }, ""},
+      {"the Finder's folder file in Resources, which only the version-1 rules seal",
+       [](const fs::path& b) { WriteText(b / "Contents/Resources/.DS_Store", "finder"); }, ""},
+      {"a version-1 hash that differs, under a version-2 seal that holds",
+       [](const fs::path& b) {
+         std::string seal = ReadText(b / "Contents/_CodeSignature/CodeResources");
+         const std::size_t files = seal.find("<key>files</key>");
+         ASSERT_LT(files, seal.find("<key>files2</key>"));
+         const std::size_t hash = seal.find_first_not_of(" \t\n", seal.find("<data>", files) + 6);
+         ASSERT_NE(std::string("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/")
+                       .find(seal.at(hash)),
+                   std::string::npos);  // a base64 digit of the SHA-1
+         seal[hash] = seal[hash] == 'A' ? 'B' : 'A';
+         ResignWithSeal(b, seal);
+       },
+       ""},
+  };
+  for (const Damage& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path bundle = signedBundle("Allowed.plugin");
+    c.damage(bundle);
+    EXPECT_EQ(Problem(bundle), "");
+    try {
+      const testhost::PluginModule plugin(bundle.string());
+      EXPECT_TRUE(plugin.exports("EntryPointFunc_tiny"));
+    } catch (const testhost::LoadError& e) {
+      ADD_FAILURE() << e.what();
+    }
+    fs::remove_all(bundle);
   }
-  EXPECT_FALSE(fs::exists(bundle / "Contents/_CodeSignature"));
+  // The signer signs a bundle that holds the Finder's folder file beside Contents, too.
+  const fs::path bundle = makeBundle("Finder.plugin", Tiny());
+  WriteText(bundle / ".DS_Store", "finder");
+  testhost::SignBundle(testhost::ReadBundle(bundle.string()));
+  EXPECT_EQ(Problem(bundle), "");
+}
+
+TEST_F(BundleSignature, TheSignerRefusesWhatNoSealHolds) {
+  const Damage cases[] = {
+      {"nested code", [](const fs::path& b) { WriteAll(b / "Contents/MacOS/Helper", Tiny()); },
+       "MacOS/Helper is code or lies at the top of Contents/, which this signer does not seal"},
+      {"a file in the signature's folder",
+       [](const fs::path& b) { WriteText(b / "Contents/_CodeSignature/CodeRequirements", "x"); },
+       "_CodeSignature/CodeRequirements lies in the signature's folder, which this signer does "
+       "not write"},
+  };
+  for (const Damage& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path bundle = makeBundle("Refused.plugin", Tiny());
+    c.damage(bundle);
+    const Bytes code = ReadAll(bundle / "Contents/MacOS/Tiny");
+    try {
+      testhost::SignBundle(testhost::ReadBundle(bundle.string()));
+      ADD_FAILURE() << "signed";
+    } catch (const testhost::MachOError& e) {
+      EXPECT_STREQ(e.what(), c.problem);
+    }
+    EXPECT_FALSE(fs::exists(bundle / "Contents/_CodeSignature/CodeResources"));
+    EXPECT_EQ(ReadAll(bundle / "Contents/MacOS/Tiny"), code);
+    fs::remove_all(bundle);
+  }
 }
 
 }  // namespace

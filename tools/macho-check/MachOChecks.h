@@ -33,8 +33,9 @@ class VerifiedImports {
 };
 
 // The symbols the slice imports (its bind, lazy-bind and weak-bind entries, but for weak-bind
-// entries of its own exports) that the list does not allow for its architecture, sorted. Throws LoadError when the opcodes cannot be read, and
-// CheckError for a slice whose imports are kept as chained fixups, which this does not read.
+// entries of its own exports) that the list does not allow for its architecture, sorted. Throws
+// testhost::MachOError when the opcodes cannot be read, and CheckError for a slice whose imports
+// are kept as chained fixups, which this does not read.
 std::vector<std::string> UnverifiedImports(const std::vector<std::uint8_t>& file,
                                            const testhost::MachOSlice& slice,
                                            const VerifiedImports& verified);

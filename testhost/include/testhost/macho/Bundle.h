@@ -41,14 +41,17 @@ MacBundle ReadBundle(const std::string& path);
 // every resource file, then replaces each slice's signature by one that binds Info.plist, the
 // empty requirement set and that seal. Everything in the bundle must be final before; the result
 // depends only on the bundle's bytes. Throws MachOError when the bundle holds what this signer
-// does not seal (nested code, links, files outside Contents/) or its code cannot be signed.
+// does not seal (nested code, links, files outside Contents/ but the Finder's .DS_Store, files
+// in _CodeSignature/ but the seal) or its code cannot be signed.
 void SignBundle(const MacBundle& bundle);
 
 // Verifies the bundle's signature as `codesign --verify --strict` does: every page hash of each
 // slice, the identifier and flags (ad hoc, not the linker's), the special slots against
-// Info.plist, the requirements and the seal, every sealed file's hashes, and that no file the
-// rules seal is left outside the seal. Returns one line per check passed; throws MachOError
-// whose one-line message names the first thing broken.
+// Info.plist, the requirements and the seal, every sealed file's hashes (those of files2 alone
+// when the seal has it), and that no file the rules seal is left outside the seal, nothing lies
+// in _CodeSignature/ but the seal and nothing beside Contents/ but the Finder's .DS_Store. It
+// decides all of this by its own code, not the signer's. Returns one line per check passed;
+// throws MachOError whose one-line message names the first thing broken.
 std::vector<std::string> VerifyBundle(const MacBundle& bundle);
 
 }  // namespace testhost

@@ -5,6 +5,10 @@
 // LC_CODE_SIGNATURE command. It holds a CodeDirectory (the SHA-256 of every 4 KiB page up to the
 // signature, and of what the bundle binds in special slots), the requirements and a signature
 // wrapper, which an ad-hoc signature leaves empty. All its numbers are big-endian.
+//
+// Reading (CodeSignatureReader.cpp), checking (CodeSignatureCheck.cpp), signing (CodeSigner.cpp)
+// and the test helper RehashCodePages (CodePageRehash.cpp) live apart; the check and the signer
+// share the layout's constants, never a decision of what is bound.
 #pragma once
 
 #include <array>
