@@ -6,7 +6,10 @@ set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
 set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
 set(CMAKE_LIBRARY_ARCHITECTURE aarch64-linux-gnu)
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64 -L /usr/aarch64-linux-gnu)
+# The programs run against Debian's arm64 libraries beside this machine's own (libc6:arm64 and
+# libstdc++6:arm64): with the cross toolchain's copy of the C library, qemu-aarch64 hangs a
+# program that starts a thread.
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64 -L /)
 set(CMAKE_FIND_ROOT_PATH /usr/aarch64-linux-gnu /)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

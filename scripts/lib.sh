@@ -39,8 +39,11 @@ ZELFIN_MACOS_PACKAGES=(cmake ninja-build g++ clang-14 lld-16 libc++-14-dev llvm-
 # Sanitizer and fuzzing runs.
 ZELFIN_SANITIZER_PACKAGES=(clang-14 libclang-rt-14-dev)
 # The bundle's arm64 code run by an arm64 build of the stand-in host under qemu-aarch64.
-# Its signature checks need the arm64 builds of libcrypto and libplist.
-ZELFIN_ARM64_PACKAGES=(g++-aarch64-linux-gnu qemu-user libssl-dev:arm64 libplist-dev:arm64)
+# Its signature checks need the arm64 builds of libcrypto and libplist; its programs run against
+# Debian's arm64 C and C++ libraries (the cross toolchain's own C library hangs qemu-aarch64 when
+# a program starts a thread).
+ZELFIN_ARM64_PACKAGES=(g++-aarch64-linux-gnu qemu-user libssl-dev:arm64 libplist-dev:arm64
+  libc6:arm64 libstdc++6:arm64 libgcc-s1:arm64)
 
 zelfin_jobs() {
   nproc 2>/dev/null || echo 2

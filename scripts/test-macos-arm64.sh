@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Runs the bundle's arm64 code: builds the stand-in host and the host-driven suites for Linux
 # arm64 and runs them under qemu-aarch64 against the arm64 slice of the cross-built bundle (about
-# a minute of tests after the builds). A stage of scripts/test.sh. qemu-aarch64 here cannot start
-# a thread, so the preset leaves out the one host test that calls from a second thread.
+# a minute of tests after the builds). A stage of scripts/test.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh

@@ -20,4 +20,4 @@ trap 'PATH="$ZELFIN_WINE_ARM64_BIN:$PATH" WINEPREFIX="$PWD/build/windows-arm64/w
 ctest --preset windows-arm64 -j "$(zelfin_jobs)"
 cmake --preset dev
 cmake --build --preset dev -j "$(zelfin_jobs)" --target zelfin-pe-check zelfin-host
-ctest --preset windows-file -L arm64
+ctest --preset windows-file -L windows-file-arm64

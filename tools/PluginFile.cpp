@@ -1,10 +1,12 @@
 #include "PluginFile.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <sstream>
 
 #include "CommandLine.h"
+#include "testhost/registration/PeImage.h"
 #include "testhost/registration/PeResources.h"
 #include "host/host.h"
 #include "testhost/registration/PiPL.h"
@@ -24,6 +26,12 @@ constexpr std::size_t kHeadSize = 64;
 // The file's problem on one line, escaped, after what it was to be.
 ToolError Refusal(const std::string& prefix, const std::exception& e) {
   return ToolError(prefix + testhost::EscapedText(e.what()));
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
 }
 
 // Decodes each resource; a malformed one is an error naming the file and the resource id.
@@ -97,13 +105,27 @@ void OpenWindows(PluginFile& plugin, testhost::CheckedFile& file) {
   plugin.kind = PluginKind::kWindows;
   plugin.resourcePath = plugin.path;
   std::vector<testhost::PiplResource> resources;
+  std::string architecture;
   try {
     testhost::CheckPortableExecutable(file, std::nullopt);
-    resources = testhost::ReadPeResources(file.readAll(), kWindowsResourceType);
-  } catch (const std::runtime_error& e) {  // LoadError or PiplError
+    const std::vector<std::uint8_t> bytes = file.readAll();
+    architecture = testhost::PeMachineName(testhost::ReadPeImage(bytes).machine);
+    resources = testhost::ReadPeResources(bytes, kWindowsResourceType);
+  } catch (const std::runtime_error& e) {  // LoadError or PeError
     throw Refusal(plugin.path + " is not a readable Windows plug-in: ", e);
   }
   Decode(plugin, resources, testhost::PiplFormat::kWindows);
+  // A host finds an effect by the property for its own architecture: a list that names none for
+  // the file's code leaves the effect out of the Effects menu.
+  for (const DeclaredEffect& effect : plugin.effects) {
+    const std::vector<std::string>& named = effect.architectures;
+    if (std::find(named.begin(), named.end(), architecture) == named.end()) {
+      throw ToolError(plugin.path + " holds " + architecture +
+                      " code, but its registration resource " + std::to_string(effect.resourceId) +
+                      " names the entry point for " + Joined(named) +
+                      " only: no host would find that effect");
+    }
+  }
 }
 
 // The library's registration resources are the macOS resource file the build writes beside it.

@@ -1,12 +1,12 @@
 #include "testhost/loader/PluginFileCheck.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <limits>
 
 #include "testhost/macho/MachO.h"
+#include "testhost/registration/PeImage.h"
 
 #if defined(__linux__)
 #include <elf.h>
@@ -91,22 +91,6 @@ constexpr std::uint32_t kImageFileDll = 0x2000;
 constexpr std::uint32_t kPe32FixedSize = 96;
 constexpr std::uint32_t kPe32PlusFixedSize = 112;
 constexpr std::size_t kSizeOfHeaders = 60;
-
-std::string PeMachineName(std::uint32_t machine) {
-  switch (machine) {
-    case 0x8664:
-      return "x86_64";
-    case 0xAA64:
-      return "arm64";
-    case 0x14C:
-      return "x86";
-    default: {
-      char text[16];
-      std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(machine));
-      return std::string("machine ") + text;
-    }
-  }
-}
 
 bool Is64BitMachine(std::uint32_t machine) { return machine == 0x8664 || machine == 0xAA64; }
 
@@ -330,8 +314,8 @@ void CheckPortableExecutable(CheckedFile& file, std::optional<PeMachine> machine
   const std::uint32_t magic = Little(headers, 24, 2);
   if (!(characteristics & kImageFileDll)) throw LoadError("a Windows program, not a library");
   if (machine && imageMachine != *machine) {
-    throw LoadError("a library for " + PeMachineName(imageMachine) + "; this build loads " +
-                    PeMachineName(*machine) + " libraries");
+    throw LoadError("a library for " + PeMachineName(static_cast<std::uint16_t>(imageMachine)) +
+                    "; this build loads " + PeMachineName(*machine) + " libraries");
   }
   if (magic != kPe32Magic && magic != kPe32PlusMagic) {
     throw LoadError("a Windows image with an optional header of unknown kind");

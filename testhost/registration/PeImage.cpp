@@ -25,6 +25,23 @@ constexpr std::size_t kImportDescriptorSize = 20;
 
 }  // namespace
 
+std::string PeMachineName(std::uint16_t machine) {
+  switch (machine) {
+    case kPeMachineX64:
+      return "x86_64";
+    case kPeMachineArm64:
+      return "arm64";
+    case 0x14C:
+      return "x86";
+    default: {
+      static const char digits[] = "0123456789ABCDEF";
+      std::string hex = "0x";
+      for (int shift = 12; shift >= 0; shift -= 4) hex.push_back(digits[(machine >> shift) & 0xF]);
+      return "machine " + hex;
+    }
+  }
+}
+
 PeDirectory PeImage::directory(std::size_t index) const {
   return index < directories.size() ? directories[index] : PeDirectory{0, 0};
 }
@@ -58,6 +75,11 @@ PeImage ReadPeImage(const std::vector<std::uint8_t>& file) {
   const std::uint32_t magic = bytes.u16(optional);
   if (magic != kPe32Magic && magic != kPe32PlusMagic) throw PeError("unknown optional header");
   image.pe32Plus = magic == kPe32PlusMagic;
+  // The optional header's size follows from its kind: read as the other, every table is wrong.
+  const bool machineIs64Bit = image.machine == kPeMachineX64 || image.machine == kPeMachineArm64;
+  if (machineIs64Bit && !image.pe32Plus) {
+    throw PeError("a 32-bit optional header for " + PeMachineName(image.machine) + " code");
+  }
   image.checksum = bytes.u32(optional + 64);
   image.dllCharacteristics = static_cast<std::uint16_t>(bytes.u16(optional + 70));
   const std::size_t directories =

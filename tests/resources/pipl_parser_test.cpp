@@ -13,6 +13,7 @@
 namespace {
 
 using testhost::PiplFormat;
+using namespace std::string_literals;
 
 struct Damage {
   const char* what;
@@ -24,10 +25,17 @@ std::string Windows() { return expected::kLists[0].windows; }
 std::string Mac() { return expected::kLists[0].mac; }
 
 // Offsets into the Transform Control lists. Windows: first property at 10, the name's header at
-// 30 (its length at 42) and value at 46, the entry point's value at 114. macOS: first property at
+// 30 (its length at 42) and value at 46, the entry point's key at 102 and value at 114. macOS: first property at
 // 8, the name's key at 32, `mi64` at 96 and `ma64` at 132 (its entry point's "2d" at 164).
 std::string Patched(std::string list, std::size_t at, const std::string& bytes) {
   return list.replace(at, bytes.size(), bytes);
+}
+
+// The Windows list with a `wa64` property naming `function` appended (17 characters and the
+// terminator, padded to 20) and the count raised to 13.
+std::string WithArm64EntryPoint(const std::string& function) {
+  return Patched(Windows(), 6, "\x0d"s) + "MIB8" "46aw" "\0\0\0\0" "\x14\0\0\0"s + function +
+         std::string(20 - function.size(), '\0');
 }
 
 void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.what; }
@@ -57,7 +65,6 @@ TEST_P(DamagedList, IsRefused) {
       << damage.what;
 }
 
-using namespace std::string_literals;
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, DamagedList,
@@ -82,8 +89,31 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"vendor other than 8BIM", PiplFormat::kMac, Patched(Mac(), 8, "8BIN"s)},
         Damage{"kind stored twice, name missing", PiplFormat::kMac, Patched(Mac(), 32, "kind"s)},
         Damage{"ma64 naming another function than mi64", PiplFormat::kMac,
-               Patched(Mac(), 164, "3d"s)}),
+               Patched(Mac(), 164, "3d"s)},
+        Damage{"no entry point under 8664 or wa64", PiplFormat::kWindows,
+               Patched(Windows(), 102, "4668"s.replace(0, 1, "X"))},
+        Damage{"wa64 naming another function than 8664", PiplFormat::kWindows,
+               WithArm64EntryPoint("EntryPointFunc_3d")}),
     TestName);
+
+TEST(WindowsList, NamesItsEntryPointForTheArchitectureOfItsKey) {
+  const struct {
+    const char* what;
+    std::string list;
+    std::vector<std::string> architectures;
+  } lists[] = {
+      {"8664 alone, as in the x64 file", Windows(), {"x86_64"}},
+      {"wa64 alone, as in the ARM64 file", Patched(Windows(), 102, "46aw"s), {"arm64"}},
+      {"both naming one function", WithArm64EntryPoint("EntryPointFunc_2d"), {"x86_64", "arm64"}},
+  };
+  for (const auto& list : lists) {
+    SCOPED_TRACE(list.what);
+    const testhost::EffectRegistration read =
+        testhost::ReadRegistration(list.list.data(), list.list.size(), PiplFormat::kWindows);
+    EXPECT_EQ(read.entryPoint, "EntryPointFunc_2d");
+    EXPECT_EQ(read.architectures, list.architectures);
+  }
+}
 
 TEST(MacList, WithoutMa64NamesTheEntryPointForIntelOnly) {
   // An Intel-only list: the 36 bytes of `ma64` taken out and the count lowered to 12.

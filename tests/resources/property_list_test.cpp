@@ -47,14 +47,26 @@ TEST_P(PropertyListOfEffect, MatchesTheWrittenOutBytesOnBothPlatforms) {
   EXPECT_TRUE(SameBytes(lists.mac, Generated(GetParam(), ResourcePlatform::kMac)));
 }
 
+TEST_P(PropertyListOfEffect, TheArm64ListIsTheX64ListButForTheEntryPointKey) {
+  std::string arm64 = Generated(GetParam(), ResourcePlatform::kWindowsArm64);
+  const std::string x64 = Generated(GetParam(), ResourcePlatform::kWindows);
+  // '8BIM' 'wa64' little-endian, where the x64 list has '8BIM' '8664'.
+  const std::size_t key = arm64.find("MIB846aw");
+  ASSERT_NE(key, std::string::npos);
+  EXPECT_EQ(arm64.find("4668"), std::string::npos);
+  EXPECT_TRUE(SameBytes(arm64.replace(key, 8, "MIB84668"), x64));
+}
+
 TEST_P(PropertyListOfEffect, ReadsBackAsTheDescriptionOnBothPlatforms) {
   const zelfin::EffectDescription& effect = zelfin::kEffects[GetParam()];
-  // The Windows plug-in is x86_64 code; the macOS code file holds an Intel and an arm64 slice.
+  // Each Windows file holds the code of one architecture; the macOS code file holds an Intel
+  // and an arm64 slice.
   const struct {
     ResourcePlatform platform;
     PiplFormat format;
     std::vector<std::string> architectures;
   } platforms[] = {{ResourcePlatform::kWindows, PiplFormat::kWindows, {"x86_64"}},
+                   {ResourcePlatform::kWindowsArm64, PiplFormat::kWindows, {"arm64"}},
                    {ResourcePlatform::kMac, PiplFormat::kMac, {"x86_64", "arm64"}}};
   for (const auto& [platform, format, architectures] : platforms) {
     const std::string list = Generated(GetParam(), platform);

@@ -19,6 +19,10 @@ class PeError : public std::runtime_error {
 // The machine words of the two Windows plug-in files.
 constexpr std::uint16_t kPeMachineX64 = 0x8664;
 constexpr std::uint16_t kPeMachineArm64 = 0xAA64;
+// The architecture of a machine word as the registration names it ("x86_64", "arm64"), "x86",
+// or "machine 0xABCD" for any other.
+std::string PeMachineName(std::uint16_t machine);
+
 // File header characteristics: the image is a DLL.
 constexpr std::uint16_t kPeFileDll = 0x2000;
 // Optional header DllCharacteristics: high-entropy ASLR, ASLR (relocatable), DEP.
