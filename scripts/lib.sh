@@ -74,23 +74,28 @@ zelfin_zip() {
   )
 }
 
-# zelfin_release_zips VERSION: the two release packages, from the deliverables in dist/:
-#   dist/ZelfinControls-VERSION-win64.zip  ZelfinControls.aex, the user's guide, the licence
-#   dist/ZelfinControls-VERSION-macos.zip  ZelfinControls.plugin, the user's guide, the licence
+# zelfin_release_zips VERSION: the three release packages, from the deliverables in dist/:
+#   dist/ZelfinControls-VERSION-win64.zip          ZelfinControls.aex (x64), the user's guide, the licence
+#   dist/ZelfinControls-VERSION-windows-arm64.zip  ZelfinControls.aex (ARM64), the guide, the licence
+#   dist/ZelfinControls-VERSION-macos.zip          ZelfinControls.plugin, the user's guide, the licence
 zelfin_release_zips() {
   local version=$1 stage=build/package
   rm -rf "$stage"
-  mkdir -p "$stage/win64" "$stage/macos"
+  mkdir -p "$stage/win64" "$stage/windows-arm64" "$stage/macos"
   local dir
-  for dir in "$stage/win64" "$stage/macos"; do
+  for dir in "$stage/win64" "$stage/windows-arm64" "$stage/macos"; do
     cp docs/user-guide.md "$dir/user-guide.md"
     cp LICENSE "$dir/LICENSE.txt"
   done
   cp dist/ZelfinControls.aex "$stage/win64/"
+  cp dist/windows-arm64/ZelfinControls.aex "$stage/windows-arm64/"
   cp -R dist/ZelfinControls.plugin "$stage/macos/"
-  rm -f dist/ZelfinControls-*-win64.zip dist/ZelfinControls-*-macos.zip
-  zelfin_zip "$stage/win64" "$PWD/dist/ZelfinControls-$version-win64.zip"
-  zelfin_zip "$stage/macos" "$PWD/dist/ZelfinControls-$version-macos.zip"
+  rm -f dist/ZelfinControls-*-win64.zip dist/ZelfinControls-*-windows-arm64.zip \
+    dist/ZelfinControls-*-macos.zip
+  local package
+  for package in win64 windows-arm64 macos; do
+    zelfin_zip "$stage/$package" "$PWD/dist/ZelfinControls-$version-$package.zip"
+  done
 }
 
 # Where the scripts keep what outlives a build folder (compilers fetched from a registry, the

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the release packages:
-#   dist/ZelfinControls-<version>-win64.zip  ZelfinControls.aex, the user's guide, the licence
-#   dist/ZelfinControls-<version>-macos.zip  ZelfinControls.plugin, the user's guide, the licence
+#   dist/ZelfinControls-<version>-win64.zip          the x64 ZelfinControls.aex, guide, licence
+#   dist/ZelfinControls-<version>-windows-arm64.zip  the ARM64 ZelfinControls.aex, guide, licence
+#   dist/ZelfinControls-<version>-macos.zip          ZelfinControls.plugin, guide, licence
 # <version> is the plug-in's own version (resources/ZelfinEffects.h), as zelfin-host reports it;
-# both plug-ins must declare that version for all five effects, the bundle must declare them for
+# every plug-in must declare that version for all five effects, each Windows file for its own
+# architecture and pass its release checks (zelfin-pe-check), the bundle must declare them for
 # Intel and Apple-silicon Macs, hold the code of both and verify as signed as a whole, or nothing
 # is packaged.
 # The zips depend only on the sources and the commit: their entries carry the commit's time (see
@@ -14,10 +16,13 @@ source scripts/lib.sh
 
 zelfin_ensure_packages "${ZELFIN_NATIVE_PACKAGES[@]}" zip
 
-echo "== Building zelfin-host and zelfin-macho-check"
+echo "== Building zelfin-host, zelfin-pe-check and zelfin-macho-check"
 cmake --preset release > /dev/null
-cmake --build --preset release -j "$(zelfin_jobs)" --target zelfin-host zelfin-macho-check
+cmake --build --preset release -j "$(zelfin_jobs)" --target zelfin-host zelfin-pe-check \
+  zelfin-macho-check
 host=build/release/tools/zelfin-host
+pe_check=build/release/tools/pe-check/zelfin-pe-check
+lists=build/release/resources/generated
 check=build/release/tools/macho-check/zelfin-macho-check
 version=$("$host" --version | awk '{print $2}')
 if ! [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]]; then
@@ -25,14 +30,16 @@ if ! [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]]; then
   exit 1
 fi
 
-echo "== Building the Windows plug-in"
+echo "== Building the Windows plug-ins"
 bash scripts/build-windows.sh
+bash scripts/build-windows-arm64.sh
 echo "== Building the macOS bundle"
 bash scripts/build-macos.sh
 
 # The five effects' registration resources, read back from each deliverable, carry this version
 # and name the entry point for each architecture of the plug-in's code.
 for plugin_architectures in "dist/ZelfinControls.aex:x86_64" \
+                            "dist/windows-arm64/ZelfinControls.aex:arm64" \
                             "dist/ZelfinControls.plugin:x86_64, arm64"; do
   plugin=${plugin_architectures%%:*}
   architectures=${plugin_architectures#*:}
@@ -44,6 +51,14 @@ for plugin_architectures in "dist/ZelfinControls.aex:x86_64" \
     exit 1
   fi
 done
+# Each Windows file passes its release checks: machine, flags, exports, imports, property lists.
+pe_checks() {
+  local report
+  report=$("$pe_check" "$@") || { echo "package: $report" >&2; exit 1; }
+}
+pe_checks --arch x64 --lists "$lists" dist/ZelfinControls.aex
+pe_checks --arch arm64 --lists "$lists/windows-arm64" --x64-lists "$lists" \
+  dist/windows-arm64/ZelfinControls.aex
 mac_code=dist/ZelfinControls.plugin/Contents/MacOS/ZelfinControls
 read -r -a slices < <(llvm-lipo-14 -archs "$mac_code")
 if [ "${slices[*]}" != "x86_64 arm64" ]; then
@@ -57,11 +72,8 @@ if ! "$check" bundle dist/ZelfinControls.plugin; then
 fi
 
 zelfin_release_zips "$version"
-win=dist/ZelfinControls-$version-win64.zip
-mac=dist/ZelfinControls-$version-macos.zip
-
 echo "== Packages"
-for zip in "$win" "$mac"; do
+for zip in dist/ZelfinControls-"$version"-{win64,windows-arm64,macos}.zip; do
   echo "$zip"
   zip -sf "$zip" | sed -n 's/^  /    /p'
 done

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Proves that the deliverables depend only on the sources and the commit: copies the tree into two
 # temporary folders of different names and depths, builds the deliverables in each (only those:
-# the .aex, the macOS bundle, the Linux library with its resources, and the two release zips), and
-# compares the two sets byte for byte, whole bundle included. Fails naming every file that differs
-# or exists in one set only. The compiler cache is off: a cached object would hide a difference.
+# the two .aex files, the macOS bundle, the Linux library with its resources, and the three
+# release zips), and compares the two sets byte for byte, whole bundle included. Fails naming
+# every file that differs or exists in one set only. The compiler cache is off: a cached object
+# would hide a difference. zig keeps its own cache, but an object's entry there is keyed by its
+# source's path and flags, the folder included: the two builds share only zig's runtime.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
 
-zelfin_ensure_packages "${ZELFIN_NATIVE_PACKAGES[@]}" "${ZELFIN_CROSS_PACKAGES[@]}" zip
+zelfin_ensure_packages "${ZELFIN_NATIVE_PACKAGES[@]}" "${ZELFIN_CROSS_PACKAGES[@]}" \
+  "${ZELFIN_WINDOWS_ARM64_PACKAGES[@]}" zip
 # The commit's time for the zips only: the builds must not lean on it (some linkers take their
 # time stamp from SOURCE_DATE_EPOCH), and the copies hold no history.
 epoch=$(zelfin_source_date_epoch)
@@ -28,6 +31,7 @@ build_copy() {
   (
     cd "$tree"
     bash scripts/build-windows.sh
+    bash scripts/build-windows-arm64.sh
     bash scripts/build-macos.sh
     cmake --preset release
     cmake --build --preset release -j "$(zelfin_jobs)" --target ZelfinControls \

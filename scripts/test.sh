@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test of the project: the native suites, the sanitizer build, the two-thread tests
-# under ThreadSanitizer, a short fixed-seed fuzzing run, the Windows .aex under Wine, the macOS
+# under ThreadSanitizer, a short fixed-seed fuzzing run, the Windows .aex under Wine, the ARM64
+# .aex under arm64 Wine through qemu-aarch64, the macOS
 # bundle (its checks, and the suites against its x86_64 code and, under qemu-aarch64, its arm64
 # code), and two builds of the deliverables compared byte for byte. Installs what it needs.
 # Each stage has a time limit: one that hangs is stopped and fails with its name. Prints each
@@ -11,7 +12,8 @@ cd "$(dirname "$0")/.."
 source scripts/lib.sh
 
 zelfin_ensure_packages "${ZELFIN_NATIVE_PACKAGES[@]}" "${ZELFIN_CROSS_PACKAGES[@]}" \
-  "${ZELFIN_SANITIZER_PACKAGES[@]}" "${ZELFIN_ARM64_PACKAGES[@]}" zip || { echo "tests: 0 passed, 1 failed"; exit 1; }
+  "${ZELFIN_SANITIZER_PACKAGES[@]}" "${ZELFIN_ARM64_PACKAGES[@]}" \
+  "${ZELFIN_WINDOWS_ARM64_PACKAGES[@]}" zip || { echo "tests: 0 passed, 1 failed"; exit 1; }
 
 total_passed=0
 total_failed=0
@@ -56,16 +58,17 @@ preset() {
 }
 export -f preset zelfin_jobs
 
-# The limits add up to CI's 90 minutes; each is five to ten times the stage's time on a quiet
-# 2-core machine with an empty compiler cache.
+# The limits add up to CI's 90 minutes; each is two to six times the stage's time on a quiet
+# 2-core machine with an empty compiler cache (the ARM64 stage's with its environment made anew).
 stage native 900 bash -c 'preset dev'
 stage sanitizers 900 bash -c 'preset asan'
 # The two-thread tests under ThreadSanitizer: the plug-in and those tests only.
 stage tsan 300 bash -c 'preset tsan'
-stage fuzz 500 bash -c 'preset fuzz'
-stage windows 900 bash scripts/test-windows.sh
-stage macos 500 bash scripts/test-macos.sh
-stage macos-arm64 900 bash scripts/test-macos-arm64.sh
+stage fuzz 400 bash -c 'preset fuzz'
+stage windows 600 bash scripts/test-windows.sh
+stage windows-arm64 900 bash scripts/test-windows-arm64.sh
+stage macos 300 bash scripts/test-macos.sh
+stage macos-arm64 600 bash scripts/test-macos-arm64.sh
 stage reproducible 500 bash scripts/test-reproducible.sh
 
 for t in "${stage_times[@]}"; do
