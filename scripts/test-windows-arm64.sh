@@ -19,5 +19,6 @@ trap 'PATH="$ZELFIN_WINE_ARM64_BIN:$PATH" WINEPREFIX="$PWD/build/windows-arm64/w
   wineserver -k >/dev/null 2>&1 || true' EXIT
 ctest --preset windows-arm64 -j "$(zelfin_jobs)"
 cmake --preset dev
-cmake --build --preset dev -j "$(zelfin_jobs)" --target zelfin-pe-check zelfin_windows_file_tests
+cmake --build --preset dev -j "$(zelfin_jobs)" --target zelfin-pe-check \
+  zelfin_pe_check_tests zelfin_windows_file_tests
 ctest --preset windows-file -L windows-file-arm64

@@ -16,5 +16,6 @@ cmake --build --preset windows -j "$(zelfin_jobs)"
 trap 'WINEPREFIX="$PWD/build/windows/wineprefix" wineserver -k >/dev/null 2>&1 || true' EXIT
 ctest --preset windows
 cmake --preset dev
-cmake --build --preset dev -j "$(zelfin_jobs)" --target zelfin-pe-check zelfin_windows_file_tests
+cmake --build --preset dev -j "$(zelfin_jobs)" --target zelfin-pe-check \
+  zelfin_pe_check_tests zelfin_windows_file_tests
 ctest --preset windows-file -L windows-file-x64
