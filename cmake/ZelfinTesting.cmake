@@ -44,3 +44,18 @@ function(zelfin_discover_tests target)
     DISCOVERY_TIMEOUT ${ZELFIN_TEST_DISCOVERY_TIMEOUT} ${prefix}
     PROPERTIES TIMEOUT ${ZELFIN_DEFAULT_TEST_TIMEOUT} ${T_PROPERTIES})
 endfunction()
+
+# zelfin_discover_windows_file_tests(target): the GoogleTest cases of `target` once for each
+# built Windows file the build names (ZELFIN_WINDOWS_PLUGIN_X64, _ARM64), with the file's path in
+# ZELFIN_WINDOWS_AEX, the prefix windows-file.x64. or windows-file.arm64., and the label
+# windows-file-x64 or windows-file-arm64.
+function(zelfin_discover_windows_file_tests target)
+  foreach(arch x64 arm64)
+    string(TOUPPER ${arch} ARCH)
+    if(ZELFIN_WINDOWS_PLUGIN_${ARCH})
+      zelfin_discover_tests(${target} TEST_PREFIX "windows-file.${arch}."
+        PROPERTIES LABELS windows-file-${arch}
+          ENVIRONMENT "ZELFIN_WINDOWS_AEX=${ZELFIN_WINDOWS_PLUGIN_${ARCH}}")
+    endif()
+  endforeach()
+endfunction()
