@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <set>
 #include <string>
 #include <thread>
@@ -134,20 +135,26 @@ TEST(HandleTableTest, TracksLifetimeAndReportsMisuse) {
 }
 
 // The identifiers are what tests, the fuzzer and readers of a report go by: each rule has its own,
-// in kebab-case, and the list of rules misses none.
+// in kebab-case, and says what breaks it. The enumeration, the list and the identifiers are all
+// made from one row per rule, so none can miss a rule the others have.
 TEST(HostRuleTest, EveryRuleHasAnIdentifierOfItsOwn) {
   std::set<std::string> seen;
-  for (HostRule rule : testhost::kHostRules) {
-    const std::string id = testhost::RuleId(rule);
+  std::size_t index = 0;
+  for (const testhost::HostRuleRow& row : testhost::kHostRuleRows) {
+    const std::string id = row.id;
     SCOPED_TRACE(id);
+    EXPECT_EQ(static_cast<std::size_t>(row.rule), index);
+    EXPECT_EQ(testhost::kHostRules[index], row.rule);
+    EXPECT_EQ(testhost::RuleId(row.rule), id);
     EXPECT_TRUE(seen.insert(id).second) << "given twice";
-    EXPECT_NE(id, "unknown-rule");
     EXPECT_FALSE(id.empty() || id.front() == '-' || id.back() == '-' ||
                  id.find("--") != std::string::npos ||
                  id.find_first_not_of("abcdefghijklmnopqrstuvwxyz-") != std::string::npos);
+    EXPECT_GT(std::string(row.brokenBy).size(), 10u);
+    ++index;
   }
-  EXPECT_EQ(seen.size(), static_cast<std::size_t>(HostRule::DrawingObjectKept) + 1)
-      << "a rule missing from kHostRules";
+  EXPECT_EQ(std::size(testhost::kHostRules), testhost::kHostRuleCount);
+  EXPECT_STREQ(testhost::RuleId(static_cast<HostRule>(testhost::kHostRuleCount)), "unknown-rule");
   const testhost::Violation v{HostRule::NullArgument, "add_param with a null definition"};
   EXPECT_EQ(v.str(), "[null-argument] add_param with a null definition");
 }
@@ -328,21 +335,35 @@ void Spin(std::chrono::milliseconds span) {
 
 constexpr std::chrono::milliseconds kSpin{50};
 
-// A host function served from outside the library, as a slow callback would be.
-struct SpinSuite {
-  PF_Err (*spin)();
-};
-constexpr testhost::CallContract kSpinContract{"Spin", testhost::Returns::Error};
-const SpinSuite kSpinSuite = {[] {
-  testhost::HostCall call(kSpinContract, [] { return testhost::CallArgs{}; });
+// An ANSI table provided from outside the library, whose fabs is a slow function: the host serves
+// it behind its gate, which times it as it times the host's own.
+double SpinningFabs(double x) {
   Spin(kSpin);
-  return call.finish(PF_Err_NONE);
-}};
+  return x < 0 ? -x : x;
+}
+PF_ANSICallbacksSuite1 SpinningAnsi() {
+  const PF_ANSICallbacksSuite1& own = testhost::HostAnsiSuite();
+  return {
+      own.atan, own.atan2, own.ceil, own.cos, own.exp,
+      &SpinningFabs,  // fabs
+      own.floor, own.fmod, own.hypot, own.log, own.log10, own.pow, own.sin, own.sqrt, own.tan,
+      own.sprintf, own.strcpy, own.asin, own.acos,
+  };
+}
+
+// The ANSI suite's fabs, called once.
+PF_Err CallFabs(PF_InData* in) {
+  const auto* ansi = static_cast<const PF_ANSICallbacksSuite1*>(
+      Acquire(in, kPFANSISuite, kPFANSISuiteVersion1));
+  if (!ansi) return PF_Err_BAD_CALLBACK_PARAM;
+  ansi->fabs(-1);
+  return in->pica_basicP->ReleaseSuite(kPFANSISuite, kPFANSISuiteVersion1);
+}
 
 // The spin lands on the side it ran on, and that side outweighs the other, however slow the
 // machine (under an emulator a lone callback can take milliseconds).
 TEST_F(HostTest, TimeSplitTellsThePlugInsOwnTimeFromItsCallbacks) {
-  host.provideSuite("Spin Suite", 1, &kSpinSuite);
+  host.provideSuite(SpinningAnsi());
   struct Case {
     const char* what;
     Script script;
@@ -356,12 +377,7 @@ TEST_F(HostTest, TimeSplitTellsThePlugInsOwnTimeFromItsCallbacks) {
        },
        false},
       {"busy in a host callback",
-       [](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*) {
-         const auto* suite = static_cast<const SpinSuite*>(Acquire(in, "Spin Suite", 1));
-         if (!suite) return PF_Err_BAD_CALLBACK_PARAM;
-         suite->spin();
-         return in->pica_basicP->ReleaseSuite("Spin Suite", 1);
-       },
+       [](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*) { return CallFabs(in); },
        true},
   };
   for (const Case& c : cases) {
@@ -386,17 +402,14 @@ TEST_F(HostTest, TimeSplitTellsThePlugInsOwnTimeFromItsCallbacks) {
 // A fault that throws out of a host function still ends that call's timing: the calls after it
 // are timed as before.
 TEST_F(HostTest, ACallWhoseFaultThrowsStopsItsTimer) {
-  host.provideSuite("Spin Suite", 1, &kSpinSuite);
+  host.provideSuite(SpinningAnsi());
   host.faults().failAt("abort", 1, Fault::throwBadAlloc());
   gScript = [](PF_Cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*) {
     try {
       in->inter.abort(in->effect_ref);
     } catch (const std::bad_alloc&) {
     }
-    const auto* suite = static_cast<const SpinSuite*>(Acquire(in, "Spin Suite", 1));
-    if (!suite) return PF_Err_BAD_CALLBACK_PARAM;
-    suite->spin();
-    return in->pica_basicP->ReleaseSuite("Spin Suite", 1);
+    return CallFabs(in);
   };
   host.timeCommands(true);
   EXPECT_EQ(host.about().err, PF_Err_NONE);

@@ -30,6 +30,8 @@ struct SPBasicSuite {
   // [any command] Gives back one acquisition of exactly that name and version, made earlier in
   // the same command. error: the identity was not acquired; the plug-in does not look at it.
   SPErr (*ReleaseSuite)(const char* name, int version);
+  // [any command] Whether the two strings are equal: non-zero when they are, 0 otherwise (a null
+  // string equals none).
   SPBoolean (*IsEqual)(const char* token1, const char* token2);
   SPErr (*AllocateBlock)(size_t size, void** block);
   SPErr (*FreeBlock)(void* block);

@@ -29,14 +29,23 @@ typedef PF_Err (*PF_IteratePixel16Func)(void* refcon, A_long x, A_long y, PF_Pix
                                         PF_Pixel16* out);
 
 struct PF_InteractCallbacks {
+  // [any command] Copies parameter `index` of the effect's list, as it is at what_time, into
+  // *param. owns: the plug-in, until it gives the copy back with checkin_param before the command
+  // returns. error: nothing was copied; do not check it in.
   PF_Err (*checkout_param)(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long what_time,
                            A_long time_step, A_u_long time_scale, PF_ParamDef* param);
+  // [any command] Gives back a copy checkout_param made; it is not used again. error: the
+  // plug-in does not look at it.
   PF_Err (*checkin_param)(PF_ProgPtr effect_ref, PF_ParamDef* param);
   // [PF_Cmd_PARAMS_SETUP] Appends a copy of *def to the effect's list: index is -1 or the
   // list's current length. The plug-in keeps def. error: the parameter is not in the list; the
   // setup passes the code on and adds no more.
   PF_Err (*add_param)(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDefPtr def);
+  // [any command] Whether the user asked to stop: 0 to go on; otherwise the command stops and
+  // returns the code.
   PF_Err (*abort)(PF_ProgPtr effect_ref);
+  // [any command] Tells the host that `current` of `total` steps are done. error: as for abort,
+  // the user asked to stop; the command stops and returns the code.
   PF_Err (*progress)(PF_ProgPtr effect_ref, A_long current, A_long total);
   // [PF_Cmd_PARAMS_SETUP] Asks for the custom UI events *cust_info names (the host copies it).
   // error: no events will come; the setup passes the code on.
@@ -53,31 +62,31 @@ struct PF_InteractCallbacks {
   void* reserved[10];
 };
 
-// [any command] The C functions of the same names. The plug-in calls two: sprintf straight from
-// this table (in_data->utils->ansi.sprintf) and strcpy through PF_STRCPY. Both write into a
-// buffer the plug-in owns; sprintf's buffer is PF_OutData::return_msg and what it writes must fit
-// there, terminator included. sprintf returns the characters written, negative on error; strcpy
-// returns dest.
+// The C functions of the same names, each tagged at the end of its line. The plug-in calls two:
+// sprintf straight from this table (in_data->utils->ansi.sprintf) and strcpy through PF_STRCPY.
+// Both write into a buffer the plug-in owns; sprintf's buffer is PF_OutData::return_msg and what
+// it writes must fit there, terminator included. sprintf returns the characters written, negative
+// on error; strcpy returns dest.
 struct PF_ANSICallbacks {
-  A_FpLong (*atan)(A_FpLong);
-  A_FpLong (*atan2)(A_FpLong y, A_FpLong x);
-  A_FpLong (*ceil)(A_FpLong);
-  A_FpLong (*cos)(A_FpLong);
-  A_FpLong (*exp)(A_FpLong);
-  A_FpLong (*fabs)(A_FpLong);
-  A_FpLong (*floor)(A_FpLong);
-  A_FpLong (*fmod)(A_FpLong x, A_FpLong y);
-  A_FpLong (*hypot)(A_FpLong x, A_FpLong y);
-  A_FpLong (*log)(A_FpLong);
-  A_FpLong (*log10)(A_FpLong);
-  A_FpLong (*pow)(A_FpLong x, A_FpLong y);
-  A_FpLong (*sin)(A_FpLong);
-  A_FpLong (*sqrt)(A_FpLong);
-  A_FpLong (*tan)(A_FpLong);
-  int (*sprintf)(A_char* buffer, const A_char* format, ...);
-  A_char* (*strcpy)(A_char* dest, const A_char* src);
-  A_FpLong (*asin)(A_FpLong);
-  A_FpLong (*acos)(A_FpLong);
+  A_FpLong (*atan)(A_FpLong);                                 // [any command]
+  A_FpLong (*atan2)(A_FpLong y, A_FpLong x);                  // [any command]
+  A_FpLong (*ceil)(A_FpLong);                                 // [any command]
+  A_FpLong (*cos)(A_FpLong);                                  // [any command]
+  A_FpLong (*exp)(A_FpLong);                                  // [any command]
+  A_FpLong (*fabs)(A_FpLong);                                 // [any command]
+  A_FpLong (*floor)(A_FpLong);                                // [any command]
+  A_FpLong (*fmod)(A_FpLong x, A_FpLong y);                   // [any command]
+  A_FpLong (*hypot)(A_FpLong x, A_FpLong y);                  // [any command]
+  A_FpLong (*log)(A_FpLong);                                  // [any command]
+  A_FpLong (*log10)(A_FpLong);                                // [any command]
+  A_FpLong (*pow)(A_FpLong x, A_FpLong y);                    // [any command]
+  A_FpLong (*sin)(A_FpLong);                                  // [any command]
+  A_FpLong (*sqrt)(A_FpLong);                                 // [any command]
+  A_FpLong (*tan)(A_FpLong);                                  // [any command]
+  int (*sprintf)(A_char* buffer, const A_char* format, ...);  // [any command]
+  A_char* (*strcpy)(A_char* dest, const A_char* src);         // [any command]
+  A_FpLong (*asin)(A_FpLong);                                 // [any command]
+  A_FpLong (*acos)(A_FpLong);                                 // [any command]
   A_long ansi_procs[1];
 };
 
@@ -110,9 +119,9 @@ struct PF_UtilCallbacks {
   PF_Err (*convolve)(PF_ProgPtr effect_ref, PF_EffectWorld* src, const PF_Rect* area,
                      PF_KernelFlags flags, A_long kernel_size, void* a_kernel, void* r_kernel,
                      void* g_kernel, void* b_kernel, PF_EffectWorld* dst);
-  // [PF_Cmd_SMART_RENDER] Copies src into dst, both worlds the host handed out in this command
-  // (they stay the host's); a null rectangle stands for the whole buffer. error: the copy did
-  // not happen; the render passes the code on.
+  // [PF_Cmd_SMART_RENDER] Copies src into dst, two worlds of the same depth the host handed out:
+  // checked out in this command (they stay the host's) or made by new_world. A null rectangle
+  // stands for the whole buffer. error: the copy did not happen; the render passes the code on.
   PF_Err (*copy)(PF_ProgPtr effect_ref, PF_EffectWorld* src, PF_EffectWorld* dst,
                  PF_Rect* src_r, PF_Rect* dst_r);
   PF_Err (*fill)(PF_ProgPtr effect_ref, const PF_Pixel* color, const PF_Rect* dst_rect,
@@ -125,8 +134,13 @@ struct PF_UtilCallbacks {
   PF_Err (*premultiply)(PF_ProgPtr effect_ref, A_long forward, PF_EffectWorld* dst);
   PF_Err (*premultiply_color)(PF_ProgPtr effect_ref, PF_EffectWorld* src, const PF_Pixel* color,
                               A_long forward, PF_EffectWorld* dst);
+  // [any command] Fills *world with a new world of width by height pixels: 16-bit when flags
+  // holds PF_NewWorldFlag_DEEP_PIXELS (2), else 8-bit; all zero when it holds
+  // PF_NewWorldFlag_CLEAR_PIXELS (1). owns: the plug-in, which gives it back with dispose_world
+  // before the command returns. error: no world was made.
   PF_Err (*new_world)(PF_ProgPtr effect_ref, A_long width, A_long height, PF_NewWorldFlags flags,
                       PF_EffectWorld* world);
+  // [any command] Frees a world new_world made; it is not used again. error: nothing was freed.
   PF_Err (*dispose_world)(PF_ProgPtr effect_ref, PF_EffectWorld* world);
   PF_Err (*iterate_origin)(PF_InData* in_data, A_long progress_base, A_long progress_final,
                            PF_EffectWorld* src, const PF_Rect* area, const PF_Point* origin,
@@ -145,10 +159,15 @@ struct PF_UtilCallbacks {
                             const PF_FloatMatrix* matrices, A_long num_matrices,
                             PF_Boolean src2dst_matrix, const PF_Rect* dest_rect,
                             PF_EffectWorld* dst_world);
-  // Returns null when the host cannot allocate.
+  // The four handle functions here and the two further down are those of "PF Handle Suite"
+  // (host/suites.h), with the contracts written there.
+  // [any command] A new zero-filled block; null: out of memory.
   PF_Handle (*host_new_handle)(A_u_longlong size);
+  // [any command] The block's address, valid until the matching unlock.
   void* (*host_lock_handle)(PF_Handle pf_handle);
+  // [any command] Ends one lock of a live handle.
   void (*host_unlock_handle)(PF_Handle pf_handle);
+  // [any command] Frees a live handle the plug-in owns.
   void (*host_dispose_handle)(PF_Handle pf_handle);
   PF_Err (*get_callback_addr)(PF_ProgPtr effect_ref, PF_Quality quality, PF_ModeFlags mode_flags,
                               PF_CallbackID which_callback, PF_CallbackFunc* fn_ptr);
@@ -156,6 +175,7 @@ struct PF_UtilCallbacks {
   PF_ANSICallbacks ansi;
   PF_ColorCallbacks colorCB;
   PF_Err (*get_platform_data)(PF_ProgPtr effect_ref, PF_PlatDataID which, void* data);
+  // [any command] The size of a live handle's block.
   A_u_longlong (*host_get_handle_size)(PF_Handle pf_handle);
   PF_Err (*iterate_origin_non_clip_src)(PF_InData* in_data, A_long progress_base,
                                         A_long progress_final, PF_EffectWorld* src,
@@ -164,6 +184,7 @@ struct PF_UtilCallbacks {
   PF_Err (*iterate_generic)(A_long iterations, void* refcon,
                             PF_Err (*fn_func)(void* refcon, A_long thread_index, A_long i,
                                               A_long iterations));
+  // [any command] Gives a live handle a block of new_size bytes.
   PF_Err (*host_resize_handle)(A_u_longlong new_size, PF_Handle* handle);
   PF_Err (*subpixel_sample16)(PF_ProgPtr effect_ref, PF_Fixed x, PF_Fixed y,
                               const PF_SampPB* params, PF_Pixel16* dst_pixel);

@@ -79,20 +79,25 @@ struct PF_EffectWindowInfo {
 // Conversions between the panel's spaces; each converts the point in place. "Source" is the
 // layer in the Layer panel and the composition in the Composition panel; "frame" is the
 // panel's pixels: frame = source * zoom - scroll, the scroll being how far the view has moved
-// over the zoomed source. [PF_Cmd_EVENT, the event that carries them] Each takes this record's
-// refcon and the event's contextH; layer_to_comp and comp_to_layer also the time and time scale
-// of PF_InData. error: the point may be unchanged; the plug-in uses it as the callback left it.
+// over the zoomed source. Each belongs to the event that carries it, of whatever kind, and takes
+// this record's refcon and the event's contextH; layer_to_comp and comp_to_layer also the time
+// and time scale of PF_InData. error: the point may be unchanged; the plug-in uses it as the
+// callback left it.
 struct PF_EventCallbacks {
   void* refcon;  // first argument of every callback below
+  // [PF_Cmd_EVENT] From the layer's pixels to the composition's.
   PF_Err (*layer_to_comp)(void* refcon, PF_ContextH context, A_long curr_time, A_long time_scale,
                           PF_FixedPoint* pt);
+  // [PF_Cmd_EVENT] From the composition's pixels to the layer's.
   PF_Err (*comp_to_layer)(void* refcon, PF_ContextH context, A_long curr_time, A_long time_scale,
                           PF_FixedPoint* pt);
   PF_Err (*get_comp2layer_xform)(void* refcon, PF_ContextH context, A_long curr_time,
                                  A_long time_scale, A_long* exists, PF_FloatMatrix* comp2layer);
   PF_Err (*get_layer2comp_xform)(void* refcon, PF_ContextH context, A_long curr_time,
                                  A_long time_scale, PF_FloatMatrix* layer2comp);
+  // [PF_Cmd_EVENT] From the panel's source to its frame.
   PF_Err (*source_to_frame)(void* refcon, PF_ContextH context, PF_FixedPoint* pt);
+  // [PF_Cmd_EVENT] From the panel's frame to its source.
   PF_Err (*frame_to_source)(void* refcon, PF_ContextH context, PF_FixedPoint* pt);
   PF_Err (*info_draw_color)(void* refcon, PF_Pixel color);
   PF_Err (*info_draw_text)(void* refcon, const A_char* text1, const A_char* text2);

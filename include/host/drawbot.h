@@ -114,6 +114,9 @@ struct DRAWBOT_SurfaceSuite1 {
   // plug-in stops drawing.
   SPErr (*PaintRect)(DRAWBOT_SurfaceRef in_surface_ref, const DRAWBOT_ColorRGBA* in_colorP,
                      const DRAWBOT_RectF32* in_rectPR);
+  // [PF_Cmd_EVENT, a draw event] Fills a path with a brush, both made in this event, on the
+  // event's surface by the fill rule in_fill_type. error: nothing was filled; the plug-in stops
+  // drawing.
   SPErr (*FillPath)(DRAWBOT_SurfaceRef in_surface_ref, DRAWBOT_BrushRef in_brush_ref,
                     DRAWBOT_PathRef in_path_ref, DRAWBOT_FillType in_fill_type);
   // [PF_Cmd_EVENT, a draw event] Draws the outline of a path with a pen, both made in this event,
@@ -157,6 +160,8 @@ struct DRAWBOT_PathSuite1 {
   SPErr (*AddRect)(DRAWBOT_PathRef in_path_ref, const DRAWBOT_RectF32* in_rectPR);
   SPErr (*AddArc)(DRAWBOT_PathRef in_path_ref, const DRAWBOT_PointF32* in_centerP,
                   float in_radius, float in_start_angle, float in_sweep);
+  // [PF_Cmd_EVENT, a draw event] Closes the path's last figure with a segment back to its first
+  // point. error: the path is unchanged; the plug-in stops drawing.
   SPErr (*Close)(DRAWBOT_PathRef in_path_ref);
 };
 

@@ -75,6 +75,8 @@ struct PF_SmartRenderCallbacks {
   // the input covers nothing; error: no pixels, the render passes the code on.
   PF_Err (*checkout_layer_pixels)(PF_ProgPtr effect_ref, A_long checkout_idL,
                                   PF_EffectWorld** pixels);
+  // [any command] Gives back the pixels of checkout checkout_idL before the command returns; they
+  // are not used again. error: the plug-in does not look at it.
   PF_Err (*checkin_layer_pixels)(PF_ProgPtr effect_ref, A_long checkout_idL);
   // [PF_Cmd_SMART_RENDER] The world to render into. owns: the host, valid until the command
   // returns. error: no world, the render passes the code on.

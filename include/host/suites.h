@@ -43,7 +43,12 @@ struct PF_HandleSuite1 {
   void (*host_unlock_handle)(PF_Handle pf_handle);
   // [any command] Frees a live handle the plug-in owns; it must not be used again.
   void (*host_dispose_handle)(PF_Handle pf_handle);
+  // [any command] The size in bytes of a live handle's block. null/error: 0 for a handle that is
+  // not live.
   A_HandleSize (*host_get_handle_size)(PF_Handle pf_handle);
+  // [any command] Gives the live handle *handle_ptr a block of new_sizeL bytes, keeping the bytes
+  // both sizes hold; the handle stays the same, an address a lock gave does not. error: nothing
+  // changed (out of memory, or not a live handle).
   PF_Err (*host_resize_handle)(A_HandleSize new_sizeL, PF_Handle* handle_ptr);
 };
 
@@ -116,29 +121,29 @@ struct PF_ParamUtilsSuite1 {
                               A_u_long* key_timescale);
 };
 
-// "PF ANSI Suite" version 1. [any command] The C functions of the same names; the results
-// are the host's own and are used as they come, whatever they are (see the developer's guide,
-// "Compatibility decisions", for the hit test's use of fabs).
+// "PF ANSI Suite" version 1. The C functions of the same names, each tagged at the end of its
+// line; the results are the host's own and are used as they come, whatever they are (see the
+// developer's guide, "Compatibility decisions", for the hit test's use of fabs).
 struct PF_ANSICallbacksSuite1 {
-  A_FpLong (*atan)(A_FpLong);
-  A_FpLong (*atan2)(A_FpLong y, A_FpLong x);
-  A_FpLong (*ceil)(A_FpLong);
-  A_FpLong (*cos)(A_FpLong);
-  A_FpLong (*exp)(A_FpLong);
-  A_FpLong (*fabs)(A_FpLong);
-  A_FpLong (*floor)(A_FpLong);
-  A_FpLong (*fmod)(A_FpLong x, A_FpLong y);
-  A_FpLong (*hypot)(A_FpLong x, A_FpLong y);
-  A_FpLong (*log)(A_FpLong);
-  A_FpLong (*log10)(A_FpLong);
-  A_FpLong (*pow)(A_FpLong x, A_FpLong y);
-  A_FpLong (*sin)(A_FpLong);
-  A_FpLong (*sqrt)(A_FpLong);
-  A_FpLong (*tan)(A_FpLong);
-  int (*sprintf)(A_char* buffer, const A_char* format, ...);
-  A_char* (*strcpy)(A_char* dest, const A_char* src);
-  A_FpLong (*asin)(A_FpLong);
-  A_FpLong (*acos)(A_FpLong);
+  A_FpLong (*atan)(A_FpLong);                                 // [any command]
+  A_FpLong (*atan2)(A_FpLong y, A_FpLong x);                  // [any command]
+  A_FpLong (*ceil)(A_FpLong);                                 // [any command]
+  A_FpLong (*cos)(A_FpLong);                                  // [any command]
+  A_FpLong (*exp)(A_FpLong);                                  // [any command]
+  A_FpLong (*fabs)(A_FpLong);                                 // [any command]
+  A_FpLong (*floor)(A_FpLong);                                // [any command]
+  A_FpLong (*fmod)(A_FpLong x, A_FpLong y);                   // [any command]
+  A_FpLong (*hypot)(A_FpLong x, A_FpLong y);                  // [any command]
+  A_FpLong (*log)(A_FpLong);                                  // [any command]
+  A_FpLong (*log10)(A_FpLong);                                // [any command]
+  A_FpLong (*pow)(A_FpLong x, A_FpLong y);                    // [any command]
+  A_FpLong (*sin)(A_FpLong);                                  // [any command]
+  A_FpLong (*sqrt)(A_FpLong);                                 // [any command]
+  A_FpLong (*tan)(A_FpLong);                                  // [any command]
+  int (*sprintf)(A_char* buffer, const A_char* format, ...);  // [any command]
+  A_char* (*strcpy)(A_char* dest, const A_char* src);         // [any command]
+  A_FpLong (*asin)(A_FpLong);                                 // [any command]
+  A_FpLong (*acos)(A_FpLong);                                 // [any command]
 };
 
 ZELFIN_HOST_RECORD(PF_HandleSuite1, 48, 8);

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "Internal.h"
@@ -13,6 +15,7 @@
 namespace testhost {
 
 using detail::Arg;
+using detail::kNotProvided;
 using detail::ParamName;
 
 namespace {
@@ -21,6 +24,12 @@ namespace {
 constexpr std::size_t kReturnMsgSize = sizeof(PF_OutData{}.return_msg);
 // Larger handle requests are refused as a host out of memory would.
 constexpr A_HandleSize kMaxHandleSize = A_HandleSize{1} << 30;
+// Larger worlds are refused as a host out of memory would.
+constexpr long long kMaxWorldPixels = 1LL << 26;
+// The flags of new_world the host reads: PF_NewWorldFlag_CLEAR_PIXELS and
+// PF_NewWorldFlag_DEEP_PIXELS.
+constexpr PF_NewWorldFlags kNewWorldClearPixels = 1 << 0;
+constexpr PF_NewWorldFlags kNewWorldDeepPixels = 1 << 1;
 
 // Ends a call that has nothing to do once the gate lets it through.
 PF_Err Acknowledge(HostCall& call) {
@@ -110,6 +119,43 @@ PF_Err Copy(PF_ProgPtr ref, PF_EffectWorld* src, PF_EffectWorld* dst, PF_Rect* s
     call.violation(HostRule::CopyBetweenDepths, "PF_COPY between buffers of different depths");
   }
   return call.finish(err);
+}
+
+PF_Err NewWorld(PF_ProgPtr ref, A_long width, A_long height, PF_NewWorldFlags flags,
+                PF_EffectWorld* world) {
+  HostCall call(contracts::kNewWorld, ref,
+                [&] { return CallArgs{Arg(width), Arg(height), Arg(flags)}; });
+  if (!call.proceeds()) return call.result<PF_Err>();
+  if (!world) return call.refuse(HostRule::NullArgument, "new_world into a null record");
+  if (width < 0 || height < 0 || static_cast<long long>(width) * height > kMaxWorldPixels) {
+    return call.finish(PF_Err_OUT_OF_MEMORY);
+  }
+  const Depth depth = (flags & kNewWorldDeepPixels) ? Depth::Bits16 : Depth::Bits8;
+  auto made = std::make_unique<World>(width, height, depth);
+  if ((flags & kNewWorldClearPixels) && width > 0 && height > 0) {
+    std::memset(made->pixelAddress(0, 0), 0, made->rowBytes() * static_cast<std::size_t>(height));
+  }
+  *world = made->record();
+  call.served().worlds.push_back({std::move(made), call.host()->commandSerial()});
+  return call.finish(PF_Err_NONE);
+}
+
+PF_Err DisposeWorld(PF_ProgPtr ref, PF_EffectWorld* world) {
+  HostCall call(contracts::kDisposeWorld, ref,
+                [&] { return CallArgs{Arg(static_cast<const void*>(world))}; });
+  if (!call.proceeds()) return call.result<PF_Err>();
+  if (!world) return call.refuse(HostRule::NullArgument, "dispose_world of a null record");
+  auto& worlds = call.served().worlds;
+  const auto made = std::find_if(worlds.begin(), worlds.end(), [&](const detail::MadeWorld& m) {
+    return m.world->record().data == world->data;
+  });
+  if (made == worlds.end()) {
+    return call.refuse(HostRule::BufferNotTheHosts,
+                       "dispose_world of a buffer that new_world did not make");
+  }
+  worlds.erase(made);
+  *world = PF_EffectWorld{};
+  return call.finish(PF_Err_NONE);
 }
 
 // A PF_SPRINTF with no buffer or no format to work with fails.
@@ -323,47 +369,121 @@ PF_Err CheckoutOutput(PF_ProgPtr ref, PF_EffectWorld** output) {
   return call.finish(PF_Err_NONE);
 }
 
-}  // namespace
-
-namespace detail {
-
-namespace {
+// --- The ANSI functions, shared by the utility table and "PF ANSI Suite".
 
 // A call of an ANSI function, recorded under its C name with its arguments `xs`; `result` is
 // what the function computed.
 template <typename... X>
-A_FpLong Noted(const char* name, A_FpLong result, X... xs) {
-  HostCall call(contracts::AnsiFunction(name), [&] { return CallArgs{Arg(xs)...}; });
+A_FpLong Noted(const CallContract& contract, A_FpLong result, X... xs) {
+  HostCall call(contract, [&] { return CallArgs{Arg(xs)...}; });
   return call.finish(result);
 }
 
-// The ANSI table of the utility callbacks and "PF ANSI Suite" have the same members.
-template <typename Table>
-void FillAnsiTable(Table& a) {
-  a.atan = [](A_FpLong x) { return Noted("atan", std::atan(x), x); };
-  a.atan2 = [](A_FpLong y, A_FpLong x) { return Noted("atan2", std::atan2(y, x), y, x); };
-  a.ceil = [](A_FpLong x) { return Noted("ceil", std::ceil(x), x); };
-  a.cos = [](A_FpLong x) { return Noted("cos", std::cos(x), x); };
-  a.exp = [](A_FpLong x) { return Noted("exp", std::exp(x), x); };
-  a.fabs = [](A_FpLong x) { return Noted("fabs", std::fabs(x), x); };
-  a.floor = [](A_FpLong x) { return Noted("floor", std::floor(x), x); };
-  a.fmod = [](A_FpLong x, A_FpLong y) { return Noted("fmod", std::fmod(x, y), x, y); };
-  a.hypot = [](A_FpLong x, A_FpLong y) { return Noted("hypot", std::hypot(x, y), x, y); };
-  a.log = [](A_FpLong x) { return Noted("log", std::log(x), x); };
-  a.log10 = [](A_FpLong x) { return Noted("log10", std::log10(x), x); };
-  a.pow = [](A_FpLong x, A_FpLong y) { return Noted("pow", std::pow(x, y), x, y); };
-  a.sin = [](A_FpLong x) { return Noted("sin", std::sin(x), x); };
-  a.sqrt = [](A_FpLong x) { return Noted("sqrt", std::sqrt(x), x); };
-  a.tan = [](A_FpLong x) { return Noted("tan", std::tan(x), x); };
-  a.sprintf = &Sprintf;
-  a.strcpy = &Strcpy;
-  a.asin = [](A_FpLong x) { return Noted("asin", std::asin(x), x); };
-  a.acos = [](A_FpLong x) { return Noted("acos", std::acos(x), x); };
+A_FpLong Atan(A_FpLong x) { return Noted(contracts::kAtan, std::atan(x), x); }
+A_FpLong Atan2(A_FpLong y, A_FpLong x) { return Noted(contracts::kAtan2, std::atan2(y, x), y, x); }
+A_FpLong Ceil(A_FpLong x) { return Noted(contracts::kCeil, std::ceil(x), x); }
+A_FpLong Cos(A_FpLong x) { return Noted(contracts::kCos, std::cos(x), x); }
+A_FpLong Exp(A_FpLong x) { return Noted(contracts::kExp, std::exp(x), x); }
+A_FpLong Fabs(A_FpLong x) { return Noted(contracts::kFabs, std::fabs(x), x); }
+A_FpLong Floor(A_FpLong x) { return Noted(contracts::kFloor, std::floor(x), x); }
+A_FpLong Fmod(A_FpLong x, A_FpLong y) { return Noted(contracts::kFmod, std::fmod(x, y), x, y); }
+A_FpLong Hypot(A_FpLong x, A_FpLong y) { return Noted(contracts::kHypot, std::hypot(x, y), x, y); }
+A_FpLong Log(A_FpLong x) { return Noted(contracts::kLog, std::log(x), x); }
+A_FpLong Log10(A_FpLong x) { return Noted(contracts::kLog10, std::log10(x), x); }
+A_FpLong Pow(A_FpLong x, A_FpLong y) { return Noted(contracts::kPow, std::pow(x, y), x, y); }
+A_FpLong Sin(A_FpLong x) { return Noted(contracts::kSin, std::sin(x), x); }
+A_FpLong Sqrt(A_FpLong x) { return Noted(contracts::kSqrt, std::sqrt(x), x); }
+A_FpLong Tan(A_FpLong x) { return Noted(contracts::kTan, std::tan(x), x); }
+A_FpLong Asin(A_FpLong x) { return Noted(contracts::kAsin, std::asin(x), x); }
+A_FpLong Acos(A_FpLong x) { return Noted(contracts::kAcos, std::acos(x), x); }
+
+constexpr PF_ANSICallbacksSuite1 kAnsiSuite = {
+    &Atan,  &Atan2, &Ceil, &Cos,  &Exp, &Fabs,    &Floor,  &Fmod, &Hypot, &Log,
+    &Log10, &Pow,   &Sin,  &Sqrt, &Tan, &Sprintf, &Strcpy, &Asin, &Acos,
+};
+
+// --- A table provided from outside, served behind the gate: each call passes the gate under the
+// slot's contract, then runs the function the provided table holds in that slot.
+
+// The provided table of the host whose command runs, or null with the call refused.
+const PF_ANSICallbacksSuite1* Provided(HostCall& call) {
+  if (const auto& provided = call.served().providedAnsi) return &*provided;
+  detail::RefuseUnsupported(call);  // a table kept from another host
+  return nullptr;
+}
+
+template <const CallContract& Contract, A_FpLong (*PF_ANSICallbacksSuite1::*Slot)(A_FpLong)>
+A_FpLong ForwardUnary(A_FpLong x) {
+  HostCall call(Contract, [&] { return CallArgs{Arg(x)}; });
+  const PF_ANSICallbacksSuite1* provided = call.proceeds() ? Provided(call) : nullptr;
+  if (!provided) return call.result<A_FpLong>();
+  return call.finish((provided->*Slot)(x));
+}
+
+template <const CallContract& Contract,
+          A_FpLong (*PF_ANSICallbacksSuite1::*Slot)(A_FpLong, A_FpLong)>
+A_FpLong ForwardBinary(A_FpLong x, A_FpLong y) {
+  HostCall call(Contract, [&] { return CallArgs{Arg(x), Arg(y)}; });
+  const PF_ANSICallbacksSuite1* provided = call.proceeds() ? Provided(call) : nullptr;
+  if (!provided) return call.result<A_FpLong>();
+  return call.finish((provided->*Slot)(x, y));
+}
+
+A_char* ForwardStrcpy(A_char* dst, const A_char* src) {
+  HostCall call(contracts::kStrcpy, [&] { return CallArgs{Arg(src)}; });
+  const PF_ANSICallbacksSuite1* provided = call.proceeds() ? Provided(call) : nullptr;
+  if (!provided) return call.result<A_char*>();
+  return call.finish(provided->strcpy(dst, src));
+}
+
+// What the host serves in one slot of a provided table: the host's own function as it is (it
+// passes the gate itself), the forwarder for any other, and for an empty slot the stub of a
+// function the stand-in host does not provide.
+template <typename F>
+F Served(F provided, F own, F current, F forward) {
+  if (!provided) return detail::kNotProvided;
+  if (provided == own || provided == current) return current;
+  return forward;
 }
 
 }  // namespace
 
-void FillAnsi(PF_ANSICallbacksSuite1& suite) { FillAnsiTable(suite); }
+namespace detail {
+
+const PF_ANSICallbacksSuite1& OwnAnsiSuite() { return kAnsiSuite; }
+
+PF_ANSICallbacksSuite1 GatedAnsiSuite(const PF_ANSICallbacksSuite1& p,
+                                      const PF_ANSICallbacksSuite1& current) {
+  using T = PF_ANSICallbacksSuite1;
+  namespace c = contracts;
+  const T& own = kAnsiSuite;
+  // sprintf takes variadic arguments, which no function can pass on to another.
+  if (p.sprintf && p.sprintf != own.sprintf && p.sprintf != current.sprintf) {
+    throw std::invalid_argument(
+        "provideSuite: the sprintf of a provided ANSI table must be the host's own or null");
+  }
+  return {
+      Served(p.atan, own.atan, current.atan, &ForwardUnary<c::kAtan, &T::atan>),
+      Served(p.atan2, own.atan2, current.atan2, &ForwardBinary<c::kAtan2, &T::atan2>),
+      Served(p.ceil, own.ceil, current.ceil, &ForwardUnary<c::kCeil, &T::ceil>),
+      Served(p.cos, own.cos, current.cos, &ForwardUnary<c::kCos, &T::cos>),
+      Served(p.exp, own.exp, current.exp, &ForwardUnary<c::kExp, &T::exp>),
+      Served(p.fabs, own.fabs, current.fabs, &ForwardUnary<c::kFabs, &T::fabs>),
+      Served(p.floor, own.floor, current.floor, &ForwardUnary<c::kFloor, &T::floor>),
+      Served(p.fmod, own.fmod, current.fmod, &ForwardBinary<c::kFmod, &T::fmod>),
+      Served(p.hypot, own.hypot, current.hypot, &ForwardBinary<c::kHypot, &T::hypot>),
+      Served(p.log, own.log, current.log, &ForwardUnary<c::kLog, &T::log>),
+      Served(p.log10, own.log10, current.log10, &ForwardUnary<c::kLog10, &T::log10>),
+      Served(p.pow, own.pow, current.pow, &ForwardBinary<c::kPow, &T::pow>),
+      Served(p.sin, own.sin, current.sin, &ForwardUnary<c::kSin, &T::sin>),
+      Served(p.sqrt, own.sqrt, current.sqrt, &ForwardUnary<c::kSqrt, &T::sqrt>),
+      Served(p.tan, own.tan, current.tan, &ForwardUnary<c::kTan, &T::tan>),
+      Served(p.sprintf, own.sprintf, current.sprintf, current.sprintf),
+      Served(p.strcpy, own.strcpy, current.strcpy, &ForwardStrcpy),
+      Served(p.asin, own.asin, current.asin, &ForwardUnary<c::kAsin, &T::asin>),
+      Served(p.acos, own.acos, current.acos, &ForwardUnary<c::kAcos, &T::acos>),
+  };
+}
 
 #if defined(__aarch64__)
 SprintfFunc StackSlotSprintf() {
@@ -374,8 +494,7 @@ SprintfFunc StackSlotSprintf() {
 
 const PF_ANSICallbacksSuite1* StackSlotAnsiSuite() {
   static const PF_ANSICallbacksSuite1 suite = [] {
-    PF_ANSICallbacksSuite1 s{};
-    FillAnsi(s);
+    PF_ANSICallbacksSuite1 s = kAnsiSuite;
     s.sprintf = StackSlotSprintf();
     return s;
   }();
@@ -383,80 +502,78 @@ const PF_ANSICallbacksSuite1* StackSlotAnsiSuite() {
 }
 #endif
 
-void FillHandleSuite(PF_HandleSuite1& suite) {
-  suite.host_new_handle = &NewHandle;
-  suite.host_lock_handle = &LockHandle;
-  suite.host_unlock_handle = &UnlockHandle;
-  suite.host_dispose_handle = &DisposeHandle;
-  suite.host_get_handle_size = &GetHandleSize;
-  suite.host_resize_handle = &ResizeHandle;
+const PF_HandleSuite1& OwnHandleSuite() {
+  static constexpr PF_HandleSuite1 kSuite = {
+      &NewHandle, &LockHandle, &UnlockHandle, &DisposeHandle, &GetHandleSize, &ResizeHandle,
+  };
+  return kSuite;
 }
 
 void InstallCallbacks(PF_InData& in, PF_UtilCallbacks& u, PF_PreRenderCallbacks& pre,
                       PF_SmartRenderCallbacks& smart) {
-  in.inter.checkout_param = &CheckoutParam;
-  in.inter.checkin_param = &CheckinParam;
-  in.inter.add_param = &AddParam;
-  in.inter.abort = &Abort;
-  in.inter.progress = &Progress;
-  in.inter.register_ui = &RegisterUI;
-  Stub(in.inter.checkout_layer_audio);
-  Stub(in.inter.checkin_layer_audio);
-  Stub(in.inter.get_audio_data);
-
-  Stub(u.begin_sampling);
-  Stub(u.subpixel_sample);
-  Stub(u.area_sample);
-  Stub(u.end_sampling);
-  Stub(u.composite_rect);
-  Stub(u.blend);
-  Stub(u.convolve);
-  u.copy = &Copy;
-  Stub(u.fill);
-  Stub(u.gaussian_kernel);
-  Stub(u.iterate);
-  Stub(u.premultiply);
-  Stub(u.premultiply_color);
-  Stub(u.new_world);
-  Stub(u.dispose_world);
-  Stub(u.iterate_origin);
-  Stub(u.iterate_lut);
-  Stub(u.transfer_rect);
-  Stub(u.transform_world);
-  u.host_new_handle = &NewHandle;
-  u.host_lock_handle = &LockHandle;
-  u.host_unlock_handle = &UnlockHandle;
-  u.host_dispose_handle = &DisposeHandle;
-  Stub(u.get_callback_addr);
-  Stub(u.app);
-  FillAnsiTable(u.ansi);
-  Stub(u.colorCB.RGBtoHLS);
-  Stub(u.colorCB.HLStoRGB);
-  Stub(u.colorCB.RGBtoYIQ);
-  Stub(u.colorCB.YIQtoRGB);
-  Stub(u.colorCB.Luminance);
-  Stub(u.colorCB.Hue);
-  Stub(u.colorCB.Lightness);
-  Stub(u.colorCB.Saturation);
-  Stub(u.get_platform_data);
-  u.host_get_handle_size = &GetHandleSize;
-  Stub(u.iterate_origin_non_clip_src);
-  Stub(u.iterate_generic);
-  u.host_resize_handle = &ResizeHandle;
-  Stub(u.subpixel_sample16);
-  Stub(u.area_sample16);
-  Stub(u.fill16);
-  Stub(u.premultiply_color16);
-  Stub(u.iterate16);
-  Stub(u.iterate_origin16);
-  Stub(u.iterate_origin_non_clip_src16);
-  Stub(u.get_pixel_data8);
-  Stub(u.get_pixel_data16);
-
-  pre.checkout_layer = &CheckoutLayer;
-  smart.checkout_layer_pixels = &CheckoutLayerPixels;
-  smart.checkin_layer_pixels = &CheckinLayerPixels;
-  smart.checkout_output = &CheckoutOutput;
+  in.inter = {
+      &CheckoutParam, &CheckinParam, &AddParam, &Abort, &Progress, &RegisterUI,
+      kNotProvided,  // checkout_layer_audio
+      kNotProvided,  // checkin_layer_audio
+      kNotProvided,  // get_audio_data
+      {},            // reserved_str
+      {},            // reserved
+  };
+  static constexpr PF_UtilCallbacks kUtils = {
+      kNotProvided,  // begin_sampling
+      kNotProvided,  // subpixel_sample
+      kNotProvided,  // area_sample
+      nullptr,       // get_batch_func_is_deprecated
+      kNotProvided,  // end_sampling
+      kNotProvided,  // composite_rect
+      kNotProvided,  // blend
+      kNotProvided,  // convolve
+      &Copy,
+      kNotProvided,  // fill
+      kNotProvided,  // gaussian_kernel
+      kNotProvided,  // iterate
+      kNotProvided,  // premultiply
+      kNotProvided,  // premultiply_color
+      &NewWorld,
+      &DisposeWorld,
+      kNotProvided,  // iterate_origin
+      kNotProvided,  // iterate_lut
+      kNotProvided,  // transfer_rect
+      kNotProvided,  // transform_world
+      &NewHandle,
+      &LockHandle,
+      &UnlockHandle,
+      &DisposeHandle,
+      kNotProvided,  // get_callback_addr
+      kNotProvided,  // app
+      {
+          &Atan,  &Atan2, &Ceil, &Cos,  &Exp, &Fabs,    &Floor,  &Fmod, &Hypot, &Log,
+          &Log10, &Pow,   &Sin,  &Sqrt, &Tan, &Sprintf, &Strcpy, &Asin, &Acos,
+          {},  // ansi_procs
+      },
+      {
+          kNotProvided, kNotProvided, kNotProvided, kNotProvided,  // RGBtoHLS ... YIQtoRGB
+          kNotProvided, kNotProvided, kNotProvided, kNotProvided,  // Luminance ... Saturation
+      },
+      kNotProvided,  // get_platform_data
+      &GetHandleSize,
+      kNotProvided,  // iterate_origin_non_clip_src
+      kNotProvided,  // iterate_generic
+      &ResizeHandle,
+      kNotProvided,  // subpixel_sample16
+      kNotProvided,  // area_sample16
+      kNotProvided,  // fill16
+      kNotProvided,  // premultiply_color16
+      kNotProvided,  // iterate16
+      kNotProvided,  // iterate_origin16
+      kNotProvided,  // iterate_origin_non_clip_src16
+      kNotProvided,  // get_pixel_data8
+      kNotProvided,  // get_pixel_data16
+      {},            // reserved
+  };
+  u = kUtils;
+  pre = {&CheckoutLayer};
+  smart = {&CheckoutLayerPixels, &CheckinLayerPixels, &CheckoutOutput};
 }
 
 }  // namespace detail

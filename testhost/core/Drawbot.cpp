@@ -6,6 +6,7 @@
 namespace testhost {
 
 using detail::Arg;
+using detail::kNotProvided;
 using Kind = DrawObjects::Kind;
 
 namespace {
@@ -207,70 +208,55 @@ SPErr PaintRect(DRAWBOT_SurfaceRef surface, const DRAWBOT_ColorRGBA* colour,
 namespace detail {
 
 const std::vector<SuiteEntry>& DrawingSuites() {
-  static const PF_EffectCustomUISuite1 customUI = [] {
-    PF_EffectCustomUISuite1 s{};
-    s.PF_GetDrawingReference = &GetDrawingReference;
-    return s;
-  }();
-  static const DRAWBOT_DrawbotSuite1 draw = [] {
-    DRAWBOT_DrawbotSuite1 s{};
-    s.GetSupplier = &GetSupplier;
-    s.GetSurface = &GetSurface;
-    return s;
-  }();
-  static const DRAWBOT_SupplierSuite1 supplier = [] {
-    DRAWBOT_SupplierSuite1 s{};
-    s.NewPen = &NewPen;
-    s.NewBrush = &NewBrush;
-    Stub(s.SupportsText);
-    Stub(s.GetDefaultFontSize);
-    Stub(s.NewDefaultFont);
-    Stub(s.NewImageFromBuffer);
-    s.NewPath = &NewPath;
-    Stub(s.SupportsPixelLayoutBGRA);
-    Stub(s.PrefersPixelLayoutBGRA);
-    Stub(s.SupportsPixelLayoutARGB);
-    Stub(s.PrefersPixelLayoutARGB);
-    Stub(s.RetainObject);
-    s.ReleaseObject = &ReleaseObject;
-    return s;
-  }();
-  static const DRAWBOT_SurfaceSuite1 surface = [] {
-    DRAWBOT_SurfaceSuite1 s{};
-    Stub(s.PushStateStack);
-    Stub(s.PopStateStack);
-    s.PaintRect = &PaintRect;
-    s.FillPath = &FillPath;
-    s.StrokePath = &StrokePath;
-    Stub(s.Clip);
-    Stub(s.GetClipBounds);
-    Stub(s.IsWithinClipBounds);
-    Stub(s.Transform);
-    Stub(s.DrawString);
-    Stub(s.DrawImage);
-    Stub(s.SetInterpolationPolicy);
-    Stub(s.GetInterpolationPolicy);
-    Stub(s.SetAntiAliasPolicy);
-    Stub(s.GetAntiAliasPolicy);
-    Stub(s.Flush);
-    return s;
-  }();
-  static const DRAWBOT_PathSuite1 path = [] {
-    DRAWBOT_PathSuite1 s{};
-    s.MoveTo = &MoveTo;
-    s.LineTo = &LineTo;
-    Stub(s.BezierTo);
-    Stub(s.AddRect);
-    Stub(s.AddArc);
-    s.Close = &ClosePath;
-    return s;
-  }();
+  static constexpr PF_EffectCustomUISuite1 kCustomUI = {&GetDrawingReference};
+  static constexpr DRAWBOT_DrawbotSuite1 kDraw = {&GetSupplier, &GetSurface};
+  static constexpr DRAWBOT_SupplierSuite1 kSupplier = {
+      &NewPen,
+      &NewBrush,
+      kNotProvided,  // SupportsText
+      kNotProvided,  // GetDefaultFontSize
+      kNotProvided,  // NewDefaultFont
+      kNotProvided,  // NewImageFromBuffer
+      &NewPath,
+      kNotProvided,  // SupportsPixelLayoutBGRA
+      kNotProvided,  // PrefersPixelLayoutBGRA
+      kNotProvided,  // SupportsPixelLayoutARGB
+      kNotProvided,  // PrefersPixelLayoutARGB
+      kNotProvided,  // RetainObject
+      &ReleaseObject,
+  };
+  static constexpr DRAWBOT_SurfaceSuite1 kSurface = {
+      kNotProvided,  // PushStateStack
+      kNotProvided,  // PopStateStack
+      &PaintRect,
+      &FillPath,
+      &StrokePath,
+      kNotProvided,  // Clip
+      kNotProvided,  // GetClipBounds
+      kNotProvided,  // IsWithinClipBounds
+      kNotProvided,  // Transform
+      kNotProvided,  // DrawString
+      kNotProvided,  // DrawImage
+      kNotProvided,  // SetInterpolationPolicy
+      kNotProvided,  // GetInterpolationPolicy
+      kNotProvided,  // SetAntiAliasPolicy
+      kNotProvided,  // GetAntiAliasPolicy
+      kNotProvided,  // Flush
+  };
+  static constexpr DRAWBOT_PathSuite1 kPath = {
+      &MoveTo,
+      &LineTo,
+      kNotProvided,  // BezierTo
+      kNotProvided,  // AddRect
+      kNotProvided,  // AddArc
+      &ClosePath,
+  };
   static const std::vector<SuiteEntry> suites = {
-      {kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1, &customUI},
-      {kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1, &draw},
-      {kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1, &supplier},
-      {kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1, &surface},
-      {kDRAWBOT_PathSuite, kDRAWBOT_PathSuite_Version1, &path},
+      {kPFEffectCustomUISuite, kPFEffectCustomUISuiteVersion1, &kCustomUI},
+      {kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1, &kDraw},
+      {kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1, &kSupplier},
+      {kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version1, &kSurface},
+      {kDRAWBOT_PathSuite, kDRAWBOT_PathSuite_Version1, &kPath},
   };
   return suites;
 }

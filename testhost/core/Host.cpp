@@ -98,6 +98,7 @@ Host::Host(PF_EntryFunc entry)
     served_.suites[{s.name, s.version}] = s.table;
   for (const detail::SuiteEntry& s : detail::DrawingSuites())
     served_.suites[{s.name, s.version}] = s.table;
+  ownAnsi_ = &detail::OwnAnsiSuite();
 }
 
 Host::Host(const PluginModule& module, const std::string& entryName)
@@ -105,7 +106,8 @@ Host::Host(const PluginModule& module, const std::string& entryName)
 #if defined(__aarch64__)
   if (module.passesVariadicArgumentsOnTheStack()) {
     utils_.ansi.sprintf = detail::StackSlotSprintf();
-    served_.suites[{kPFANSISuite, kPFANSISuiteVersion1}] = detail::StackSlotAnsiSuite();
+    ownAnsi_ = detail::StackSlotAnsiSuite();
+    served_.suites[{kPFANSISuite, kPFANSISuiteVersion1}] = ownAnsi_;
   }
 #endif
 }
@@ -159,6 +161,7 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
   std::memcpy(&r.after, &out_, sizeof out_);
   checkDrawObjects(marks.liveDrawObjects);
   checkHandlesKept(r);
+  checkWorldsKept(r);
   keepWhatTheCommandHandsOver(r);
   afterCommand(r, marks.violations);
   return r;
@@ -252,6 +255,7 @@ void Host::afterCommand(CommandResult& r, std::size_t violationMark) {
   };
   checkWorld(input_.get(), "input");
   checkWorld(output_.get(), "output");
+  for (const detail::MadeWorld& made : served_.worlds) checkWorld(made.world.get(), "new_world");
   for (Violation& v : handles_.checkGuards()) violation(v.rule, std::move(v.message));
   r.violations.assign(violations_.begin() + static_cast<std::ptrdiff_t>(violationMark),
                       violations_.end());
@@ -274,6 +278,15 @@ void Host::checkHandlesKept(const CommandResult& r) {
   if (kept > 0) {
     violation(HostRule::HandleKeptBeyondCommand,
               "left " + std::to_string(kept) + " handles neither disposed nor handed over");
+  }
+}
+
+void Host::checkWorldsKept(const CommandResult& r) {
+  int kept = 0;
+  for (const detail::MadeWorld& made : served_.worlds) kept += made.command == r.serial ? 1 : 0;
+  if (kept > 0) {
+    violation(HostRule::WorldKeptBeyondCommand,
+              "left " + std::to_string(kept) + " buffers from new_world undisposed");
   }
 }
 
@@ -390,14 +403,23 @@ void Host::setColor(int index, PF_Pixel value) {
 
 World* Host::worldFor(const PF_EffectWorld* record) {
   if (!record) return nullptr;
+  const auto matches = [record](const World* w) {
+    return w && (&w->record() == record || w->record().data == record->data);
+  };
   for (World* w : {input_.get(), output_.get()})
-    if (w && (&w->record() == record || w->record().data == record->data)) return w;
+    if (matches(w)) return w;
+  for (const detail::MadeWorld& made : served_.worlds)
+    if (matches(made.world.get())) return made.world.get();
   return nullptr;
 }
 
-void Host::provideSuite(const std::string& name, int version, const void* table) {
-  served_.suites[{name, version}] = table;
+void Host::provideSuite(const PF_ANSICallbacksSuite1& table) {
+  served_.servedAnsi = detail::GatedAnsiSuite(table, *ownAnsi_);
+  served_.providedAnsi = table;
+  served_.suites[{kPFANSISuite, kPFANSISuiteVersion1}] = &served_.servedAnsi;
 }
+
+const PF_ANSICallbacksSuite1& HostAnsiSuite() { return detail::OwnAnsiSuite(); }
 
 void Host::timeCommands(bool on) {
   timing_ = on;

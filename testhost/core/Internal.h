@@ -29,9 +29,14 @@ inline PF_ParamDef* ParamAt(HostCall& call, PF_ParamIndex index) {
   return nullptr;
 }
 
-// Defined with the callbacks: the ANSI and handle functions shared with the suites, and the
-// installation of every callback into a host's records.
-void FillAnsi(PF_ANSICallbacksSuite1& suite);
+// Defined with the callbacks: the ANSI and handle functions shared with the suites, the tables
+// served in place of a provided one, and the installation of every callback into a host's records.
+// The host's own "PF ANSI Suite" table.
+const PF_ANSICallbacksSuite1& OwnAnsiSuite();
+// What the host serves for a provided ANSI table `provided`, `current` being its own table as it
+// serves it to this plug-in. Throws std::invalid_argument for a sprintf not the host's own.
+PF_ANSICallbacksSuite1 GatedAnsiSuite(const PF_ANSICallbacksSuite1& provided,
+                                      const PF_ANSICallbacksSuite1& current);
 #if defined(__aarch64__)
 // For Darwin arm64 code, which passes variadic arguments on the stack: a sprintf that reads them
 // from there, alone and in an ANSI suite.
@@ -39,7 +44,8 @@ using SprintfFunc = int (*)(A_char* buffer, const A_char* format, ...);
 SprintfFunc StackSlotSprintf();
 const PF_ANSICallbacksSuite1* StackSlotAnsiSuite();
 #endif
-void FillHandleSuite(PF_HandleSuite1& suite);
+// The host's own "PF Handle Suite" table.
+const PF_HandleSuite1& OwnHandleSuite();
 void InstallCallbacks(PF_InData& in, PF_UtilCallbacks& utils, PF_PreRenderCallbacks& pre,
                       PF_SmartRenderCallbacks& smart);
 void InstallBasicSuite(SPBasicSuite& basic);

@@ -6,6 +6,7 @@
 namespace testhost {
 
 using detail::Arg;
+using detail::kNotProvided;
 using detail::ParamName;
 
 namespace {
@@ -97,74 +98,55 @@ PF_Err UpdateParamUI(PF_ProgPtr ref, PF_ParamIndex index, const PF_ParamDef* def
 namespace detail {
 
 void InstallBasicSuite(SPBasicSuite& basic) {
-  basic.AcquireSuite = &AcquireSuite;
-  basic.ReleaseSuite = &ReleaseSuite;
-  basic.IsEqual = &IsEqual;
-  Stub(basic.AllocateBlock);
-  Stub(basic.FreeBlock);
-  Stub(basic.ReallocateBlock);
-  Stub(basic.Undefined);
+  basic = {&AcquireSuite, &ReleaseSuite, &IsEqual, kNotProvided,
+           kNotProvided,  kNotProvided,  kNotProvided};
 }
 
 const std::vector<SuiteEntry>& DefaultSuites() {
-  static const PF_HandleSuite1 handle = [] {
-    PF_HandleSuite1 s{};
-    FillHandleSuite(s);
-    return s;
-  }();
-  static const AEGP_UtilitySuite3 utility = [] {
-    AEGP_UtilitySuite3 s{};
-    Stub(s.AEGP_ReportInfo);
-    Stub(s.AEGP_GetDriverPluginInitFuncVersion);
-    Stub(s.AEGP_GetDriverImplementationVersion);
-    Stub(s.AEGP_StartQuietErrors);
-    Stub(s.AEGP_EndQuietErrors);
-    Stub(s.AEGP_StartUndoGroup);
-    Stub(s.AEGP_EndUndoGroup);
-    s.AEGP_RegisterWithAEGP = &RegisterWithAEGP;
-    Stub(s.AEGP_GetMainHWND);
-    Stub(s.AEGP_ShowHideAllFloaters);
-    Stub(s.AEGP_PaintPalGetForeColor);
-    Stub(s.AEGP_PaintPalGetBackColor);
-    Stub(s.AEGP_PaintPalSetForeColor);
-    Stub(s.AEGP_PaintPalSetBackColor);
-    Stub(s.AEGP_CharPalGetFillColor);
-    Stub(s.AEGP_CharPalGetStrokeColor);
-    Stub(s.AEGP_CharPalSetFillColor);
-    Stub(s.AEGP_CharPalSetStrokeColor);
-    Stub(s.AEGP_CharPalIsFillColorUIFrontmost);
-    Stub(s.AEGP_ConvertFpLongToHSFRatio);
-    Stub(s.AEGP_ConvertHSFRatioToFpLong);
-    Stub(s.AEGP_CauseIdleRoutinesToBeCalled);
-    Stub(s.AEGP_GetSuppressInteractiveUI);
-    Stub(s.AEGP_WriteToOSConsole);
-    Stub(s.AEGP_WriteToDebugLog);
-    return s;
-  }();
-  static const PF_ParamUtilsSuite1 paramUtils = [] {
-    PF_ParamUtilsSuite1 s{};
-    s.PF_UpdateParamUI = &UpdateParamUI;
-    Stub(s.PF_GetCurrentStateObsolete);
-    Stub(s.PF_HasParamChangedObsolete);
-    Stub(s.PF_HaveInputsChangedOverTimeSpanObsolete);
-    Stub(s.PF_IsIdenticalCheckout);
-    Stub(s.PF_FindKeyframeTime);
-    Stub(s.PF_GetKeyframeCount);
-    Stub(s.PF_CheckoutKeyframe);
-    Stub(s.PF_CheckinKeyframe);
-    Stub(s.PF_KeyIndexToTime);
-    return s;
-  }();
-  static const PF_ANSICallbacksSuite1 ansi = [] {
-    PF_ANSICallbacksSuite1 s{};
-    FillAnsi(s);
-    return s;
-  }();
+  static constexpr AEGP_UtilitySuite3 kUtility = {
+      kNotProvided,  // AEGP_ReportInfo
+      kNotProvided,  // AEGP_GetDriverPluginInitFuncVersion
+      kNotProvided,  // AEGP_GetDriverImplementationVersion
+      kNotProvided,  // AEGP_StartQuietErrors
+      kNotProvided,  // AEGP_EndQuietErrors
+      kNotProvided,  // AEGP_StartUndoGroup
+      kNotProvided,  // AEGP_EndUndoGroup
+      &RegisterWithAEGP,
+      kNotProvided,  // AEGP_GetMainHWND
+      kNotProvided,  // AEGP_ShowHideAllFloaters
+      kNotProvided,  // AEGP_PaintPalGetForeColor
+      kNotProvided,  // AEGP_PaintPalGetBackColor
+      kNotProvided,  // AEGP_PaintPalSetForeColor
+      kNotProvided,  // AEGP_PaintPalSetBackColor
+      kNotProvided,  // AEGP_CharPalGetFillColor
+      kNotProvided,  // AEGP_CharPalGetStrokeColor
+      kNotProvided,  // AEGP_CharPalSetFillColor
+      kNotProvided,  // AEGP_CharPalSetStrokeColor
+      kNotProvided,  // AEGP_CharPalIsFillColorUIFrontmost
+      kNotProvided,  // AEGP_ConvertFpLongToHSFRatio
+      kNotProvided,  // AEGP_ConvertHSFRatioToFpLong
+      kNotProvided,  // AEGP_CauseIdleRoutinesToBeCalled
+      kNotProvided,  // AEGP_GetSuppressInteractiveUI
+      kNotProvided,  // AEGP_WriteToOSConsole
+      kNotProvided,  // AEGP_WriteToDebugLog
+  };
+  static constexpr PF_ParamUtilsSuite1 kParamUtils = {
+      &UpdateParamUI,
+      kNotProvided,  // PF_GetCurrentStateObsolete
+      kNotProvided,  // PF_HasParamChangedObsolete
+      kNotProvided,  // PF_HaveInputsChangedOverTimeSpanObsolete
+      kNotProvided,  // PF_IsIdenticalCheckout
+      kNotProvided,  // PF_FindKeyframeTime
+      kNotProvided,  // PF_GetKeyframeCount
+      kNotProvided,  // PF_CheckoutKeyframe
+      kNotProvided,  // PF_CheckinKeyframe
+      kNotProvided,  // PF_KeyIndexToTime
+  };
   static const std::vector<SuiteEntry> suites = {
-      {kPFHandleSuite, kPFHandleSuiteVersion2, &handle},
-      {kAEGPUtilitySuite, kAEGPUtilitySuiteVersion7, &utility},
-      {kPFParamUtilsSuite, kPFParamUtilsSuiteVersion2, &paramUtils},
-      {kPFANSISuite, kPFANSISuiteVersion1, &ansi},
+      {kPFHandleSuite, kPFHandleSuiteVersion2, &OwnHandleSuite()},
+      {kAEGPUtilitySuite, kAEGPUtilitySuiteVersion7, &kUtility},
+      {kPFParamUtilsSuite, kPFParamUtilsSuiteVersion2, &kParamUtils},
+      {kPFANSISuite, kPFANSISuiteVersion1, &OwnAnsiSuite()},
   };
   return suites;
 }

@@ -114,6 +114,12 @@ struct ParamUIUpdate {
 
 namespace detail {
 
+// A buffer new_world made, and the serial number of the command that made it.
+struct MadeWorld {
+  std::unique_ptr<World> world;
+  int command = 0;
+};
+
 // What the host keeps for the functions it serves the plug-in. Besides Host itself, only those
 // functions change it, through HostCall::served() while they run.
 struct ServedState {
@@ -127,6 +133,10 @@ struct ServedState {
   PF_CheckoutResult checkoutResult{};  // what checkout_layer reports
   std::vector<A_long> declaredCheckoutIds;
   std::vector<LayerCheckout> checkouts;
+  std::vector<MadeWorld> worlds;  // made by new_world and not yet disposed of
+  // A "PF ANSI Suite" table provided from outside, and the table served in its place.
+  std::optional<PF_ANSICallbacksSuite1> providedAnsi;
+  PF_ANSICallbacksSuite1 servedAnsi{};
 };
 
 }  // namespace detail
@@ -207,12 +217,19 @@ class Host {
   const PF_PreRenderOutput& preRenderOutput() const { return preOutput_; }
   const std::vector<LayerCheckout>& layerCheckouts() const { return served_.checkouts; }
 
-  // --- Suites: name and version to function table. The defaults are "PF Handle Suite" 2,
+  // --- Suites: name and version to function table. The host serves "PF Handle Suite" 2,
   // "AEGP Utility Suite" 7, "PF Param Utils Suite" 2, "PF ANSI Suite" 1,
   // "PF Effect Custom UI Suite" 1 and the four Drawbot suites 1; anything else is refused with
-  // kSuiteNotFound. A provided table replaces the default of that identity (a null one refuses
-  // it); it must outlive the host.
-  void provideSuite(const std::string& name, int version, const void* table);
+  // kSuiteNotFound (FaultPlan::refuseSuite refuses one of these).
+  //
+  // A test or the fuzzer may give the host other answers: from now on "PF ANSI Suite" 1 is served
+  // from `table` (copied), behind the gate like the host's own table. Each call of it is recorded
+  // under its C name, takes the faults planned for that name and is checked against its contract
+  // before the function in that slot of `table` runs; a slot holding the host's own function
+  // (from HostAnsiSuite()) keeps it; an empty slot is a function the host does not provide.
+  // sprintf, whose variadic arguments cannot be passed on, must be the host's own or null
+  // (std::invalid_argument otherwise). Fill `table` as one aggregate in declaration order.
+  void provideSuite(const PF_ANSICallbacksSuite1& table);
 
   // --- What the plug-in did.
   CallLog& log() { return log_; }
@@ -234,8 +251,8 @@ class Host {
   // The host whose command is running on this thread, or null.
   static Host* current();
   PF_ProgPtr effectRef() { return reinterpret_cast<PF_ProgPtr>(&token_); }
-  // The host world behind a record the plug-in passes back (by record address or pixel data),
-  // or null.
+  // The host world behind a record the plug-in passes back (by record address or pixel data):
+  // the frame's input or output, or a world new_world made; null for none of them.
   World* worldFor(const PF_EffectWorld* record);
 
  private:
@@ -268,6 +285,8 @@ class Host {
   // Reports handles made during the command that are neither disposed (nor asked to be) nor
   // handed over as global data by a global setup.
   void checkHandlesKept(const CommandResult& r);
+  // Reports worlds new_world made during the command and still not disposed of.
+  void checkWorldsKept(const CommandResult& r);
 
   PF_EntryFunc entry_;
   Token token_{this};
@@ -297,6 +316,8 @@ class Host {
 
   SPBasicSuite basic_{};
   PF_UtilCallbacks utils_{};
+  // The host's own "PF ANSI Suite" table as it serves it to this plug-in.
+  const PF_ANSICallbacksSuite1* ownAnsi_ = nullptr;
 
   CallLog log_;
   FaultPlan faults_;
@@ -313,5 +334,9 @@ class Host {
   TimeSplit split_;
   bool inCallback_ = false;  // a timed HostCall runs
 };
+
+// The host's own "PF ANSI Suite" 1 table: the C functions, each passing the gate. A table given to
+// Host::provideSuite takes from it the functions it keeps.
+const PF_ANSICallbacksSuite1& HostAnsiSuite();
 
 }  // namespace testhost

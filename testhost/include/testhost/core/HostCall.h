@@ -1,6 +1,7 @@
-// The gate every host function passes: the callbacks of PF_InData, the suite functions and the
-// panels' conversions, and suite tables provided from outside the library. One object per call
-// does the steps they all share, in this order:
+// The gate every host function passes: the callbacks of PF_InData, the suite functions, the
+// panels' conversions, and the functions of a table provided from outside the library, which the
+// host serves behind forwarders that begin here (Host::provideSuite). Its body is in
+// core/Host.cpp. One object per call does the steps they all share, in this order:
 //   1. times the call (while its host times its commands) and finds the host whose command runs
 //      on this thread; without one nothing is recorded, and the call fails unless it needs
 //      nothing of a host (the ANSI functions, the panels' conversions);
@@ -47,19 +48,25 @@ enum class EventKind {
   Draw,  // with PF_Cmd_EVENT: only while the host sends a PF_Event_DRAW record
 };
 
-// What one host function may do, as its contract in include/host/ states it.
+// What one host function may do, as the tag beside its declaration in include/host/ states it
+// (a test reads the tags and compares them with the table below).
 struct CallContract {
   const char* name;  // recorded in the call log under this name
   Returns returns;   // what it hands back, and so what a fault can do to it
   PF_Cmd command = kAnyCommand;
   EffectRef effectRef = EffectRef::NotTaken;
   EventKind event = EventKind::Any;
+  // The member of the callback or suite tables in include/host/ that the function fills, when
+  // its recorded name is another (PF_COPY fills `copy`).
+  const char* slot = nullptr;
+
+  constexpr const char* member() const { return slot ? slot : name; }
 };
 
 // The contracts of the host's own functions: the one place that states when each may be called.
 namespace contracts {
 
-// PF_InData::inter. The calls without a contract tag belong to every command.
+// PF_InData::inter.
 inline constexpr CallContract kAddParam{"add_param", Returns::Error, PF_Cmd_PARAMS_SETUP,
                                         EffectRef::MustBeTheHosts};
 inline constexpr CallContract kRegisterUI{"register_ui", Returns::Error, PF_Cmd_PARAMS_SETUP,
@@ -74,18 +81,43 @@ inline constexpr CallContract kProgress{"progress", Returns::Error, kAnyCommand,
                                         EffectRef::MustBeTheHosts};
 
 // PF_InData::utils; the handle functions also make up "PF Handle Suite".
-inline constexpr CallContract kCopy{"PF_COPY", Returns::Error, PF_Cmd_SMART_RENDER,
-                                    EffectRef::MustBeTheHosts};
-inline constexpr CallContract kSprintf{"PF_SPRINTF", Returns::Value};
-inline constexpr CallContract kStrcpy{"PF_STRCPY", Returns::Value};
+inline constexpr CallContract kCopy{"PF_COPY",      Returns::Error, PF_Cmd_SMART_RENDER,
+                                    EffectRef::MustBeTheHosts, EventKind::Any, "copy"};
+inline constexpr CallContract kNewWorld{"new_world", Returns::Error, kAnyCommand,
+                                        EffectRef::MustBeTheHosts};
+inline constexpr CallContract kDisposeWorld{"dispose_world", Returns::Error, kAnyCommand,
+                                            EffectRef::MustBeTheHosts};
+inline constexpr CallContract kSprintf{"PF_SPRINTF", Returns::Value, kAnyCommand,
+                                       EffectRef::NotTaken, EventKind::Any, "sprintf"};
+inline constexpr CallContract kStrcpy{"PF_STRCPY", Returns::Value, kAnyCommand,
+                                      EffectRef::NotTaken, EventKind::Any, "strcpy"};
 inline constexpr CallContract kNewHandle{"host_new_handle", Returns::Pointer};
 inline constexpr CallContract kLockHandle{"host_lock_handle", Returns::Pointer};
 inline constexpr CallContract kUnlockHandle{"host_unlock_handle", Returns::Nothing};
 inline constexpr CallContract kDisposeHandle{"host_dispose_handle", Returns::Nothing};
 inline constexpr CallContract kGetHandleSize{"host_get_handle_size", Returns::Value};
 inline constexpr CallContract kResizeHandle{"host_resize_handle", Returns::Error};
-// The ANSI functions of the utility table and "PF ANSI Suite", each under its C name.
+
+// The ANSI functions of the utility table and "PF ANSI Suite", each under its C name (sprintf
+// and strcpy are kSprintf and kStrcpy).
 inline constexpr CallContract AnsiFunction(const char* name) { return {name, Returns::Value}; }
+inline constexpr CallContract kAtan = AnsiFunction("atan");
+inline constexpr CallContract kAtan2 = AnsiFunction("atan2");
+inline constexpr CallContract kCeil = AnsiFunction("ceil");
+inline constexpr CallContract kCos = AnsiFunction("cos");
+inline constexpr CallContract kExp = AnsiFunction("exp");
+inline constexpr CallContract kFabs = AnsiFunction("fabs");
+inline constexpr CallContract kFloor = AnsiFunction("floor");
+inline constexpr CallContract kFmod = AnsiFunction("fmod");
+inline constexpr CallContract kHypot = AnsiFunction("hypot");
+inline constexpr CallContract kLog = AnsiFunction("log");
+inline constexpr CallContract kLog10 = AnsiFunction("log10");
+inline constexpr CallContract kPow = AnsiFunction("pow");
+inline constexpr CallContract kSin = AnsiFunction("sin");
+inline constexpr CallContract kSqrt = AnsiFunction("sqrt");
+inline constexpr CallContract kTan = AnsiFunction("tan");
+inline constexpr CallContract kAsin = AnsiFunction("asin");
+inline constexpr CallContract kAcos = AnsiFunction("acos");
 
 // The pre-render's and render's callbacks.
 inline constexpr CallContract kCheckoutLayer{"checkout_layer", Returns::Error,
@@ -106,8 +138,7 @@ inline constexpr CallContract kRegisterWithAEGP{"AEGP_RegisterWithAEGP", Returns
 inline constexpr CallContract kUpdateParamUI{"PF_UpdateParamUI", Returns::Error,
                                              PF_Cmd_UPDATE_PARAMS_UI, EffectRef::MustBeTheHosts};
 
-// The drawing reference belongs to every event; what is drawn with it, to a draw event. Close
-// and FillPath carry no tag of their own and follow the suites they belong to.
+// The drawing reference belongs to every event; what is drawn with it, to a draw event.
 inline constexpr CallContract kGetDrawingReference{"PF_GetDrawingReference", Returns::Error,
                                                    PF_Cmd_EVENT};
 inline constexpr CallContract Drawing(const char* name) {
@@ -126,12 +157,26 @@ inline constexpr CallContract kStrokePath = Drawing("StrokePath");
 inline constexpr CallContract kFillPath = Drawing("FillPath");
 inline constexpr CallContract kPaintRect = Drawing("PaintRect");
 
-// The event record's conversions: "the event that carries them", of any kind, since clicks and
+// The event record's conversions: of the event that carries them, of any kind, since clicks and
 // drags convert the mouse as draws convert the handles.
 inline constexpr CallContract kLayerToComp{"layer_to_comp", Returns::Error, PF_Cmd_EVENT};
 inline constexpr CallContract kCompToLayer{"comp_to_layer", Returns::Error, PF_Cmd_EVENT};
 inline constexpr CallContract kSourceToFrame{"source_to_frame", Returns::Error, PF_Cmd_EVENT};
 inline constexpr CallContract kFrameToSource{"frame_to_source", Returns::Error, PF_Cmd_EVENT};
+
+// Every function above: the gate's table of what the stand-in host provides.
+inline constexpr CallContract kAll[] = {
+    kAddParam, kRegisterUI, kCheckoutParam, kCheckinParam, kAbort, kProgress,
+    kCopy, kNewWorld, kDisposeWorld, kSprintf, kStrcpy,
+    kNewHandle, kLockHandle, kUnlockHandle, kDisposeHandle, kGetHandleSize, kResizeHandle,
+    kAtan, kAtan2, kCeil, kCos, kExp, kFabs, kFloor, kFmod, kHypot,
+    kLog, kLog10, kPow, kSin, kSqrt, kTan, kAsin, kAcos,
+    kCheckoutLayer, kCheckoutLayerPixels, kCheckinLayerPixels, kCheckoutOutput,
+    kAcquireSuite, kReleaseSuite, kIsEqual, kRegisterWithAEGP, kUpdateParamUI,
+    kGetDrawingReference, kGetSupplier, kGetSurface, kNewPen, kNewBrush, kNewPath,
+    kReleaseObject, kMoveTo, kLineTo, kClose, kStrokePath, kFillPath, kPaintRect,
+    kLayerToComp, kCompToLayer, kSourceToFrame, kFrameToSource,
+};
 
 // Any slot of a table the stand-in host does not fill.
 inline constexpr CallContract kUnsupported{"unsupported", Returns::Error};

@@ -65,6 +65,18 @@ struct Unsupported<R (*)(A..., ...)> {
   }
 };
 
+// Fills a slot of a callback or suite table that the stand-in host does not provide: the table is
+// written as one aggregate, every member in declaration order (so that a slot left out is a
+// compiler warning, not a null), and kNotProvided stands for each slot the host does not fill.
+struct NotProvided {
+  template <typename F>
+  constexpr operator F() const {
+    return &Unsupported<F>::call;
+  }
+};
+inline constexpr NotProvided kNotProvided{};
+
+// The same for one slot of a table filled member by member (an event record's callbacks).
 template <typename F>
 void Stub(F& slot) {
   slot = &Unsupported<F>::call;
