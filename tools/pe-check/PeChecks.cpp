@@ -6,8 +6,8 @@
 
 #include "ResourceFiles.h"
 #include "ZelfinEffects.h"
-#include "testhost/registration/PeImage.h"
-#include "testhost/registration/PeResources.h"
+#include "testhost/formats/PeImage.h"
+#include "testhost/formats/PeResources.h"
 #include "testhost/registration/PiPL.h"
 
 namespace zelfin_check {
