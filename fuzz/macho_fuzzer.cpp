@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "testhost/macho/CodeSignature.h"
-#include "testhost/macho/MachO.h"
+#include "testhost/formats/MachO.h"
 #include "testhost/macho/MachOImage.h"
 
 namespace {

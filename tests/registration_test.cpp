@@ -5,6 +5,7 @@
 #include "resources/ExpectedPropertyLists.h"
 
 #include "testhost/core/Host.h"
+#include "testhost/formats/File.h"
 #include "testhost/registration/PiPL.h"
 #include "testhost/loader/PluginModule.h"
 
@@ -40,7 +41,8 @@ std::vector<testhost::PiplResource> RegistrationLists() {
   return testhost::LoadPiplResources(testhost::DefaultPluginPath());
 #else
   return testhost::ReadResourceFile(
-      testhost::ReadFileBytes(testhost::RegistrationResourcePath(testhost::DefaultPluginPath())),
+      testhost::ReadCheckedFile(testhost::RegistrationResourcePath(testhost::DefaultPluginPath()),
+                                testhost::kMaxResourceFileSize, "a resource file"),
       PF_FourCharCode("PiPL"));
 #endif
 }
@@ -57,7 +59,9 @@ TEST(Registration, FiveListsFromId16000AsWrittenOut) {
     EXPECT_EQ(Text(lists[i].data), ExpectedWindowsList(i));
     const std::string generated =
         kGenerated + "/ZelfinControls-" + std::to_string(16000 + i) + ".pipl";
-    EXPECT_EQ(lists[i].data, testhost::ReadFileBytes(generated)) << "compiled in from " << generated;
+    EXPECT_EQ(lists[i].data,
+              testhost::ReadCheckedFile(generated, testhost::kMaxResourceFileSize, "a list"))
+        << "compiled in from " << generated;
 #else
     EXPECT_EQ(Text(lists[i].data), expected::kLists[i].mac);
 #endif

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "CommandLine.h"
+#include "testhost/formats/EscapedText.h"
 #include "testhost/panels/EffectControls.h"
 #include "testhost/loader/PluginFileCheck.h"
 #include "testhost/loader/PluginModule.h"

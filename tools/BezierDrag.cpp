@@ -8,6 +8,7 @@
 
 #include "CommandLine.h"
 #include "Report.h"
+#include "testhost/formats/EscapedText.h"
 #include "testhost/panels/EffectControls.h"
 #include "testhost/loader/PluginFileCheck.h"
 

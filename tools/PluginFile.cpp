@@ -6,8 +6,9 @@
 #include <sstream>
 
 #include "CommandLine.h"
-#include "testhost/registration/PeImage.h"
-#include "testhost/registration/PeResources.h"
+#include "testhost/formats/EscapedText.h"
+#include "testhost/formats/PeImage.h"
+#include "testhost/formats/PeResources.h"
 #include "host/host.h"
 #include "testhost/registration/PiPL.h"
 #include "testhost/loader/PluginFileCheck.h"

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "testhost/formats/EscapedText.h"
 #include "testhost/core/Host.h"
 #include "testhost/loader/PluginFileCheck.h"
 #include "testhost/loader/PluginModule.h"

@@ -5,6 +5,7 @@
 #include "Commands.h"
 #include "Frame.h"
 #include "Report.h"
+#include "testhost/formats/EscapedText.h"
 #include "testhost/loader/PluginFileCheck.h"
 
 namespace zelfin_host {

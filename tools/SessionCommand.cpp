@@ -12,6 +12,7 @@
 #include "Frame.h"
 #include "Listing.h"
 #include "Report.h"
+#include "testhost/formats/EscapedText.h"
 #include "testhost/loader/PluginFileCheck.h"
 
 namespace zelfin_host {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "testhost/loader/PluginFileCheck.h"
-#include "testhost/macho/MachO.h"
+#include "testhost/formats/MachO.h"
 #ifdef ZELFIN_MACHO_SIGNATURES
 #include "testhost/macho/Bundle.h"
 #endif
@@ -36,15 +36,6 @@ bool StartsLikeMachO(const std::string& path) {
 }
 
 #ifdef _WIN32
-std::wstring Widen(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
-
 std::string LastError() { return "Windows error " + std::to_string(GetLastError()); }
 #else
 std::string LastError() {
@@ -89,7 +80,7 @@ void PluginModule::load() {
   // A bare name would send the system loader searching its library path for another file.
   const std::string file = code.find_first_of("/\\") == std::string::npos ? "./" + code : code;
 #ifdef _WIN32
-  library_ = reinterpret_cast<void*>(LoadLibraryW(Widen(file).c_str()));
+  library_ = reinterpret_cast<void*>(LoadLibraryW(fs::u8path(file).c_str()));
 #else
   library_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
 #endif

@@ -1,8 +1,7 @@
 // Reading a bundle as the host finds its parts: Info.plist, and through it the code file.
 #include "testhost/macho/Bundle.h"
 
-#include <fstream>
-
+#include "testhost/formats/File.h"
 #include "PropertyLists.h"
 #include "ResourceSeal.h"
 
@@ -25,20 +24,11 @@ namespace macho {
 
 std::vector<std::uint8_t> ReadBundleFile(const std::filesystem::path& path, const char* what,
                                          std::uintmax_t limit) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) throw MachOError(std::string(what) + " " + path.string() + " is missing");
-  const std::uintmax_t size = fs::file_size(path, ec);
-  if (ec || size > limit) {
-    throw MachOError(std::string(what) + " " + path.string() + " is larger than " +
-                     std::to_string(limit >> 20) + " MiB");
+  try {
+    return ReadCheckedFile(path.u8string(), limit, what);
+  } catch (const LoadError& e) {
+    throw MachOError(path.u8string() + ": " + e.what());
   }
-  std::ifstream in(path, std::ios::binary);
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-  if (!in || in.gcount() != static_cast<std::streamsize>(size)) {
-    throw MachOError("cannot read " + path.string());
-  }
-  return bytes;
 }
 
 }  // namespace macho
@@ -53,7 +43,7 @@ MacBundle ReadBundle(const std::string& path) {
   bundle.folder = BundleFolder(path);
   const std::string name = bundle.folder.string();
   const macho::Plist info = macho::ParsePlist(
-      macho::ReadBundleFile(bundle.infoPlist(), "the bundle's", macho::kMaxInfoPlistSize),
+      macho::ReadBundleFile(bundle.infoPlist(), "an Info.plist", macho::kMaxInfoPlistSize),
       name + "/Contents/Info.plist");
   if (!macho::IsDictionary(info.get())) {
     throw MachOError(name + "/Contents/Info.plist holds no dictionary");

@@ -25,8 +25,8 @@ std::vector<std::string> VerifyBundle(const MacBundle& bundle) {
   BundleBinding found;
   found.identifier = bundle.identifier;
   found.infoPlist =
-      macho::ReadBundleFile(bundle.infoPlist(), "the bundle's", macho::kMaxInfoPlistSize);
-  found.codeResources = macho::ReadBundleFile(bundle.seal(), "the seal", kMaxSealSize);
+      macho::ReadBundleFile(bundle.infoPlist(), "an Info.plist", macho::kMaxInfoPlistSize);
+  found.codeResources = macho::ReadBundleFile(bundle.seal(), "a seal", kMaxSealSize);
   for (const MachOSlice& slice : ReadMachOSlices(code)) {
     const std::string arch = CpuTypeName(slice.cpuType);
     const PageHashSummary pages = VerifyPageHashes(code, slice);

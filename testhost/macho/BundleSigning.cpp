@@ -36,7 +36,7 @@ void SignBundle(const MacBundle& bundle) {
   std::vector<std::uint8_t> seal = macho::WriteResourceSeal(bundle);
   const BundleBinding binding{
       bundle.identifier,
-      macho::ReadBundleFile(bundle.infoPlist(), "the bundle's", macho::kMaxInfoPlistSize), seal};
+      macho::ReadBundleFile(bundle.infoPlist(), "an Info.plist", macho::kMaxInfoPlistSize), seal};
   const std::vector<std::uint8_t> code =
       SignCodeFile(ReadMachOFile(bundle.codeFile().u8string()), binding);
   // The code first, the seal last: a build that sees the seal sees a bundle signed throughout.

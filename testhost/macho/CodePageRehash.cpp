@@ -9,7 +9,7 @@ void RehashCodePages(std::vector<std::uint8_t>& file) {
   using namespace macho;
   for (const MachOSlice& slice : ReadMachOSlices(file)) {
     ForSlice(slice, [&] {
-      const Bytes bytes = SliceBytes(file, slice);
+      const ByteReader bytes = SliceBytes(file, slice);
       const FoundSignature signature = ReadSignature(bytes, slice);
       for (const FoundDirectory& found : signature.directories) {
         const CodeDirectory& d = found.directory;

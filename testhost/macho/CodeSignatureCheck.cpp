@@ -72,12 +72,12 @@ using namespace macho;
 
 PageHashSummary VerifyPageHashes(const std::vector<std::uint8_t>& file, const MachOSlice& slice) {
   return ForSlice(slice, [&] {
-    const Bytes bytes = SliceBytes(file, slice);
+    const ByteReader bytes = SliceBytes(file, slice);
     const FoundSignature signature = ReadSignature(bytes, slice);
     for (const FoundDirectory& found : signature.directories) {
       const CodeDirectory& d = found.directory;
       CheckDirectoryShape(d, signature.offset);
-      const Bytes hashes = SignatureBytes(bytes, slice).window(
+      const ByteReader hashes = SignatureBytes(bytes, slice).window(
           found.hashOffset, std::uint64_t{d.codeSlots} * d.hashSize, "the page hashes");
       ForEachPage(d, [&](std::uint32_t page, std::uint64_t start, std::uint64_t length) {
         const Sha256Digest digest = Sha256(bytes.data() + start, length);

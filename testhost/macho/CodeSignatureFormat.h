@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "testhost/macho/CodeSignature.h"
-#include "testhost/macho/MachOBytes.h"
+#include "testhost/formats/ByteReader.h"
 
 namespace testhost::macho {
 
@@ -41,14 +41,14 @@ struct FoundSignature {
 };
 
 // The slice's bytes within the file, which the Mach-O reader checked lie inside it.
-Bytes SliceBytes(const std::vector<std::uint8_t>& file, const MachOSlice& slice);
+ByteReader SliceBytes(const std::vector<std::uint8_t>& file, const MachOSlice& slice);
 
 // The slice's signature within the slice's bytes.
-Bytes SignatureBytes(const Bytes& sliceBytes, const MachOSlice& slice);
+ByteReader SignatureBytes(const ByteReader& sliceBytes, const MachOSlice& slice);
 
 // Reads the SuperBlob and every CodeDirectory in it. Throws MachOError for a slice without a
 // signature or with a malformed one, without naming the slice (ForSlice does).
-FoundSignature ReadSignature(const Bytes& sliceBytes, const MachOSlice& slice);
+FoundSignature ReadSignature(const ByteReader& sliceBytes, const MachOSlice& slice);
 
 // Runs `read` and names the slice in any MachOError it throws.
 template <class Read>

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "CodeSignatureFormat.h"
-#include "MachOFormat.h"
+#include "testhost/formats/MachOFormat.h"
 
 namespace testhost {
 
@@ -165,7 +165,7 @@ void AppendPageHashes(std::vector<std::uint8_t>& blob, const std::vector<std::ui
 }
 
 // The slice's signature replaced by the one that binds `binding`.
-std::vector<std::uint8_t> SignSlice(const Bytes& slice, const MachOSlice& info,
+std::vector<std::uint8_t> SignSlice(const ByteReader& slice, const MachOSlice& info,
                                     const BundleBinding& binding) {
   if (!info.codeSignature) {
     throw MachOError("has no signature to replace (link it with -adhoc_codesign)");
@@ -195,17 +195,17 @@ struct FatEntry {
   std::uint32_t cpuType, cpuSubtype, alignLog2;
 };
 
-std::vector<FatEntry> ReadFatEntries(const Bytes& bytes, const std::vector<MachOSlice>& slices,
+std::vector<FatEntry> ReadFatEntries(const ByteReader& bytes, const std::vector<MachOSlice>& slices,
                                      bool wide) {
   const std::uint64_t entrySize = wide ? sizeof(FatArch64) : sizeof(FatArch);
   std::vector<FatEntry> entries;
   for (std::size_t i = 0; i < slices.size(); ++i) {
     const std::uint64_t at = sizeof(FatHeader) + i * entrySize;
-    const std::uint32_t alignLog2 = bytes.bigEndian32(at + (wide ? 24 : 16), "a slice entry");
+    const std::uint32_t alignLog2 = bytes.be32(at + (wide ? 24 : 16), "a slice entry");
     if (alignLog2 > kMaxSliceAlignmentLog2) {
       throw MachOError("a slice of the universal file is aligned to 2^" + std::to_string(alignLog2));
     }
-    entries.push_back({slices[i].cpuType, bytes.bigEndian32(at + 4, "a slice entry"), alignLog2});
+    entries.push_back({slices[i].cpuType, bytes.be32(at + 4, "a slice entry"), alignLog2});
   }
   return entries;
 }
@@ -232,8 +232,8 @@ void PutFatEntry(std::vector<std::uint8_t>& table, const FatEntry& entry, bool w
 std::vector<std::uint8_t> SignCodeFile(const std::vector<std::uint8_t>& file,
                                        const BundleBinding& binding) {
   const std::vector<MachOSlice> slices = ReadMachOSlices(file);
-  const Bytes bytes(file.data(), file.size());
-  const std::uint32_t magic = bytes.bigEndian32(0, "the magic number");
+  const ByteReader bytes(file.data(), file.size());
+  const std::uint32_t magic = bytes.be32(0, "the magic number");
   if (magic != kFatMagic && magic != kFatMagic64) {
     return ForSlice(slices.front(), [&] { return SignSlice(bytes, slices.front(), binding); });
   }

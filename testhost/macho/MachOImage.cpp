@@ -10,11 +10,11 @@
 #include <random>
 #include <utility>
 
-#include "testhost/macho/MachOBytes.h"
-#include "MachOFormat.h"
+#include "testhost/formats/ByteReader.h"
+#include "testhost/formats/MachOFormat.h"
 #include "testhost/macho/MachOUnwind.h"
 #include "testhost/macho/CodeSignature.h"
-#include "testhost/macho/MachO.h"
+#include "testhost/formats/MachO.h"
 
 // libgcc's unwinder: frame data registered here is searched before the loaded libraries'.
 extern "C" void __register_frame(const void* ehFrame);
@@ -179,7 +179,7 @@ LinkPlan ReadLinkPlan(const std::vector<std::uint8_t>& file, const MachOSlice& s
   plan.bindings = ReadBindings(file, slice);
   plan.exports = ReadExports(file, slice);
   if (const MachOSection* section = slice.findSection("__TEXT", "__unwind_info")) {
-    const Bytes sliceBytes = Bytes(file.data(), file.size())
+    const ByteReader sliceBytes = ByteReader(file.data(), file.size())
                                  .window(slice.range.offset, slice.range.size, "the slice");
     plan.unwind = ReadCompactUnwind(
         sliceBytes.window(section->fileOffset, section->size, "the unwind information"));
@@ -288,8 +288,8 @@ void MachOImage::link(const MachOSlice& slice, const std::vector<MachOLocation>&
   }
 }
 
-Bytes MachOImage::image(const MachOSlice& slice, std::uint64_t low) const {
-  return Bytes(header_, mapping_.size() - (slice.headerAddress - low));
+ByteReader MachOImage::image(const MachOSlice& slice, std::uint64_t low) const {
+  return ByteReader(header_, mapping_.size() - (slice.headerAddress - low));
 }
 
 void MachOImage::checkExports() const {

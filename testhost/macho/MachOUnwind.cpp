@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "MachOFormat.h"
+#include "testhost/formats/MachOFormat.h"
 
 namespace testhost::macho {
 
@@ -26,7 +26,7 @@ std::uint32_t Field(std::uint32_t encoding, std::uint32_t mask) {
   return (encoding & mask) >> shift;
 }
 
-std::map<std::uint32_t, std::uint32_t> ReadLsdaIndex(Bytes section,
+std::map<std::uint32_t, std::uint32_t> ReadLsdaIndex(ByteReader section,
                                                      const std::vector<UnwindIndexEntry>& index) {
   const std::uint64_t first = index.front().lsdaIndexOffset;
   const std::uint64_t last = index.back().lsdaIndexOffset;
@@ -42,7 +42,7 @@ std::map<std::uint32_t, std::uint32_t> ReadLsdaIndex(Bytes section,
 }
 
 // The functions of one second-level page: (start, encoding) pairs.
-void ReadPage(Bytes section, const UnwindInfoHeader& header, const UnwindIndexEntry& index,
+void ReadPage(ByteReader section, const UnwindInfoHeader& header, const UnwindIndexEntry& index,
               std::vector<std::pair<std::uint64_t, std::uint32_t>>& out) {
   const std::string what = kSection + "'s page at " + Hex(index.secondLevelPageOffset);
   const std::uint64_t page = index.secondLevelPageOffset;
@@ -82,7 +82,7 @@ void ReadPage(Bytes section, const UnwindInfoHeader& header, const UnwindIndexEn
 
 }  // namespace
 
-std::vector<UnwindFunction> ReadCompactUnwind(Bytes section) {
+std::vector<UnwindFunction> ReadCompactUnwind(ByteReader section) {
   const auto header = section.record<UnwindInfoHeader>(0, kSection);
   if (header.version != kUnwindInfoVersion) {
     throw MachOError(kSection + " is of unknown version " + std::to_string(header.version));
@@ -256,7 +256,7 @@ void WriteRbpFrame(Writer& w, const UnwindFunction& f) {
 
 // Frameless: CFA = rsp + stack size; the saved registers were pushed right below the return
 // address, in the order the permutation number encodes.
-void WriteFrameless(Writer& w, const UnwindFunction& f, Bytes image, bool indirect) {
+void WriteFrameless(Writer& w, const UnwindFunction& f, ByteReader image, bool indirect) {
   const std::string untranslatable =
       FunctionName(f) + " has unwind data that cannot be translated (" + Hex(f.encoding) + ")";
   const std::uint32_t sizeField = Field(f.encoding, kUnwindFramelessStackSize);
@@ -332,7 +332,7 @@ void WriteArm64Frameless(Writer& w, const UnwindFunction& f) {
   w.uleb(16 * std::uint64_t{Field(f.encoding, kArm64FramelessStackSize)});
 }
 
-void WriteInstructions(Writer& w, const UnwindFunction& f, Bytes image, bool arm64) {
+void WriteInstructions(Writer& w, const UnwindFunction& f, ByteReader image, bool arm64) {
   const std::uint32_t mode = f.encoding & kUnwindModeMask;
   if (arm64 && mode == kArm64ModeFrame) return WriteArm64Frame(w, f);
   if (arm64 && mode == kArm64ModeFrameless) return WriteArm64Frameless(w, f);
@@ -349,7 +349,7 @@ void WriteInstructions(Writer& w, const UnwindFunction& f, Bytes image, bool arm
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildEhFrame(const std::vector<UnwindFunction>& functions, Bytes image,
+std::vector<std::uint8_t> BuildEhFrame(const std::vector<UnwindFunction>& functions, ByteReader image,
                                        std::uint32_t cpuType) {
   const bool arm64 = cpuType == kCpuTypeArm64;
   Writer w;

@@ -32,7 +32,8 @@ std::vector<std::uint8_t> WriteResourceSeal(const MacBundle& bundle);
 // files it checked; throws MachOError naming the first file that differs.
 std::size_t VerifyResourceSeal(const MacBundle& bundle, const std::vector<std::uint8_t>& seal);
 
-// Reads a file of the bundle, at most `limit` bytes; throws MachOError naming it otherwise.
+// Reads a file of the bundle, at most `limit` bytes (ReadCheckedFile; `what` names its role);
+// throws MachOError "PATH: <problem>" otherwise.
 std::vector<std::uint8_t> ReadBundleFile(const std::filesystem::path& path, const char* what,
                                          std::uintmax_t limit);
 

@@ -15,7 +15,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "testhost/loader/PluginFileCheck.h"
+#include "testhost/formats/File.h"
 
 namespace testhost {
 

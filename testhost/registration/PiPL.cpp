@@ -1,12 +1,13 @@
 #include "testhost/registration/PiPL.h"
 
 #include "host/host.h"
-#include "testhost/registration/EscapedText.h"
+#include "testhost/formats/EscapedText.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <map>
+
+#include "testhost/formats/ByteReader.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -24,41 +25,20 @@ std::string CodeText(std::uint32_t code) {
   return EscapedText(text);
 }
 
-// Bounds-checked reads of integers in one byte order from a block of bytes.
-class ByteReader {
- public:
-  ByteReader(const void* data, std::size_t size, bool bigEndian)
-      : data_(static_cast<const std::uint8_t*>(data)), size_(size), bigEndian_(bigEndian) {}
+// The byte order of a list: Windows lists are little-endian, macOS lists big-endian.
+ByteOrder OrderOf(PiplFormat format) {
+  return format == PiplFormat::kWindows ? ByteOrder::kLittle : ByteOrder::kBig;
+}
 
-  std::uint32_t U16(std::size_t at) const { return Integer(at, 2); }
-  std::uint32_t U32(std::size_t at) const { return Integer(at, 4); }
-  std::uint32_t Integer(std::size_t at, int width) const {
-    Require(at, static_cast<std::size_t>(width));
-    std::uint32_t value = 0;
-    for (int i = 0; i < width; ++i) {
-      const std::uint32_t byte = data_[at + static_cast<std::size_t>(i)];
-      value |= byte << (bigEndian_ ? 8 * (width - 1 - i) : 8 * i);
-    }
-    return value;
+// A read outside the bytes is a PiplError like any other fault of a list or resource file.
+template <typename Read>
+auto Reporting(Read read) {
+  try {
+    return read();
+  } catch (const OutOfBounds& e) {
+    throw PiplError(e.what());
   }
-  const std::uint8_t* Bytes(std::size_t at, std::size_t count) const {
-    Require(at, count);
-    return data_ + at;
-  }
-
- private:
-  void Require(std::size_t at, std::size_t count) const {
-    if (at > size_ || count > size_ - at) {
-      throw PiplError("read of " + std::to_string(count) + " bytes at offset " +
-                      std::to_string(at) + " runs past the end (" + std::to_string(size_) +
-                      " bytes)");
-    }
-  }
-
-  const std::uint8_t* data_;
-  std::size_t size_;
-  bool bigEndian_;
-};
+}
 
 constexpr std::size_t Padded(std::size_t length) { return (length + 3) & ~std::size_t{3}; }
 
@@ -96,16 +76,19 @@ void RequireLength(const PiplProperty& property, std::size_t length) {
   }
 }
 
-std::uint32_t Number(const PiplProperty& property, int width, bool bigEndian) {
-  RequireLength(property, static_cast<std::size_t>(width));
-  return ByteReader(property.value.data(), property.value.size(), bigEndian).Integer(0, width);
+std::uint32_t Number(const PiplProperty& property, unsigned width, ByteOrder order) {
+  RequireLength(property, width);
+  return static_cast<std::uint32_t>(
+      ByteReader(property.value).number(0, width, order, "'" + CodeText(property.key) + "'"));
 }
 
 // Two 16-bit integers, major first, each in the list's byte order.
-VersionPair Versions(const PiplProperty& property, bool bigEndian) {
+VersionPair Versions(const PiplProperty& property, ByteOrder order) {
   RequireLength(property, 4);
-  const ByteReader reader(property.value.data(), property.value.size(), bigEndian);
-  return {static_cast<std::uint16_t>(reader.U16(0)), static_cast<std::uint16_t>(reader.U16(2))};
+  const ByteReader reader(property.value);
+  const std::string what = "'" + CodeText(property.key) + "'";
+  return {static_cast<std::uint16_t>(reader.number(0, 2, order, what)),
+          static_cast<std::uint16_t>(reader.number(2, 2, order, what))};
 }
 
 // A Windows list names its entry point under `8664` for x64 code and `wa64` for ARM64 code; one
@@ -133,38 +116,45 @@ void DecodeWindowsEntryPoint(const std::map<std::uint32_t, const PiplProperty*>&
 }  // namespace
 
 PropertyList ParsePropertyList(const void* data, std::size_t size, PiplFormat format) {
-  const bool windows = format == PiplFormat::kWindows;
-  const ByteReader reader(data, size, !windows);
-  std::size_t at = 0;
-  if (windows) {
-    if (reader.U16(0) != 1) throw PiplError("a Windows list must start with the word 1");
-    at = 2;
-  }
-  PropertyList list{reader.U32(at), {}};
-  const std::uint32_t count = reader.U32(at + 4);
-  at += 8;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    PiplProperty property{at, reader.U32(at), reader.U32(at + 4), reader.U32(at + 8),
-                          reader.U32(at + 12), {}};
-    const std::uint8_t* value = reader.Bytes(at + 16, property.length);
-    property.value.assign(value, value + property.length);
-    const std::size_t padding = Padded(property.length) - property.length;
-    const std::uint8_t* pad = reader.Bytes(at + 16 + property.length, padding);
-    if (std::any_of(pad, pad + padding, [](std::uint8_t byte) { return byte != 0; })) {
-      throw PiplError("non-zero padding after '" + CodeText(property.key) + "'");
+  return Reporting([&] {
+    const ByteOrder order = OrderOf(format);
+    const ByteReader reader(static_cast<const std::uint8_t*>(data), size, "the list");
+    const auto u32 = [&](std::size_t at, const std::string& what) {
+      return static_cast<std::uint32_t>(reader.number(at, 4, order, what));
+    };
+    std::size_t at = 0;
+    if (format == PiplFormat::kWindows) {
+      if (reader.number(0, 2, order, "its leading word") != 1) {
+        throw PiplError("a Windows list must start with the word 1");
+      }
+      at = 2;
     }
-    at += 16 + Padded(property.length);
-    list.properties.push_back(std::move(property));
-  }
-  if (at != size) {
-    throw PiplError(std::to_string(size - at) + " bytes after the last of " +
-                    std::to_string(count) + " properties");
-  }
-  return list;
+    PropertyList list{u32(at, "its header"), {}};
+    const std::uint32_t count = u32(at + 4, "its header");
+    at += 8;
+    for (std::uint32_t i = 0; i < count; ++i) {
+      const std::string what = "property " + std::to_string(i);
+      PiplProperty property{at, u32(at, what), u32(at + 4, what), u32(at + 8, what),
+                            u32(at + 12, what), {}};
+      property.value = reader.copy(at + 16, property.length, what);
+      const std::size_t padding = Padded(property.length) - property.length;
+      const ByteReader pad = reader.window(at + 16 + property.length, padding, what + "'s padding");
+      if (std::any_of(pad.data(), pad.data() + padding, [](std::uint8_t byte) { return byte != 0; })) {
+        throw PiplError("non-zero padding after '" + CodeText(property.key) + "'");
+      }
+      at += 16 + Padded(property.length);
+      list.properties.push_back(std::move(property));
+    }
+    if (at != size) {
+      throw PiplError(std::to_string(size - at) + " bytes after the last of " +
+                      std::to_string(count) + " properties");
+    }
+    return list;
+  });
 }
 
 EffectRegistration DecodeRegistration(const PropertyList& list, PiplFormat format) {
-  const bool big = format == PiplFormat::kMac;
+  const ByteOrder order = OrderOf(format);
   std::map<std::uint32_t, const PiplProperty*> byKey;
   for (const PiplProperty& property : list.properties) {
     if (property.vendor != Code("8BIM")) {
@@ -181,7 +171,7 @@ EffectRegistration DecodeRegistration(const PropertyList& list, PiplFormat forma
     return *found->second;
   };
   EffectRegistration registration{};
-  registration.kind = Number(get(Code("kind")), 4, big);
+  registration.kind = Number(get(Code("kind")), 4, order);
   registration.name = PascalString(get(Code("name")));
   registration.category = PascalString(get(Code("catg")));
   if (format == PiplFormat::kWindows) {
@@ -198,14 +188,14 @@ EffectRegistration DecodeRegistration(const PropertyList& list, PiplFormat forma
       registration.architectures.push_back("arm64");
     }
   }
-  registration.propertyListVersion = Versions(get(Code("ePVR")), big);
-  registration.apiVersion = Versions(get(Code("eSVR")), big);
-  registration.version = Number(get(Code("eVER")), 4, big);
-  registration.infoFlags = static_cast<std::uint16_t>(Number(get(Code("eINF")), 2, big));
-  registration.outFlags = Number(get(Code("eGLO")), 4, big);
-  registration.outFlags2 = Number(get(Code("eGL2")), 4, big);
+  registration.propertyListVersion = Versions(get(Code("ePVR")), order);
+  registration.apiVersion = Versions(get(Code("eSVR")), order);
+  registration.version = Number(get(Code("eVER")), 4, order);
+  registration.infoFlags = static_cast<std::uint16_t>(Number(get(Code("eINF")), 2, order));
+  registration.outFlags = Number(get(Code("eGLO")), 4, order);
+  registration.outFlags2 = Number(get(Code("eGL2")), 4, order);
   registration.matchName = PascalString(get(Code("eMNA")));
-  registration.reservedInfo = Number(get(Code("aeFL")), 4, big);
+  registration.reservedInfo = Number(get(Code("aeFL")), 4, order);
   return registration;
 }
 
@@ -215,55 +205,46 @@ EffectRegistration ReadRegistration(const void* data, std::size_t size, PiplForm
 
 std::vector<PiplResource> ReadResourceFile(const std::vector<std::uint8_t>& file,
                                            std::uint32_t type) {
-  const ByteReader header(file.data(), file.size(), true);
-  const std::uint32_t dataOffset = header.U32(0);
-  const std::uint32_t mapOffset = header.U32(4);
-  const std::uint32_t dataLength = header.U32(8);
-  const std::uint32_t mapLength = header.U32(12);
-  const ByteReader data(header.Bytes(dataOffset, dataLength), dataLength, true);
-  const ByteReader map(header.Bytes(mapOffset, mapLength), mapLength, true);
+  return Reporting([&] {
+    const ByteReader header(file, "the resource file");
+    const std::uint32_t dataOffset = header.be32(0, "its header");
+    const std::uint32_t mapOffset = header.be32(4, "its header");
+    const std::uint32_t dataLength = header.be32(8, "its header");
+    const std::uint32_t mapLength = header.be32(12, "its header");
+    const ByteReader data = header.window(dataOffset, dataLength, "its data");
+    const ByteReader map = header.window(mapOffset, mapLength, "its map");
+    const auto u16 = [&map](std::size_t at, const std::string& what) {
+      return static_cast<std::uint32_t>(map.number(at, 2, ByteOrder::kBig, what));
+    };
 
-  const std::uint32_t typeList = map.U16(24);
-  const std::uint32_t typeCount = map.U16(typeList) + 1;
-  std::vector<PiplResource> resources;
-  for (std::uint32_t t = 0; t < typeCount; ++t) {
-    const std::size_t entry = typeList + 2 + 8 * std::size_t{t};
-    if (map.U32(entry) != type) continue;
-    const std::uint32_t count = map.U16(entry + 4) + 1;
-    const std::size_t references = typeList + map.U16(entry + 6);
-    for (std::uint32_t r = 0; r < count; ++r) {
-      const std::size_t reference = references + 12 * std::size_t{r};
-      const auto id = static_cast<std::int16_t>(map.U16(reference));
-      const std::uint32_t offset = map.Integer(reference + 5, 3);
-      const std::uint32_t length = data.U32(offset);
-      const std::uint8_t* bytes = data.Bytes(offset + std::size_t{4}, length);
-      resources.push_back({id, std::vector<std::uint8_t>(bytes, bytes + length)});
+    const std::uint32_t typeList = u16(24, "its map");
+    const std::uint32_t typeCount = u16(typeList, "its type list") + 1;
+    std::vector<PiplResource> resources;
+    for (std::uint32_t t = 0; t < typeCount; ++t) {
+      const std::size_t entry = typeList + 2 + 8 * std::size_t{t};
+      if (map.be32(entry, "its type list") != type) continue;
+      const std::uint32_t count = u16(entry + 4, "its type list") + 1;
+      const std::size_t references = typeList + u16(entry + 6, "its type list");
+      for (std::uint32_t r = 0; r < count; ++r) {
+        const std::size_t reference = references + 12 * std::size_t{r};
+        const auto id = static_cast<std::int16_t>(u16(reference, "a reference"));
+        const auto offset =
+            static_cast<std::uint32_t>(map.number(reference + 5, 3, ByteOrder::kBig, "a reference"));
+        const std::uint32_t length = data.be32(offset, "a resource's length");
+        resources.push_back({id, data.copy(offset + std::size_t{4}, length, "a resource")});
+      }
     }
-  }
-  return resources;
-}
-
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw PiplError("cannot open " + path);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    return resources;
+  });
 }
 
 #ifdef _WIN32
 namespace {
 
-std::wstring Widen(const std::string& utf8) {
-  const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                       nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-  return wide;
-}
-
 // The library stays loaded while the resources are read.
 class LoadedLibrary {
  public:
-  explicit LoadedLibrary(const std::string& path) : module_(LoadLibraryW(Widen(path).c_str())) {
+  explicit LoadedLibrary(const std::string& path) : module_(LoadLibraryW(std::filesystem::u8path(path).c_str())) {
     if (!module_) {
       throw PiplError("cannot load " + path + ": Windows error " + std::to_string(GetLastError()));
     }

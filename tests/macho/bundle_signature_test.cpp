@@ -15,7 +15,7 @@
 #include "testhost/loader/PluginModule.h"
 #include "testhost/macho/Bundle.h"
 #include "testhost/macho/CodeSignature.h"
-#include "testhost/macho/MachO.h"
+#include "testhost/formats/MachO.h"
 
 namespace {
 

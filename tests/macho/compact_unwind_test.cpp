@@ -11,7 +11,7 @@
 
 namespace {
 
-using testhost::macho::Bytes;
+using testhost::ByteReader;
 using testhost::macho::UnwindFunction;
 using Data = std::vector<std::uint8_t>;
 constexpr std::uint32_t kX86_64 = 0x01000007;
@@ -58,7 +58,7 @@ Data UnwindSection() {
 TEST(CompactUnwind, ReadsCompressedAndRegularPagesWithLsdaAndPersonality) {
   const Data section = UnwindSection();
   const std::vector<UnwindFunction> f =
-      testhost::macho::ReadCompactUnwind(Bytes(section.data(), section.size()));
+      testhost::macho::ReadCompactUnwind(ByteReader(section.data(), section.size()));
   ASSERT_EQ(f.size(), 3u);
   EXPECT_EQ(f[0].start, 0x1000u);
   EXPECT_EQ(f[0].end, 0x1040u);
@@ -93,7 +93,7 @@ TEST(CompactUnwind, RefusesReferencesOutsideTheTable) {
     Data section = UnwindSection();
     Put32(section, c.at, c.value);
     try {
-      testhost::macho::ReadCompactUnwind(Bytes(section.data(), section.size()));
+      testhost::macho::ReadCompactUnwind(ByteReader(section.data(), section.size()));
       ADD_FAILURE() << c.message << ": read";
     } catch (const testhost::MachOError& e) {
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
@@ -106,7 +106,7 @@ TEST(CompactUnwind, RefusesReferencesOutsideTheTable) {
 Data Instructions(std::uint32_t encoding, const Data& image = Data(0x400, 0),
                   std::uint32_t cpuType = kX86_64) {
   const Data eh = testhost::macho::BuildEhFrame({{0x100, 0x140, encoding, 0, 0}},
-                                                Bytes(image.data(), image.size()), cpuType);
+                                                ByteReader(image.data(), image.size()), cpuType);
   std::uint32_t cieLength, fdeLength;
   std::memcpy(&cieLength, eh.data(), 4);
   const std::size_t fde = 4 + cieLength, instructions = fde + 4 + 4 + 8 + 8 + 1;

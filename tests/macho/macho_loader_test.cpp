@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "testhost/macho/CodeSignature.h"
-#include "testhost/macho/MachO.h"
+#include "testhost/formats/MachO.h"
 #include "testhost/registration/PiPL.h"
 #include "testhost/loader/PluginModule.h"
 

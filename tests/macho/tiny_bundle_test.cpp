@@ -5,15 +5,15 @@
 
 #include <string>
 
+#include "testhost/formats/MachO.h"
 #include "testhost/macho/MachOImage.h"
-#include "testhost/registration/PiPL.h"
 
 namespace {
 
 using TinyEntry = int (*)(int cmd, char* out, const char* in);
 
 TEST(TinyBundle, CallsItsImportsAndCatchesWhatItThrows) {
-  const testhost::MachOImage image(testhost::ReadFileBytes(ZELFIN_TINY_BUNDLE));
+  const testhost::MachOImage image(testhost::ReadMachOFile(ZELFIN_TINY_BUNDLE));
   const auto entry = reinterpret_cast<TinyEntry>(image.find("EntryPointFunc_tiny"));
   ASSERT_NE(entry, nullptr);
   char out[8] = {};
@@ -25,7 +25,7 @@ TEST(TinyBundle, CallsItsImportsAndCatchesWhatItThrows) {
 // Each load registers its frame data and each unload deregisters it: the unwinder aborts on a
 // deregistration it cannot match, and finds stale frames if one is missed.
 TEST(TinyBundle, LoadsAgainAndAgainWithItsExceptionsWorkingEachTime) {
-  const std::vector<std::uint8_t> file = testhost::ReadFileBytes(ZELFIN_TINY_BUNDLE);
+  const std::vector<std::uint8_t> file = testhost::ReadMachOFile(ZELFIN_TINY_BUNDLE);
   for (int i = 0; i < 50; ++i) {
     const testhost::MachOImage image(file);
     const auto entry = reinterpret_cast<TinyEntry>(image.find("EntryPointFunc_tiny"));

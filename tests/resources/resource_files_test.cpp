@@ -5,6 +5,7 @@
 #include "PropertyList.h"
 #include "ResourceFiles.h"
 #include "ZelfinEffects.h"
+#include "testhost/formats/File.h"
 #include "testhost/registration/PiPL.h"
 
 #include <gtest/gtest.h>
@@ -126,7 +127,8 @@ TEST(WindowsResources, ManifestAsksForTheCallersLevelWithoutUIAccess) {
 class GeneratedFiles : public testing::Test {
  protected:
   static Bytes Read(const std::string& name) {
-    return testhost::ReadFileBytes(std::string(ZELFIN_GENERATED_RESOURCES_DIR) + "/" + name);
+    return testhost::ReadCheckedFile(std::string(ZELFIN_GENERATED_RESOURCES_DIR) + "/" + name,
+                                     testhost::kMaxResourceFileSize, "a resource file");
   }
 };
 

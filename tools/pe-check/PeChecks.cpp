@@ -1,13 +1,12 @@
 #include "PeChecks.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "ResourceFiles.h"
 #include "ZelfinEffects.h"
-#include "testhost/registration/PeImage.h"
-#include "testhost/registration/PeResources.h"
+#include "testhost/formats/File.h"
+#include "testhost/formats/PeImage.h"
+#include "testhost/formats/PeResources.h"
 #include "testhost/registration/PiPL.h"
 
 namespace zelfin_check {
@@ -22,9 +21,11 @@ constexpr std::uint16_t kRequiredDllCharacteristics =
     testhost::kPeHighEntropyVa | testhost::kPeDynamicBase | testhost::kPeNxCompat;
 
 std::vector<std::uint8_t> ReadListFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw PeCheckError("cannot read " + path);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+  try {
+    return testhost::ReadCheckedFile(path, testhost::kMaxResourceFileSize, "a list");
+  } catch (const testhost::LoadError& e) {
+    throw PeCheckError("cannot read " + path + ": " + e.what());
+  }
 }
 
 std::string Hex(std::uint32_t value) {

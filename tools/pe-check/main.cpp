@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "PeChecks.h"
-#include "testhost/loader/PluginFileCheck.h"
+#include "testhost/formats/File.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     const zelfin_check::WindowsArchitecture& arch =
         zelfin_check::FindWindowsArchitecture(arguments.arch);
     const std::vector<std::uint8_t> file =
-        testhost::CheckedFile(arguments.file, testhost::kMaxPluginFileSize, "a plug-in").readAll();
+        testhost::ReadCheckedFile(arguments.file, testhost::kMaxPluginFileSize, "a plug-in");
     // Each line is printed once its check has passed, so a failure stands on a line of its own.
     const std::string headers = zelfin_check::CheckHeaders(file, arch);
     std::cout << "headers: " << headers << "\n";

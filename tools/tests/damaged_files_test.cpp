@@ -27,6 +27,7 @@
 #include "ProgramRun.h"
 #include "Listing.h"
 #include "PluginFile.h"
+#include "testhost/formats/EscapedText.h"
 #include "testhost/loader/PluginFileCheck.h"
 #include "testhost/panels/Png.h"
 

@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "CommandLine.h"
-#include "testhost/registration/PeResources.h"
+#include "testhost/formats/PeResources.h"
 #include "PluginFile.h"
 #include "testhost/loader/PluginFileCheck.h"
 #include "PropertyList.h"

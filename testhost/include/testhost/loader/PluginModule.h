@@ -2,18 +2,15 @@
 #pragma once
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "host/host.h"
+#include "testhost/formats/File.h"
 
 namespace testhost {
 
-// A plug-in file that cannot be loaded, or an entry point it does not export.
-class LoadError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+// LoadError (testhost/formats/File.h) is also a plug-in file that cannot be loaded, or an entry
+// point it does not export.
 
 class MachOImage;
 // Unloads macOS code (defined where the loader is built).

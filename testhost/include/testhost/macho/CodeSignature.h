@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "testhost/macho/MachO.h"
+#include "testhost/formats/MachO.h"
 
 namespace testhost {
 

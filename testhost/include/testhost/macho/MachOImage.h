@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "testhost/macho/MachO.h"
-#include "testhost/macho/MachOBytes.h"
+#include "testhost/formats/MachO.h"
+#include "testhost/formats/ByteReader.h"
 
 namespace testhost {
 
@@ -38,7 +38,7 @@ class MachOImage {
   void link(const MachOSlice& slice, const std::vector<MachOLocation>& rebases,
             const std::vector<MachOBinding>& bindings, std::uint64_t low);
   void checkExports() const;
-  macho::Bytes image(const MachOSlice& slice, std::uint64_t low) const;
+  ByteReader image(const MachOSlice& slice, std::uint64_t low) const;
   void protectSegments(const MachOSlice& slice, std::uint64_t low);
 
   // Owns the reserved address range; unmaps it when destroyed.

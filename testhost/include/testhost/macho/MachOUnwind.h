@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "testhost/macho/MachOBytes.h"
+#include "testhost/formats/ByteReader.h"
+#include "testhost/formats/MachO.h"
 
 namespace testhost::macho {
 
@@ -21,7 +22,7 @@ struct UnwindFunction {
 
 // Every function of the section, in address order. Throws MachOError when the section is
 // malformed or a reference in it points outside it.
-std::vector<UnwindFunction> ReadCompactUnwind(Bytes section);
+std::vector<UnwindFunction> ReadCompactUnwind(ByteReader section);
 
 // An .eh_frame for the functions of the image mapped at `image` (its bytes from the header on,
 // already bound) for the architecture `cpuType`: one CIE per personality routine (read from its
@@ -29,7 +30,7 @@ std::vector<UnwindFunction> ReadCompactUnwind(Bytes section);
 // for __register_frame. The frame and frameless encodings of x86_64 and arm64 are translated
 // (arm64 frameless ones only without saved registers); throws MachOError naming the function for
 // any other, or for data that points outside the image.
-std::vector<std::uint8_t> BuildEhFrame(const std::vector<UnwindFunction>& functions, Bytes image,
+std::vector<std::uint8_t> BuildEhFrame(const std::vector<UnwindFunction>& functions, ByteReader image,
                                        std::uint32_t cpuType);
 
 }  // namespace testhost::macho

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "testhost/formats/PeResources.h"
+
 namespace testhost {
 
 // A list, resource file or plug-in file that does not hold well-formed property lists.
@@ -70,17 +72,13 @@ struct EffectRegistration {
 EffectRegistration DecodeRegistration(const PropertyList& list, PiplFormat format);
 EffectRegistration ReadRegistration(const void* data, std::size_t size, PiplFormat format);
 
-struct PiplResource {
-  int id;
-  std::vector<std::uint8_t> data;
-};
+// A resource holding a list: its id and bytes.
+using PiplResource = ResourceBytes;
 
 // The resources of one type in a classic resource-map file, in the order of its reference list.
 // Throws PiplError when the header, map or an offset points outside the file.
 std::vector<PiplResource> ReadResourceFile(const std::vector<std::uint8_t>& file,
                                            std::uint32_t type);
-
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 
 #ifdef _WIN32
 // Loads the plug-in file with LoadLibrary and returns its "PIPL" resources in US English,

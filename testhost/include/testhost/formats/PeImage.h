@@ -4,17 +4,16 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "testhost/formats/ByteReader.h"
+
 namespace testhost {
 
-// A file that is not a well-formed Windows image, or a table that points outside it.
-class PeError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+// A file that is not a well-formed Windows image, or a table that points outside it: the formats'
+// one error.
+using PeError = FormatError;
 
 // The machine words of the two Windows plug-in files.
 constexpr std::uint16_t kPeMachineX64 = 0x8664;
@@ -22,6 +21,8 @@ constexpr std::uint16_t kPeMachineArm64 = 0xAA64;
 // The architecture of a machine word as the registration names it ("x86_64", "arm64"), "x86",
 // or "machine 0xABCD" for any other.
 std::string PeMachineName(std::uint16_t machine);
+// Whether code for the machine needs the 64-bit optional header (x64, ARM64).
+bool PeMachineIs64Bit(std::uint16_t machine);
 
 // File header characteristics: the image is a DLL.
 constexpr std::uint16_t kPeFileDll = 0x2000;
@@ -53,6 +54,7 @@ struct PeImage {
   bool pe32Plus;  // the 64-bit optional header
   std::uint16_t dllCharacteristics;
   std::uint32_t checksum;
+  std::uint32_t sizeOfHeaders;  // every header, the section table included, from the first byte
   std::vector<PeDirectory> directories;
   std::vector<PeSection> sections;
 
@@ -63,11 +65,10 @@ struct PeImage {
   std::size_t offsetOf(std::uint32_t rva) const;
 };
 
-// Whether the bytes start like a Windows image ("MZ" and room for the DOS header).
-bool LooksLikePortableExecutable(const std::vector<std::uint8_t>& file);
-
 // The file, optional and section headers. Throws PeError when they are not those of a Windows
-// image or lie outside the file.
+// image (a 64-bit machine's code with the 32-bit optional header included, and an image without
+// sections), and OutOfBounds when the DOS header, the NT headers, the optional header, the
+// headers' stated size, the section table or a section's raw data lie outside the file.
 PeImage ReadPeImage(const std::vector<std::uint8_t>& file);
 
 struct PeExports {

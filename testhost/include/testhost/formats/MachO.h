@@ -11,16 +11,13 @@
 #include <string>
 #include <vector>
 
-#include <stdexcept>
+#include "testhost/formats/ByteReader.h"
 
 namespace testhost {
 
-// A macOS code file, signature or bundle that is malformed or does not verify; the message is one
-// line naming the problem.
-class MachOError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+// A macOS code file, signature or bundle that is malformed or does not verify: the formats' one
+// error, so that a read past the end is one too.
+using MachOError = FormatError;
 
 struct MachORange {
   std::uint64_t offset = 0;
@@ -68,8 +65,8 @@ struct MachOSlice {
 // The largest code file read: the plug-in's is tens of kilobytes.
 constexpr std::uint64_t kMaxMachOFileSize = std::uint64_t{64} << 20;
 
-// Reads the code file at `path`, refusing one larger than kMaxMachOFileSize before reading it.
-// Throws MachOError naming the path.
+// Reads the code file at `path` (ReadCheckedFile), refusing one larger than kMaxMachOFileSize
+// before reading it. Throws MachOError "PATH: <problem>".
 std::vector<std::uint8_t> ReadMachOFile(const std::string& path);
 
 // True when the bytes start like a thin 64-bit or a universal Mach-O file.

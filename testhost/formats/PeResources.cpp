@@ -1,8 +1,7 @@
-#include "testhost/registration/PeResources.h"
+#include "testhost/formats/PeResources.h"
 
 #include <algorithm>
 
-#include "PeBytes.h"
 
 namespace testhost {
 
@@ -19,14 +18,15 @@ struct Entry {
 };
 
 // The entries of the directory at `offset` from the start of the resource tree.
-std::vector<Entry> Directory(const PeBytes& bytes, std::size_t root, std::uint32_t offset) {
+std::vector<Entry> Directory(const ByteReader& bytes, std::size_t root, std::uint32_t offset) {
   const std::size_t at = root + offset;
-  const std::uint32_t count = bytes.u16(at + 12) + bytes.u16(at + 14);
+  const std::uint32_t count =
+      bytes.le16(at + 12, "a resource directory") + bytes.le16(at + 14, "a resource directory");
   bytes.require(at + 16, 8 * std::size_t{count}, "a resource directory");
   std::vector<Entry> entries;
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::size_t e = at + 16 + 8 * std::size_t{i};
-    entries.push_back({bytes.u32(e), bytes.u32(e + 4)});
+    entries.push_back({bytes.le32(e, "a resource directory"), bytes.le32(e + 4, "a resource directory")});
   }
   return entries;
 }
@@ -36,13 +36,14 @@ std::uint32_t Subdirectory(const Entry& entry) {
   return entry.target & ~kOffsetBit;
 }
 
-bool NameIs(const PeBytes& bytes, std::size_t root, const Entry& entry, const std::string& name) {
+bool NameIs(const ByteReader& bytes, std::size_t root, const Entry& entry, const std::string& name) {
   if (!(entry.nameOrId & kOffsetBit)) return false;
   const std::size_t at = root + (entry.nameOrId & ~kOffsetBit);
-  const std::uint32_t length = bytes.u16(at);
+  const std::uint32_t length = bytes.le16(at, "a resource name");
   if (length != name.size()) return false;
   for (std::uint32_t i = 0; i < length; ++i) {
-    if (bytes.u16(at + 2 + 2 * std::size_t{i}) != static_cast<unsigned char>(name[i])) {
+    if (bytes.le16(at + 2 + 2 * std::size_t{i}, "a resource name") !=
+        static_cast<unsigned char>(name[i])) {
       return false;
     }
   }
@@ -51,11 +52,11 @@ bool NameIs(const PeBytes& bytes, std::size_t root, const Entry& entry, const st
 
 }  // namespace
 
-std::vector<PiplResource> ReadPeResources(const std::vector<std::uint8_t>& file,
-                                                    const std::string& type) {
+std::vector<ResourceBytes> ReadPeResources(const std::vector<std::uint8_t>& file,
+                                           const std::string& type) {
   const PeImage image = ReadPeImage(file);
-  const PeBytes bytes(file);
-  std::vector<PiplResource> resources;
+  const ByteReader bytes(file);
+  std::vector<ResourceBytes> resources;
   const PeDirectory tree = image.directory(kPeResourceDirectory);
   if (tree.rva == 0) return resources;
   const std::size_t root = image.offsetOf(tree.rva);
@@ -71,18 +72,14 @@ std::vector<PiplResource> ReadPeResources(const std::vector<std::uint8_t>& file,
       if (chosen == languages.end()) chosen = languages.begin();
       if (chosen->target & kOffsetBit) throw PeError("resource tree is too deep");
       const std::size_t dataEntry = root + chosen->target;
-      const std::size_t at = image.offsetOf(bytes.u32(dataEntry));
-      const std::uint32_t size = bytes.u32(dataEntry + 4);
-      bytes.require(at, size, "a resource's data");
-      const auto begin = file.begin() + static_cast<std::ptrdiff_t>(at);
-      resources.push_back({static_cast<int>(idEntry.nameOrId),
-                           std::vector<std::uint8_t>(begin, begin + size)});
+      const std::size_t at = image.offsetOf(bytes.le32(dataEntry, "a resource data entry"));
+      const std::uint32_t size = bytes.le32(dataEntry + 4, "a resource data entry");
+      resources.push_back(
+          {static_cast<int>(idEntry.nameOrId), bytes.copy(at, size, "a resource's data")});
     }
   }
   std::sort(resources.begin(), resources.end(),
-            [](const PiplResource& a, const PiplResource& b) {
-              return a.id < b.id;
-            });
+            [](const ResourceBytes& a, const ResourceBytes& b) { return a.id < b.id; });
   return resources;
 }
 

@@ -1,14 +1,14 @@
+#include "testhost/formats/MachO.h"
+
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <cstdio>
 #include <limits>
 #include <set>
 #include <utility>
 
-#include "testhost/macho/MachOBytes.h"
-#include "MachOFormat.h"
-#include "testhost/macho/MachO.h"
+#include "testhost/formats/ByteReader.h"
+#include "testhost/formats/File.h"
+#include "testhost/formats/MachOFormat.h"
 
 namespace testhost {
 
@@ -37,13 +37,13 @@ bool IsZeroFill(std::uint32_t sectionFlags) {
   return type == kZeroFill || type == kGbZeroFill || type == kThreadLocalZeroFill;
 }
 
-MachORange CheckedRange(const Bytes& slice, std::uint64_t offset, std::uint64_t size,
+MachORange CheckedRange(const ByteReader& slice, std::uint64_t offset, std::uint64_t size,
                         const std::string& what) {
   slice.require(offset, size, what);
   return {offset, size};
 }
 
-MachOSegment ReadSegment(const Bytes& slice, std::uint64_t at, const LoadCommand& command) {
+MachOSegment ReadSegment(const ByteReader& slice, std::uint64_t at, const LoadCommand& command) {
   const auto segment = slice.record<SegmentCommand64>(at, "a segment command");
   MachOSegment out;
   out.name = FixedName(segment.name);
@@ -84,12 +84,12 @@ MachOSegment ReadSegment(const Bytes& slice, std::uint64_t at, const LoadCommand
   return out;
 }
 
-std::string ReadLibraryName(const Bytes& slice, std::uint64_t at, const LoadCommand& command) {
+std::string ReadLibraryName(const ByteReader& slice, std::uint64_t at, const LoadCommand& command) {
   const auto dylib = slice.record<DylibCommand>(at, "a library command");
   if (dylib.nameOffset < sizeof(DylibCommand) || dylib.nameOffset >= command.size) {
     throw MachOError("a library command's name lies outside the command");
   }
-  Cursor name(
+  ByteCursor name(
       slice.window(at + dylib.nameOffset, command.size - dylib.nameOffset, "a library name"),
       "a library command");
   return name.cstring();
@@ -110,9 +110,9 @@ void CheckSegmentsDoNotOverlap(const MachOSlice& slice) {
 }
 
 // Reads load command `index`, `command` at `at` within the slice, into `out`.
-void ReadLoadCommand(const Bytes& slice, std::uint64_t at, std::uint32_t index,
+void ReadLoadCommand(const ByteReader& slice, std::uint64_t at, std::uint32_t index,
                      const LoadCommand& command, MachOSlice& out) {
-  const Bytes body = slice.window(at, command.size, "load command " + std::to_string(index));
+  const ByteReader body = slice.window(at, command.size, "load command " + std::to_string(index));
   switch (command.cmd) {
     case kLcSegment64:
       out.segments.push_back(ReadSegment(slice, at, command));
@@ -161,8 +161,8 @@ std::uint64_t HeaderAddress(const MachOSlice& slice) {
   return headerSegment->address;
 }
 
-MachOSlice ReadSlice(const Bytes& file, std::uint32_t cpuType, MachORange range) {
-  const Bytes slice =
+MachOSlice ReadSlice(const ByteReader& file, std::uint32_t cpuType, MachORange range) {
+  const ByteReader slice =
       file.window(range.offset, range.size, "the " + CpuTypeName(cpuType) + " slice");
   const auto header = slice.record<MachHeader64>(0, "the Mach-O header");
   if (header.magic != kMagic64) throw MachOError("a slice is not a 64-bit Mach-O file");
@@ -174,7 +174,7 @@ MachOSlice ReadSlice(const Bytes& file, std::uint32_t cpuType, MachORange range)
   out.cpuType = cpuType;
   out.range = range;
   out.fileType = header.fileType;
-  const Bytes commands =
+  const ByteReader commands =
       slice.window(sizeof(MachHeader64), header.commandsSize, "the load commands");
   std::uint64_t at = 0;
   for (std::uint32_t i = 0; i < header.commandCount; ++i) {
@@ -213,28 +213,17 @@ const MachOSection* MachOSlice::findSection(const std::string& segment,
 }
 
 std::vector<std::uint8_t> ReadMachOFile(const std::string& path) {
-  const std::filesystem::path file = std::filesystem::u8path(path);
-  std::error_code ec;
-  if (!std::filesystem::exists(file, ec)) throw MachOError(path + ": no such file");
-  if (!std::filesystem::is_regular_file(file, ec)) throw MachOError(path + " is not a file");
-  const std::uintmax_t size = std::filesystem::file_size(file, ec);
-  if (ec || size > kMaxMachOFileSize) {
-    throw MachOError(path + " is larger than any plug-in's code (" +
-                     std::to_string(kMaxMachOFileSize >> 20) + " MiB)");
+  try {
+    return ReadCheckedFile(path, kMaxMachOFileSize, "a plug-in's code");
+  } catch (const LoadError& e) {
+    throw MachOError(path + ": " + e.what());
   }
-  std::ifstream in(file, std::ios::binary);
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-  if (!in || in.gcount() != static_cast<std::streamsize>(size)) {
-    throw MachOError("cannot read " + path);
-  }
-  return bytes;
 }
 
 bool LooksLikeMachO(const std::vector<std::uint8_t>& bytes) {
   if (bytes.size() < 4) return false;
-  const Bytes b(bytes.data(), bytes.size());
-  const std::uint32_t big = b.bigEndian32(0, "the magic number");
+  const ByteReader b(bytes);
+  const std::uint32_t big = b.be32(0, "the magic number");
   const auto little = b.record<std::uint32_t>(0, "the magic number");
   return little == kMagic64 || big == kFatMagic || big == kFatMagic64;
 }
@@ -250,26 +239,26 @@ std::string CpuTypeName(std::uint32_t cpuType) {
 }
 
 std::vector<MachOSlice> ReadMachOSlices(const std::vector<std::uint8_t>& file) {
-  const Bytes bytes(file.data(), file.size());
-  const std::uint32_t magic = bytes.bigEndian32(0, "the magic number");
+  const ByteReader bytes(file.data(), file.size());
+  const std::uint32_t magic = bytes.be32(0, "the magic number");
   if (magic != kFatMagic && magic != kFatMagic64) {
     const auto header = bytes.record<MachHeader64>(0, "the Mach-O header");
     return {ReadSlice(bytes, header.cpuType, {0, file.size()})};
   }
   // Universal: big-endian records name each slice's architecture and place in the file.
   const bool wide = magic == kFatMagic64;
-  const std::uint32_t count = bytes.bigEndian32(4, "the universal header");
+  const std::uint32_t count = bytes.be32(4, "the universal header");
   const std::uint64_t entrySize = wide ? sizeof(FatArch64) : sizeof(FatArch);
   if (count == 0) throw MachOError("the universal file holds no slices");
   bytes.require(sizeof(FatHeader), count * entrySize, "the universal file's slice table");
   std::vector<MachOSlice> slices;
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint64_t at = sizeof(FatHeader) + i * entrySize;
-    const std::uint32_t cpuType = bytes.bigEndian32(at, "a slice entry");
-    const MachORange range = wide ? MachORange{bytes.bigEndian64(at + 8, "a slice entry"),
-                                               bytes.bigEndian64(at + 16, "a slice entry")}
-                                  : MachORange{bytes.bigEndian32(at + 8, "a slice entry"),
-                                               bytes.bigEndian32(at + 12, "a slice entry")};
+    const std::uint32_t cpuType = bytes.be32(at, "a slice entry");
+    const MachORange range = wide ? MachORange{bytes.be64(at + 8, "a slice entry"),
+                                               bytes.be64(at + 16, "a slice entry")}
+                                  : MachORange{bytes.be32(at + 8, "a slice entry"),
+                                               bytes.be32(at + 12, "a slice entry")};
     for (const MachOSlice& other : slices) {
       if (other.cpuType == cpuType)
         throw MachOError("the universal file holds two " + CpuTypeName(cpuType) + " slices");
@@ -290,8 +279,8 @@ const MachOSlice& SliceFor(const std::vector<MachOSlice>& slices, std::uint32_t 
 
 namespace {
 
-Bytes SliceBytes(const std::vector<std::uint8_t>& file, const MachOSlice& slice) {
-  return Bytes(file.data(), file.size()).window(slice.range.offset, slice.range.size, "the slice");
+ByteReader SliceBytes(const std::vector<std::uint8_t>& file, const MachOSlice& slice) {
+  return ByteReader(file.data(), file.size()).window(slice.range.offset, slice.range.size, "the slice");
 }
 
 // Follows rebase and bind opcodes' address arithmetic and checks each location.
@@ -343,7 +332,7 @@ std::string UnknownOpcode(const std::string& stream, std::uint8_t opcode, std::s
 std::vector<MachOLocation> ReadRebases(const std::vector<std::uint8_t>& file,
                                        const MachOSlice& slice) {
   const std::string stream = "the rebase opcodes";
-  Cursor in(SliceBytes(file, slice).window(slice.rebase.offset, slice.rebase.size, stream), stream);
+  ByteCursor in(SliceBytes(file, slice).window(slice.rebase.offset, slice.rebase.size, stream), stream);
   LocationTracker where(slice, stream);
   std::vector<MachOLocation> out;
   auto rebaseTimes = [&](std::uint64_t times, std::uint64_t skip) {
@@ -407,7 +396,7 @@ std::string BindStreamName(MachOBindKind kind) {
 // per lazy pointer, each ended by DONE and starting afresh; the others end at their first DONE.
 class BindStreamReader {
  public:
-  BindStreamReader(const Bytes& slice, const MachOSlice& sliceInfo, MachORange range,
+  BindStreamReader(const ByteReader& slice, const MachOSlice& sliceInfo, MachORange range,
                    MachOBindKind kind)
       : sliceInfo_(sliceInfo),
         kind_(kind),
@@ -513,7 +502,7 @@ class BindStreamReader {
   const MachOSlice& sliceInfo_;
   const MachOBindKind kind_;
   const std::string stream_;  // before in_ and where_, which name it
-  Cursor in_;
+  ByteCursor in_;
   LocationTracker where_;
   MachOBinding current_;
   bool haveSymbol_ = false;
@@ -523,7 +512,7 @@ class BindStreamReader {
 
 std::vector<MachOBinding> ReadBindings(const std::vector<std::uint8_t>& file,
                                        const MachOSlice& slice) {
-  const Bytes bytes = SliceBytes(file, slice);
+  const ByteReader bytes = SliceBytes(file, slice);
   std::vector<MachOBinding> out;
   for (const auto& [range, kind] : {std::pair{slice.bind, MachOBindKind::kBind},
                                     std::pair{slice.lazyBind, MachOBindKind::kLazy},
@@ -537,7 +526,7 @@ std::vector<MachOBinding> ReadBindings(const std::vector<std::uint8_t>& file,
 std::map<std::string, std::uint64_t> ReadExports(const std::vector<std::uint8_t>& file,
                                                  const MachOSlice& slice) {
   const std::string stream = "the export trie";
-  const Bytes trie =
+  const ByteReader trie =
       SliceBytes(file, slice).window(slice.exports.offset, slice.exports.size, stream);
   std::map<std::string, std::uint64_t> out;
   if (trie.size() == 0) return out;
@@ -549,7 +538,7 @@ std::map<std::string, std::uint64_t> ReadExports(const std::vector<std::uint8_t>
     auto [node, prefix] = std::move(pending.back());
     pending.pop_back();
     if (!visited.insert(node).second) throw MachOError(stream + " reaches a node twice");
-    Cursor in(trie, stream, node);
+    ByteCursor in(trie, stream, node);
     const std::uint64_t terminalSize = in.uleb();
     const std::size_t children = in.position() + terminalSize;
     if (terminalSize > trie.size() - in.position()) {
@@ -567,7 +556,7 @@ std::map<std::string, std::uint64_t> ReadExports(const std::vector<std::uint8_t>
       out[prefix] = in.uleb();
       if (in.position() > children) throw MachOError(stream + " has a malformed export entry");
     }
-    in = Cursor(trie, stream, children);
+    in = ByteCursor(trie, stream, children);
     const std::uint8_t childCount = in.byte();
     for (std::uint8_t i = 0; i < childCount; ++i) {
       std::string edge = in.cstring();

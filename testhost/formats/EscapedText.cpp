@@ -1,4 +1,4 @@
-#include "testhost/registration/EscapedText.h"
+#include "testhost/formats/EscapedText.h"
 
 namespace testhost {
 
