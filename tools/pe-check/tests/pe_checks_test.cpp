@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "PeChecks.h"
-#include "testhost/registration/PeImage.h"
+#include "testhost/formats/PeImage.h"
 
 namespace {
 
