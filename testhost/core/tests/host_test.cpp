@@ -15,7 +15,6 @@
 #include "testhost/core/Host.h"
 #include "testhost/core/HostCall.h"
 #include "testhost/panels/Panel.h"
-#include "testhost/loader/PluginModule.h"
 
 namespace {
 
@@ -845,23 +844,6 @@ TEST_F(HostTest, ReportsWhatACommandKeepsBeyondItsEnd) {
   const CommandResult second = panel.draw(host).command;
   EXPECT_EQ(testhost::RulesOf(second.violations), Rules{HostRule::StaleDrawingReference})
       << second.describe();
-}
-
-TEST(PluginModuleTest, NamesWhatIsMissing) {
-  try {
-    testhost::PluginModule missing("/nonexistent/ZelfinControls.so");
-    FAIL() << "loaded a missing file";
-  } catch (const testhost::LoadError& e) {
-    EXPECT_NE(std::string(e.what()).find("/nonexistent/ZelfinControls.so"), std::string::npos);
-  }
-  testhost::PluginModule plugin(testhost::DefaultPluginPath());
-  EXPECT_TRUE(plugin.exports("EntryPointFunc_2d"));
-  try {
-    plugin.entryPoint("EntryPointFunc_none");
-    FAIL() << "found an entry point that does not exist";
-  } catch (const testhost::LoadError& e) {
-    EXPECT_NE(std::string(e.what()).find("EntryPointFunc_none"), std::string::npos);
-  }
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // A plug-in that breaks the host's rules on purpose, one entry point per rule: Misbehave_ and the
 // rule's identifier with underscores (Misbehave_no_such_param). Built as a library of its own and
-// loaded by the stand-in host as the real plug-in is, it lets tests/gate/rules_test.cpp show
-// that the host reports each rule, and only that rule, for the misbehaviour named after it. Each
-// entry point does nothing for the commands it does not misbehave in.
+// loaded by the stand-in host as the real plug-in is, it lets rules_test.cpp beside it show that
+// the host reports each rule, and only that rule, for the misbehaviour named after it. Each entry
+// point does nothing for the commands it does not misbehave in.
 //
 // Like the real plug-in it sees nothing of the stand-in host: only the host interface.
 #include <cstring>

@@ -1,6 +1,6 @@
 // Every rule the host enforces, broken on purpose: for each row of TESTHOST_HOST_RULES, the
-// misbehaving plug-in (tests/gate/misbehaving_plugin.cpp, a library of its own loaded as the real
-// plug-in is) exports an entry point that breaks that rule, and the host, sent the commands in
+// misbehaving plug-in (misbehaving_plugin.cpp beside this file, a library of its own loaded as the
+// real plug-in is) exports an entry point that breaks that rule, and the host, sent the commands in
 // which it misbehaves, reports that rule and no other.
 #include <gtest/gtest.h>
 
