@@ -374,28 +374,28 @@ PF_Err CheckoutOutput(PF_ProgPtr ref, PF_EffectWorld** output) {
 // A call of an ANSI function, recorded under its C name with its arguments `xs`; `result` is
 // what the function computed.
 template <typename... X>
-A_FpLong Noted(const CallContract& contract, A_FpLong result, X... xs) {
+A_FpLong RecordedAnsiCall(const CallContract& contract, A_FpLong result, X... xs) {
   HostCall call(contract, [&] { return CallArgs{Arg(xs)...}; });
   return call.finish(result);
 }
 
-A_FpLong Atan(A_FpLong x) { return Noted(contracts::kAtan, std::atan(x), x); }
-A_FpLong Atan2(A_FpLong y, A_FpLong x) { return Noted(contracts::kAtan2, std::atan2(y, x), y, x); }
-A_FpLong Ceil(A_FpLong x) { return Noted(contracts::kCeil, std::ceil(x), x); }
-A_FpLong Cos(A_FpLong x) { return Noted(contracts::kCos, std::cos(x), x); }
-A_FpLong Exp(A_FpLong x) { return Noted(contracts::kExp, std::exp(x), x); }
-A_FpLong Fabs(A_FpLong x) { return Noted(contracts::kFabs, std::fabs(x), x); }
-A_FpLong Floor(A_FpLong x) { return Noted(contracts::kFloor, std::floor(x), x); }
-A_FpLong Fmod(A_FpLong x, A_FpLong y) { return Noted(contracts::kFmod, std::fmod(x, y), x, y); }
-A_FpLong Hypot(A_FpLong x, A_FpLong y) { return Noted(contracts::kHypot, std::hypot(x, y), x, y); }
-A_FpLong Log(A_FpLong x) { return Noted(contracts::kLog, std::log(x), x); }
-A_FpLong Log10(A_FpLong x) { return Noted(contracts::kLog10, std::log10(x), x); }
-A_FpLong Pow(A_FpLong x, A_FpLong y) { return Noted(contracts::kPow, std::pow(x, y), x, y); }
-A_FpLong Sin(A_FpLong x) { return Noted(contracts::kSin, std::sin(x), x); }
-A_FpLong Sqrt(A_FpLong x) { return Noted(contracts::kSqrt, std::sqrt(x), x); }
-A_FpLong Tan(A_FpLong x) { return Noted(contracts::kTan, std::tan(x), x); }
-A_FpLong Asin(A_FpLong x) { return Noted(contracts::kAsin, std::asin(x), x); }
-A_FpLong Acos(A_FpLong x) { return Noted(contracts::kAcos, std::acos(x), x); }
+A_FpLong Atan(A_FpLong x) { return RecordedAnsiCall(contracts::kAtan, std::atan(x), x); }
+A_FpLong Atan2(A_FpLong y, A_FpLong x) { return RecordedAnsiCall(contracts::kAtan2, std::atan2(y, x), y, x); }
+A_FpLong Ceil(A_FpLong x) { return RecordedAnsiCall(contracts::kCeil, std::ceil(x), x); }
+A_FpLong Cos(A_FpLong x) { return RecordedAnsiCall(contracts::kCos, std::cos(x), x); }
+A_FpLong Exp(A_FpLong x) { return RecordedAnsiCall(contracts::kExp, std::exp(x), x); }
+A_FpLong Fabs(A_FpLong x) { return RecordedAnsiCall(contracts::kFabs, std::fabs(x), x); }
+A_FpLong Floor(A_FpLong x) { return RecordedAnsiCall(contracts::kFloor, std::floor(x), x); }
+A_FpLong Fmod(A_FpLong x, A_FpLong y) { return RecordedAnsiCall(contracts::kFmod, std::fmod(x, y), x, y); }
+A_FpLong Hypot(A_FpLong x, A_FpLong y) { return RecordedAnsiCall(contracts::kHypot, std::hypot(x, y), x, y); }
+A_FpLong Log(A_FpLong x) { return RecordedAnsiCall(contracts::kLog, std::log(x), x); }
+A_FpLong Log10(A_FpLong x) { return RecordedAnsiCall(contracts::kLog10, std::log10(x), x); }
+A_FpLong Pow(A_FpLong x, A_FpLong y) { return RecordedAnsiCall(contracts::kPow, std::pow(x, y), x, y); }
+A_FpLong Sin(A_FpLong x) { return RecordedAnsiCall(contracts::kSin, std::sin(x), x); }
+A_FpLong Sqrt(A_FpLong x) { return RecordedAnsiCall(contracts::kSqrt, std::sqrt(x), x); }
+A_FpLong Tan(A_FpLong x) { return RecordedAnsiCall(contracts::kTan, std::tan(x), x); }
+A_FpLong Asin(A_FpLong x) { return RecordedAnsiCall(contracts::kAsin, std::asin(x), x); }
+A_FpLong Acos(A_FpLong x) { return RecordedAnsiCall(contracts::kAcos, std::acos(x), x); }
 
 constexpr PF_ANSICallbacksSuite1 kAnsiSuite = {
     &Atan,  &Atan2, &Ceil, &Cos,  &Exp, &Fabs,    &Floor,  &Fmod, &Hypot, &Log,

@@ -163,7 +163,7 @@ CommandResult Host::send(PF_Cmd cmd, void* extra, PF_LayerDef* output) {
   checkHandlesKept(r);
   checkWorldsKept(r);
   keepWhatTheCommandHandsOver(r);
-  afterCommand(r, marks.violations);
+  checkGuardsAndFillResult(r, marks.violations);
   return r;
 }
 
@@ -247,7 +247,7 @@ void Host::keepWhatTheCommandHandsOver(const CommandResult& r) {
   if (r.cmd == PF_Cmd_PARAMS_SETUP) declaredNumParams_ = out_.num_params;
 }
 
-void Host::afterCommand(CommandResult& r, std::size_t violationMark) {
+void Host::checkGuardsAndFillResult(CommandResult& r, std::size_t violationMark) {
   auto checkWorld = [this](const World* w, const char* what) {
     if (w && !w->guardsIntact())
       violation(HostRule::GuardBytesOverwritten,

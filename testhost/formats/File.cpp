@@ -10,7 +10,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // "64 MiB" for a whole number of mebibytes, else the bytes.
-std::string Size(std::uint64_t count) {
+std::string SizeText(std::uint64_t count) {
   constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
   if (count >= kMiB && count % kMiB == 0) return std::to_string(count / kMiB) + " MiB";
   return std::to_string(count) + " bytes";
@@ -49,7 +49,7 @@ CheckedFile::CheckedFile(const std::string& path, std::uint64_t maxSize, const s
   if (ec) throw LoadError("cannot tell its size: " + ec.message());
   if (size_ > maxSize) {
     throw LoadError(std::to_string(size_) + " bytes, too large for " + what + " (at most " +
-                    Size(maxSize) + ")");
+                    SizeText(maxSize) + ")");
   }
   in_.open(p, std::ios::binary);
   if (!in_) throw LoadError("cannot open it");

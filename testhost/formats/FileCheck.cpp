@@ -15,7 +15,7 @@ namespace testhost {
 
 namespace {
 
-std::string Bytes(std::uint64_t count) { return std::to_string(count) + " bytes"; }
+std::string ByteCountText(std::uint64_t count) { return std::to_string(count) + " bytes"; }
 
 // The loader's words for a range outside the file.
 LoadError RunsPastTheEnd(const OutOfBounds& outside) {
@@ -23,9 +23,9 @@ LoadError RunsPastTheEnd(const OutOfBounds& outside) {
   const std::string range =
       count <= std::numeric_limits<std::uint64_t>::max() - offset
           ? "bytes " + std::to_string(offset) + " to " + std::to_string(offset + count)
-          : Bytes(count) + " from byte " + std::to_string(offset);
+          : ByteCountText(count) + " from byte " + std::to_string(offset);
   return LoadError(outside.part() + " (" + range + ") runs past the end of the file (" +
-                   Bytes(outside.size()) + "): it is cut short or damaged");
+                   ByteCountText(outside.size()) + "): it is cut short or damaged");
 }
 
 #if defined(__linux__)
@@ -120,7 +120,7 @@ void CheckElfHeader(const ElfHeader& header) {
 
 void CheckSegments(const ByteReader& file, const ElfHeader& header) {
   if (header.e_phentsize != sizeof(ProgramHeader)) {
-    throw LoadError("program headers of " + Bytes(header.e_phentsize) + " each instead of " +
+    throw LoadError("program headers of " + ByteCountText(header.e_phentsize) + " each instead of " +
                     std::to_string(sizeof(ProgramHeader)));
   }
   if (header.e_phnum == 0 || header.e_phnum == PN_XNUM) {
@@ -137,8 +137,8 @@ void CheckSegments(const ByteReader& file, const ElfHeader& header) {
     if (segment.p_type == PT_LOAD) {
       loadable = true;
       if (segment.p_filesz > segment.p_memsz) {
-        throw LoadError(what + " is larger in the file (" + Bytes(segment.p_filesz) +
-                        ") than in memory (" + Bytes(segment.p_memsz) + ")");
+        throw LoadError(what + " is larger in the file (" + ByteCountText(segment.p_filesz) +
+                        ") than in memory (" + ByteCountText(segment.p_memsz) + ")");
       }
     }
     if (segment.p_filesz > 0) file.require(segment.p_offset, segment.p_filesz, what);
@@ -152,7 +152,7 @@ void CheckSections(const ByteReader& file, const ElfHeader& header) {
     return;
   }
   if (header.e_shentsize != sizeof(SectionHeader)) {
-    throw LoadError("section headers of " + Bytes(header.e_shentsize) + " each instead of " +
+    throw LoadError("section headers of " + ByteCountText(header.e_shentsize) + " each instead of " +
                     std::to_string(sizeof(SectionHeader)));
   }
   // With 0xFF00 sections or more, the first header's size holds the count.
@@ -214,7 +214,7 @@ void CheckElfLibrary(CheckedFile& file) {
                     ElfClassName(kElfClass) + " libraries");
   }
   if (head.size() < sizeof(ElfHeader)) {
-    throw LoadError("cut short: " + Bytes(file.size()) + ", fewer than its ELF header's " +
+    throw LoadError("cut short: " + ByteCountText(file.size()) + ", fewer than its ELF header's " +
                     std::to_string(sizeof(ElfHeader)));
   }
   const std::vector<std::uint8_t> bytes = file.readAll();

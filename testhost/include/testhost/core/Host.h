@@ -281,7 +281,9 @@ class Host {
   void checkDrawObjects(int liveBefore);
   // The global data, flags and list length the command hands over to the host.
   void keepWhatTheCommandHandsOver(const CommandResult& r);
-  void afterCommand(CommandResult& r, std::size_t violationMark);
+  // Checks the guard bytes of every buffer and handle, then fills the result's violations (those
+  // from `violationMark` on), suite problems and what is still live.
+  void checkGuardsAndFillResult(CommandResult& r, std::size_t violationMark);
   // Reports handles made during the command that are neither disposed (nor asked to be) nor
   // handed over as global data by a global setup.
   void checkHandlesKept(const CommandResult& r);
