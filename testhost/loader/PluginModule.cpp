@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <utility>
 #include <vector>
@@ -28,11 +27,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Called once CheckPluginFile has taken the file.
 bool StartsLikeMachO(const std::string& path) {
-  std::ifstream in(fs::u8path(path), std::ios::binary);
-  std::vector<std::uint8_t> head(4);
-  in.read(reinterpret_cast<char*>(head.data()), 4);
-  return in.gcount() == 4 && LooksLikeMachO(head);
+  const std::vector<std::uint8_t> head =
+      CheckedFile(path, kMaxPluginFileSize, "a plug-in").read(0, 4);
+  return head.size() == 4 && LooksLikeMachO(head);
 }
 
 #ifdef _WIN32

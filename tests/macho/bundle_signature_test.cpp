@@ -3,6 +3,8 @@
 // its parts through Info.plist whatever the folder is called, and refuse each damaged copy with
 // one line naming what broke.
 #include <gtest/gtest.h>
+
+#include "testhost/formats/File.h"
 #include <unistd.h>
 
 #include <cstring>
@@ -40,8 +42,7 @@ const char kInfoPlist[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 )";
 
 Bytes ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return testhost::ReadCheckedFile(path.string(), testhost::kMaxPluginFileSize, "a bundle's file");
 }
 
 void WriteAll(const fs::path& path, const Bytes& bytes) {

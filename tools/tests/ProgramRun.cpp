@@ -9,10 +9,11 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <thread>
 
 #include <gtest/gtest.h>
+
+#include "testhost/formats/File.h"
 
 extern char** environ;
 
@@ -21,8 +22,7 @@ namespace zelfin_host_test {
 namespace fs = std::filesystem;
 
 Bytes ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
+  return testhost::ReadCheckedFile(path.string(), testhost::kMaxPluginFileSize, "a test's file");
 }
 
 void WriteAll(const fs::path& path, const Bytes& bytes) {

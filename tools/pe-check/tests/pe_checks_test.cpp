@@ -4,12 +4,11 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "PeChecks.h"
+#include "testhost/formats/File.h"
 #include "testhost/formats/PeImage.h"
 
 namespace {
@@ -34,8 +33,7 @@ class PeChecks : public testing::Test {
   void SetUp() override {
     const char* path = std::getenv("ZELFIN_WINDOWS_AEX");
     ASSERT_NE(path, nullptr) << "set ZELFIN_WINDOWS_AEX";
-    std::ifstream in(path, std::ios::binary);
-    file_ = Bytes(std::istreambuf_iterator<char>(in), {});
+    file_ = testhost::ReadCheckedFile(path, testhost::kMaxPluginFileSize, "a plug-in");
     ASSERT_GT(file_.size(), 4096u);
     pe_ = U32(file_, 0x3C);
     const testhost::PeImage image = testhost::ReadPeImage(file_);
