@@ -129,15 +129,18 @@ PF_EventExtra Panel::newEvent(PF_EventType type) {
   PF_EventExtra event{};
   event.contextH = contextH();
   event.e_type = type;
-  event.cbs.refcon = this;
-  event.cbs.layer_to_comp = &LayerToCompCallback;
-  event.cbs.comp_to_layer = &CompToLayerCallback;
-  event.cbs.source_to_frame = &SourceToFrameCallback;
-  event.cbs.frame_to_source = &FrameToSourceCallback;
-  detail::Stub(event.cbs.get_comp2layer_xform);
-  detail::Stub(event.cbs.get_layer2comp_xform);
-  detail::Stub(event.cbs.info_draw_color);
-  detail::Stub(event.cbs.info_draw_text);
+  // One aggregate, every member in declaration order, as the host's own tables are filled.
+  event.cbs = PF_EventCallbacks{
+      this,
+      &LayerToCompCallback,
+      &CompToLayerCallback,
+      detail::kNotProvided,  // get_comp2layer_xform
+      detail::kNotProvided,  // get_layer2comp_xform
+      &SourceToFrameCallback,
+      &FrameToSourceCallback,
+      detail::kNotProvided,  // info_draw_color
+      detail::kNotProvided,  // info_draw_text
+  };
   return event;
 }
 

@@ -76,10 +76,4 @@ struct NotProvided {
 };
 inline constexpr NotProvided kNotProvided{};
 
-// The same for one slot of a table filled member by member (an event record's callbacks).
-template <typename F>
-void Stub(F& slot) {
-  slot = &Unsupported<F>::call;
-}
-
 }  // namespace testhost::detail
