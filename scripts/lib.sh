@@ -27,9 +27,10 @@ zelfin_ensure_packages() {
 }
 
 # What every build needs: the native toolchain, GoogleTest, Benchmark and libpng for the stand-in
-# host, libcrypto and libplist for the macOS bundle's signature (checked, and written by the signer).
+# host, libcrypto and libplist for the macOS bundle's signature (checked, and written by the signer),
+# and ccache for the fresh-clone test's builds.
 ZELFIN_NATIVE_PACKAGES=(g++ cmake ninja-build pkg-config googletest libgtest-dev libbenchmark-dev libpng-dev
-  libssl-dev libplist-dev)
+  libssl-dev libplist-dev ccache)
 # Cross builds: MinGW-w64 for the .aex, Wine to run its tests, clang/lld/libc++ for the macOS bundle
 # and libcrypto/libplist for its signer.
 ZELFIN_CROSS_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 clang-14 lld-16 libc++-14-dev libc++abi-14-dev llvm-14
